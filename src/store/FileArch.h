@@ -1,0 +1,65 @@
+#pragma once
+
+#include "store/Streams.h"
+#include "store/StringLists.h"
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// A deflated payload that zlib cannot decode; the message is the decoder's own.
+class EDecompressionError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The reader of the page archive. It holds the archive open, keeps the directory (folder
+// lines with their numbers, key lines with their entry offsets) in memory and decodes one
+// entry at a time. Not re-entrant: it has one file position.
+class TFileArch {
+public:
+    static constexpr std::int32_t StatusOk = 0;
+    static constexpr std::int32_t StatusBadSignature = 1;
+    static constexpr std::int32_t StatusBadVersion = 2;
+
+    // Opens the file read-only (EFOpenError) and reads its directory (EReadError,
+    // EDecompressionError when a directory block is damaged).
+    explicit TFileArch(const std::string& archiveName);
+    // The same over any stream, such as archive bytes in memory.
+    TFileArch(std::string archiveName, std::unique_ptr<TStream> file);
+
+    // Clears stream and fills it with the decoded entry for path (any letter case, backslashes
+    // between folders); leaves it empty when there is no such entry. stream ends at position 0.
+    void ExtractFile(std::string_view path, TMemoryStream& stream);
+
+    // Decodes the block at the archive's current position into stream.
+    void ReadBlock(TMemoryStream& stream);
+
+    const std::string& ArchiveName() const { return FArchiveName; }
+    std::int32_t Status() const { return FStatus; }
+    const TStringList& Folders() const { return FFolders; }
+    const TUStringList& Keys() const { return FKeys; }
+    TStream& File() { return *FFile; }
+
+private:
+    void ReadDirectory();
+    void ReadNumbers(TStringList& list, std::size_t width);
+
+    std::string FArchiveName;
+    std::unique_ptr<TStream> FFile;
+    std::int32_t FStatus = StatusOk;
+    TStringList FFolders;
+    TUStringList FKeys;
+};
+
+// Largest content a block may decode to: the browser is told sizes as 32-bit signed values.
+inline constexpr std::int64_t MaxContentSize = INT32_MAX;
+
+// The archive's first bytes and the only version this reader serves.
+inline constexpr std::string_view ArchiveSignature = "LVWK";
+inline constexpr std::int32_t ArchiveVersion = 1;
+
+// Lower-cases A to Z only; every other byte stays as it is.
+std::string LowerAscii(std::string_view text);

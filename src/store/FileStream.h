@@ -1,0 +1,36 @@
+#pragma once
+
+#include "store/Streams.h"
+
+#include <memory>
+#include <string>
+
+// A read-only stream over a file. Other readers may open the file at the same time,
+// so a second copy of the program can read the archive the first one holds open.
+class TFileStream final : public TStream {
+public:
+    // Fails with EFOpenError ("Cannot open file "<full path>". <reason>").
+    explicit TFileStream(const std::string& fileName);
+    ~TFileStream() override;
+    TFileStream(const TFileStream&) = delete;
+    TFileStream& operator=(const TFileStream&) = delete;
+
+    std::size_t Read(void* buffer, std::size_t count) override;
+    void Seek(std::int64_t position) override;
+    std::int64_t Position() const override { return FPosition; }
+    std::int64_t Size() const override;
+
+private:
+    struct Handle;
+    std::unique_ptr<Handle> FHandle;
+    std::int64_t FPosition = 0;
+};
+
+// The path as the system resolves it against the current folder.
+std::string FullPathName(const std::string& fileName);
+
+// The system's description of an error code, without trailing blanks or full stop.
+std::string SystemErrorMessage(int code);
+
+// The error code for "access denied", for refusals the program makes itself.
+int AccessDeniedCode();

@@ -1,0 +1,88 @@
+#include "store/FileStream.h"
+#include "UniqueHandle.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+void CloseFd(int fd) { ::close(fd); }
+using UniqueFd = UniqueHandle<int, CloseFd, -1>;
+
+// Entry paths use backslashes between folders, as on Windows.
+std::string NativePath(std::string path)
+{
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+}
+
+struct TFileStream::Handle {
+    UniqueFd Fd;
+};
+
+TFileStream::TFileStream(const std::string& fileName)
+{
+    const std::string path = NativePath(fileName);
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat info {};
+    int error = 0;
+    if (!fd)
+        error = errno;
+    else if (::fstat(fd.Get(), &info) != 0)
+        error = errno;
+    else if (S_ISDIR(info.st_mode))
+        error = EISDIR;
+    if (error != 0)
+        throw EFOpenError(FullPathName(fileName), SystemErrorMessage(error));
+    FHandle = std::make_unique<Handle>(Handle{std::move(fd)});
+}
+
+TFileStream::~TFileStream() = default;
+
+std::size_t TFileStream::Read(void* buffer, std::size_t count)
+{
+    auto* out = static_cast<char*>(buffer);
+    std::size_t total = 0;
+    while (total < count) {
+        const ssize_t got = ::read(FHandle->Fd.Get(), out + total, std::min<std::size_t>(count - total, INT_MAX));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        total += static_cast<std::size_t>(got);
+    }
+    FPosition += static_cast<std::int64_t>(total);
+    return total;
+}
+
+void TFileStream::Seek(std::int64_t position)
+{
+    const off_t reached = ::lseek(FHandle->Fd.Get(), static_cast<off_t>(position), SEEK_SET);
+    if (reached >= 0)
+        FPosition = reached;
+}
+
+std::int64_t TFileStream::Size() const
+{
+    struct stat info {};
+    return ::fstat(FHandle->Fd.Get(), &info) == 0 ? static_cast<std::int64_t>(info.st_size) : 0;
+}
+
+std::string FullPathName(const std::string& fileName)
+{
+    const std::string path = NativePath(fileName);
+    if (!path.empty() && path.front() == '/')
+        return path;
+    char cwd[PATH_MAX];
+    return ::getcwd(cwd, sizeof cwd) ? std::string(cwd) + "/" + path : path;
+}
+
+std::string SystemErrorMessage(int code) { return std::strerror(code); }
+
+int AccessDeniedCode() { return EACCES; }

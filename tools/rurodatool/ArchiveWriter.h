@@ -1,0 +1,40 @@
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A file that cannot go into an archive, or an archive that cannot be written.
+class EPackError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct TPackOptions {
+    bool Store = false; // every block stored, nothing compressed
+    int Level = 9;      // zlib level for raw DEFLATE, 0 to 9
+};
+
+// One file to pack: its folder (components joined by backslashes, "" for the root), its
+// name, and where its bytes are read from.
+struct TPackEntry {
+    std::string Folder;
+    std::string Name;
+    std::filesystem::path Source;
+};
+
+// Every folder (the root included) and every regular file below source, checked against what
+// the reader can serve. Fails with EPackError naming the offending file.
+struct TPackTree {
+    std::vector<std::string> Folders;
+    std::vector<TPackEntry> Entries;
+};
+TPackTree ScanFolder(const std::filesystem::path& source);
+
+// Writes the archive of tree to archive, replacing it only once the whole archive is written.
+// The same tree and options always give the same bytes.
+void WriteArchive(const TPackTree& tree, const std::filesystem::path& archive, const TPackOptions& options);
+
+// Encodes content as a block: stored, or raw DEFLATE when that is smaller and not options.Store.
+std::string EncodeBlock(const std::string& content, const TPackOptions& options);
