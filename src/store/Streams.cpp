@@ -11,7 +11,7 @@ void TStream::ReadBuffer(void* buffer, std::size_t count)
 
 std::size_t TMemoryStream::Read(void* buffer, std::size_t count)
 {
-    if (FPosition >= FSize)
+    if (count == 0 || FPosition >= FSize)
         return 0;
     const std::size_t n = std::min(count, FSize - FPosition);
     std::memcpy(buffer, FData.get() + FPosition, n);

@@ -78,7 +78,8 @@ void CheckEntry(TFileArch& archive, const TEntryInfo& entry, std::vector<std::st
         problems.push_back("entry " + entry.Path + " has offset " + std::to_string(entry.Offset) + " outside the file");
         return;
     }
-    if (LowerAscii(entry.Path) != entry.Path) {
+    const std::string name = entry.Path.substr(entry.Path.rfind('\\') + 1);
+    if (LowerAscii(name) != name) {
         problems.push_back("entry " + entry.Path + " has capitals in its key and cannot be found");
         return;
     }

@@ -196,7 +196,11 @@ void WriteArchive(const TPackTree& tree, const fs::path& archive, const TPackOpt
         out.close();
         if (!out)
             throw EPackError("cannot write " + partial.string());
-        fs::rename(partial, archive);
+        std::error_code error;
+        fs::rename(partial, archive, error);
+        if (error)
+            throw EPackError("cannot replace " + archive.string() + " (is it open in a running program?): " +
+                             error.message());
     } catch (...) {
         std::error_code ignored;
         fs::remove(partial, ignored);
