@@ -3,10 +3,10 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ clang libclang-rt-14-dev
+  cmake make pkg-config g++ clang libclang-rt-14-dev
   zlib1g-dev libzip-dev googletest
   g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools libz-mingw-w64-dev
-  wine wine32:i386 wine64 xvfb xauth
+  wine wine32:i386 wine64 libwine-dev xvfb xauth
 )
 
 missing=()

@@ -80,7 +80,7 @@ TFileArch::TFileArch(const std::string& archiveName)
 }
 
 TFileArch::TFileArch(std::string archiveName, std::unique_ptr<TStream> file)
-    : FArchiveName(std::move(archiveName)), FFile(std::move(file))
+    : FArchiveName(std::move(archiveName)), FFile(std::move(file)), FFileSize(FFile->Size())
 {
     ReadDirectory();
 }
@@ -130,7 +130,7 @@ void TFileArch::ReadBlock(TMemoryStream& stream)
     const int method = header[4] & 15;
     // Checked before anything is allocated: a damaged header must not make us allocate
     // more than the file holds.
-    if (size < 0 || ((method == 0 || method == 1) && size > FFile->Remaining()))
+    if (size < 0 || ((method == 0 || method == 1) && size > FFileSize - FFile->Position()))
         throw EReadError();
     if (method == 0) {
         stream.SetSize(static_cast<std::size_t>(size));
@@ -159,7 +159,7 @@ void TFileArch::ExtractFile(std::string_view path, TMemoryStream& stream)
     if (!FKeys.Find(NumToStr2(FFolders.Objects(index)) + std::string(name), index))
         return;
     const std::int64_t offset = FKeys.Objects(index);
-    if (offset <= 0 || offset >= FFile->Size())
+    if (offset <= 0 || offset >= FFileSize)
         return;
     FFile->Seek(offset);
     ReadBlock(stream);

@@ -49,6 +49,9 @@ private:
 
     std::string FArchiveName;
     std::unique_ptr<TStream> FFile;
+    // Read once: the file is opened without write sharing, so its size cannot change, and
+    // asking the system for it on every lookup costs measurably.
+    std::int64_t FFileSize = 0;
     std::int32_t FStatus = StatusOk;
     TStringList FFolders;
     TUStringList FKeys;
