@@ -1,0 +1,31 @@
+#include "app/MessageLoop.h"
+
+#include <optional>
+
+void DispatchAppMessage(MSG& message)
+{
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+}
+
+void ProcessPendingMessages()
+{
+    std::optional<WPARAM> quitCode;
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT)
+            quitCode = message.wParam;
+        else
+            DispatchAppMessage(message);
+    }
+    if (quitCode)
+        ::PostQuitMessage(static_cast<int>(*quitCode));
+}
+
+int RunMessageLoop()
+{
+    MSG message;
+    while (::GetMessageA(&message, nullptr, 0, 0) > 0)
+        DispatchAppMessage(message);
+    return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "script/AutoIntfObject.h"
+
+#include "Morvane_TLB.h"
+
+#include <wrl/client.h>
+
+// The root object that page scripts reach as window.external. The browser host makes a new
+// one for every request; each makes its Registry and Dialogs objects once and keeps them.
+class TTweakExternal final : public TAutoIntfObject<ITweakExternal> {
+public:
+    HRESULT STDMETHODCALLTYPE CheckVer(LONG minVer, VARIANT* res) override;
+    HRESULT STDMETHODCALLTYPE get_Registry(IRegistryAutoObj** value) override;
+    HRESULT STDMETHODCALLTYPE get_Dialogs(IDialogsAutoObj** value) override;
+    HRESULT STDMETHODCALLTYPE ProcessMessages() override;
+
+private:
+    Microsoft::WRL::ComPtr<IRegistryAutoObj> RegistryObj;
+    Microsoft::WRL::ComPtr<IDialogsAutoObj> DialogsObj;
+};

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "UniqueHandle.h"
+
+#include <windows.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <string>
+
+class TStringList;
+
+// Closes a key handle; the platform's predefined hive handles are left open.
+void CloseKey(HKEY key);
+using UniqueKey = UniqueHandle<HKEY, CloseKey>;
+
+// The handle of a hive that RootKeyFromName names (its HiveNone gives the null handle).
+HKEY HiveKey(std::uint32_t hive);
+
+// Read access without change notification: what HasKey asks for, and the second mask
+// that OpenForRead tries.
+inline constexpr REGSAM KeyReadWithoutNotify = STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
+
+// The kind of a value; every platform type other than these four, and a missing value,
+// is Unknown. The numbers are the ones the script objects report.
+enum class RegValueKind { Unknown = 0, String = 1, ExpandString = 2, Integer = 3, Binary = 4 };
+
+// A registry failure: a value of the wrong kind, a value query or write that the platform
+// refuses, or a key that cannot be made. Missing keys and values are results, not failures.
+class ERegistryException : public std::runtime_error {
+public:
+    static ERegistryException CreateKeyFailed(const std::string& path);
+    static ERegistryException GetDataFailed(const std::string& name);
+    static ERegistryException SetDataFailed(const std::string& name);
+    static ERegistryException InvalidDataType(const std::string& name);
+
+private:
+    explicit ERegistryException(const std::string& message) : std::runtime_error(message) {}
+};
+
+// The registry accessor: a root hive and at most one current key, opened by a path.
+// A path that begins with a backslash is taken from the root hive; any other path, the empty
+// one included, from the current key when one is open, otherwise from the root hive.
+// Value operations work on the current key; an empty value name is the key's default value.
+class TRegistry {
+public:
+    TRegistry() = default;
+    ~TRegistry();
+    TRegistry(const TRegistry&) = delete;
+    TRegistry& operator=(const TRegistry&) = delete;
+
+    HKEY RootKey() const { return FRootKey; }
+    HKEY CurrentKey() const { return FCurrentKey.Get(); }
+    const std::string& CurrentPath() const { return FCurrentPath; }
+    // What Open and the key lookups of RemoveKeyTree ask for; OpenForRead overwrites it.
+    REGSAM AccessMask() const { return FAccessMask; }
+    void SetAccessMask(REGSAM mask) { FAccessMask = mask; }
+    // When on, closing the current key first writes it to disk.
+    bool FlushOnClose() const { return FFlushOnClose; }
+    void SetFlushOnClose(bool flush) { FFlushOnClose = flush; }
+
+    // Another hive closes the current key; the same hive changes nothing.
+    void SetRoot(HKEY hive);
+    // Opens the key with AccessMask, creating it (and the missing keys on its path) when
+    // create is set and the path is not empty; the opened key replaces the current one.
+    bool Open(const std::string& path, bool create);
+    // Opens with KEY_READ, else KeyReadWithoutNotify, else KEY_QUERY_VALUE; AccessMask takes
+    // the mask that succeeded.
+    bool OpenForRead(const std::string& path);
+    void Close() noexcept;
+
+    // Makes the key and the missing keys on its path with full access, whatever AccessMask
+    // holds; an existing key is fine. The current key stays as it is.
+    void MakeKey(const std::string& path);
+    // Removes the key with all its subkeys, deepest first; true when the key itself went.
+    // A path that names the base itself (empty, or a lone backslash) removes nothing.
+    bool RemoveKeyTree(const std::string& path);
+    bool HasKey(const std::string& path) const;
+    bool HasChildKeys() const;
+
+    bool HasValue(const std::string& name) const;
+    RegValueKind ValueKind(const std::string& name) const;
+    // The value names in the platform's enumeration order; the default value, when set, as
+    // an empty name. A value that disappears while the names are read is left out.
+    void ListValueNames(TStringList& names) const;
+
+    // A string or expandable string up to its first NUL, unexpanded; missing or empty: "".
+    std::string GetText(const std::string& name) const;
+    // An integer value; a missing value or one longer than 4 bytes fails.
+    std::int32_t GetInt(const std::string& name) const;
+    bool GetFlag(const std::string& name) const { return GetInt(name) != 0; }
+    // Reads a binary value (or one of a type without a kind) that fits into buffer and gives
+    // its size; a missing value gives 0.
+    std::size_t GetBytes(const std::string& name, std::span<std::uint8_t> buffer) const;
+
+    void PutText(const std::string& name, const std::string& text);
+    void PutExpandText(const std::string& name, const std::string& text);
+    void PutInt(const std::string& name, std::int32_t value);
+    void PutFlag(const std::string& name, bool value) { PutInt(name, value ? 1 : 0); }
+    void PutBytes(const std::string& name, std::span<const std::uint8_t> bytes);
+    bool RemoveValue(const std::string& name);
+
+private:
+    struct TKeyPath {
+        HKEY Base;
+        const char* SubKey;
+    };
+    TKeyPath Resolve(const std::string& path) const;
+    // path by value: it may be the current path itself, which Close empties.
+    void MakeCurrent(UniqueKey key, std::string path);
+    void PutData(const std::string& name, DWORD type, const void* data, std::size_t size);
+
+    HKEY FRootKey = HKEY_CURRENT_USER;
+    UniqueKey FCurrentKey;
+    std::string FCurrentPath;
+    REGSAM FAccessMask = KEY_ALL_ACCESS;
+    bool FFlushOnClose = false;
+};
+
+// The four bytes of an integer value, lowest first, and back.
+std::array<std::uint8_t, 4> LittleEndianBytes(std::int32_t value);
+std::int32_t FromLittleEndian(const std::array<std::uint8_t, 4>& bytes);
+
+// The one accessor that the script objects, the tray menu and the list editor share.
+// Start-up makes it, flushing every key it closes, before any window exists; the end of the
+// program frees it. SharedRegistry fails with std::logic_error outside that time.
+void CreateSharedRegistry();
+void FreeSharedRegistry();
+TRegistry& SharedRegistry();

@@ -1,0 +1,356 @@
+#include "script/Registry.h"
+#include "store/StringLists.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace {
+
+bool IsPredefinedKey(HKEY key)
+{
+    // The predefined hives are pseudo-handles in one small range with the top bit set;
+    // opening a hive with an empty path hands back the pseudo-handle itself.
+    const auto value = reinterpret_cast<ULONG_PTR>(key);
+    return value >= reinterpret_cast<ULONG_PTR>(HKEY_CLASSES_ROOT) &&
+           value <= reinterpret_cast<ULONG_PTR>(HKEY_PERFORMANCE_NLSTEXT);
+}
+
+// Japanese, Simplified Chinese, Korean, Traditional Chinese and Korean Johab.
+bool IsDoubleByteCodePage(UINT codePage)
+{
+    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1361;
+}
+
+// RegQueryInfoKeyA reports the longest names in characters; in an East Asian double-byte
+// code page one character can take two bytes of an ANSI name.
+DWORD NameBufferLength(DWORD longestName)
+{
+    return (IsDoubleByteCodePage(::GetACP()) ? 2 * longestName : longestName) + 1;
+}
+
+UniqueKey OpenKey(HKEY base, const char* subKey, REGSAM mask)
+{
+    HKEY key = nullptr;
+    return UniqueKey(::RegOpenKeyExA(base, subKey, 0, mask, &key) == ERROR_SUCCESS ? key : nullptr);
+}
+
+UniqueKey CreateKey(HKEY base, const char* subKey, REGSAM mask)
+{
+    HKEY key = nullptr;
+    const LONG result = ::RegCreateKeyExA(base, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, mask, nullptr, &key, nullptr);
+    return UniqueKey(result == ERROR_SUCCESS ? key : nullptr);
+}
+
+struct TValueInfo {
+    DWORD Type;
+    DWORD Size;
+};
+
+std::optional<TValueInfo> QueryValueInfo(HKEY key, const std::string& name)
+{
+    TValueInfo info{};
+    if (::RegQueryValueExA(key, name.c_str(), nullptr, &info.Type, nullptr, &info.Size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return info;
+}
+
+RegValueKind KindOfType(DWORD type)
+{
+    switch (type) {
+    case REG_SZ: return RegValueKind::String;
+    case REG_EXPAND_SZ: return RegValueKind::ExpandString;
+    case REG_DWORD: return RegValueKind::Integer;
+    case REG_BINARY: return RegValueKind::Binary;
+    default: return RegValueKind::Unknown;
+    }
+}
+
+bool RemoveTree(HKEY base, const char* subKey, REGSAM mask);
+
+void RemoveChildKeys(HKEY key, REGSAM mask)
+{
+    DWORD count = 0;
+    DWORD longestName = 0;
+    if (::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, &longestName, nullptr, nullptr, nullptr, nullptr,
+                           nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+    std::vector<char> name(NameBufferLength(longestName));
+    // From the last index down, so that removing a child does not shift the ones still to come.
+    for (DWORD index = count; index-- > 0;) {
+        DWORD length = static_cast<DWORD>(name.size());
+        if (::RegEnumKeyExA(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+            RemoveTree(key, std::string(name.data(), length).c_str(), mask);
+    }
+}
+
+bool RemoveTree(HKEY base, const char* subKey, REGSAM mask)
+{
+    if (const UniqueKey key = OpenKey(base, subKey, mask))
+        RemoveChildKeys(key.Get(), mask);
+    return ::RegDeleteKeyA(base, subKey) == ERROR_SUCCESS;
+}
+
+std::unique_ptr<TRegistry> sharedRegistry;
+
+}
+
+void CloseKey(HKEY key)
+{
+    if (!IsPredefinedKey(key))
+        ::RegCloseKey(key);
+}
+
+HKEY HiveKey(std::uint32_t hive)
+{
+    // Widened with the sign, as the platform defines its predefined handles.
+    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(hive)));
+}
+
+ERegistryException ERegistryException::CreateKeyFailed(const std::string& path)
+{
+    return ERegistryException("Failed to create key " + path);
+}
+
+ERegistryException ERegistryException::GetDataFailed(const std::string& name)
+{
+    return ERegistryException("Failed to get data for '" + name + "'");
+}
+
+ERegistryException ERegistryException::SetDataFailed(const std::string& name)
+{
+    return ERegistryException("Failed to set data for '" + name + "'");
+}
+
+ERegistryException ERegistryException::InvalidDataType(const std::string& name)
+{
+    return ERegistryException("Invalid data type for '" + name + "'");
+}
+
+TRegistry::~TRegistry()
+{
+    Close();
+}
+
+TRegistry::TKeyPath TRegistry::Resolve(const std::string& path) const
+{
+    if (!path.empty() && path.front() == '\\')
+        return {FRootKey, path.c_str() + 1};
+    return {FCurrentKey ? FCurrentKey.Get() : FRootKey, path.c_str()};
+}
+
+void TRegistry::MakeCurrent(UniqueKey key, std::string path)
+{
+    Close();
+    FCurrentKey = std::move(key);
+    FCurrentPath = std::move(path);
+}
+
+void TRegistry::SetRoot(HKEY hive)
+{
+    if (hive == FRootKey)
+        return;
+    Close();
+    FRootKey = hive;
+}
+
+bool TRegistry::Open(const std::string& path, bool create)
+{
+    const TKeyPath at = Resolve(path);
+    UniqueKey key = create && !path.empty() ? CreateKey(at.Base, at.SubKey, FAccessMask)
+                                            : OpenKey(at.Base, at.SubKey, FAccessMask);
+    if (!key)
+        return false;
+    MakeCurrent(std::move(key), path);
+    return true;
+}
+
+bool TRegistry::OpenForRead(const std::string& path)
+{
+    const TKeyPath at = Resolve(path);
+    for (const REGSAM mask : {REGSAM{KEY_READ}, KeyReadWithoutNotify, REGSAM{KEY_QUERY_VALUE}}) {
+        if (UniqueKey key = OpenKey(at.Base, at.SubKey, mask)) {
+            MakeCurrent(std::move(key), path);
+            FAccessMask = mask;
+            return true;
+        }
+    }
+    return false;
+}
+
+void TRegistry::Close() noexcept
+{
+    if (!FCurrentKey)
+        return;
+    if (FFlushOnClose)
+        ::RegFlushKey(FCurrentKey.Get());
+    FCurrentKey.Reset();
+    FCurrentPath.clear();
+}
+
+void TRegistry::MakeKey(const std::string& path)
+{
+    const TKeyPath at = Resolve(path);
+    if (!CreateKey(at.Base, at.SubKey, KEY_ALL_ACCESS))
+        throw ERegistryException::CreateKeyFailed(path);
+}
+
+bool TRegistry::RemoveKeyTree(const std::string& path)
+{
+    const TKeyPath at = Resolve(path);
+    // A path with no key name would take the base itself, a whole hive perhaps, with it.
+    if (*at.SubKey == '\0')
+        return false;
+    return RemoveTree(at.Base, at.SubKey, FAccessMask);
+}
+
+bool TRegistry::HasKey(const std::string& path) const
+{
+    const TKeyPath at = Resolve(path);
+    return static_cast<bool>(OpenKey(at.Base, at.SubKey, KeyReadWithoutNotify));
+}
+
+bool TRegistry::HasChildKeys() const
+{
+    DWORD count = 0;
+    return ::RegQueryInfoKeyA(CurrentKey(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
+                              nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+           count > 0;
+}
+
+bool TRegistry::HasValue(const std::string& name) const
+{
+    return QueryValueInfo(CurrentKey(), name).has_value();
+}
+
+RegValueKind TRegistry::ValueKind(const std::string& name) const
+{
+    const std::optional<TValueInfo> info = QueryValueInfo(CurrentKey(), name);
+    return info ? KindOfType(info->Type) : RegValueKind::Unknown;
+}
+
+void TRegistry::ListValueNames(TStringList& names) const
+{
+    names.Clear();
+    DWORD count = 0;
+    DWORD longestName = 0;
+    if (::RegQueryInfoKeyA(CurrentKey(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
+                           nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+    std::vector<char> name(NameBufferLength(longestName));
+    for (DWORD index = 0; index < count; ++index) {
+        DWORD length = static_cast<DWORD>(name.size());
+        if (::RegEnumValueA(CurrentKey(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) ==
+            ERROR_SUCCESS)
+            names.Add(std::string(name.data(), length));
+    }
+}
+
+std::string TRegistry::GetText(const std::string& name) const
+{
+    const std::optional<TValueInfo> info = QueryValueInfo(CurrentKey(), name);
+    if (!info || info->Size == 0)
+        return {};
+    std::vector<char> data(info->Size);
+    DWORD type = REG_NONE;
+    DWORD size = info->Size;
+    if (::RegQueryValueExA(CurrentKey(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
+        ERROR_SUCCESS)
+        throw ERegistryException::GetDataFailed(name);
+    if (type != REG_SZ && type != REG_EXPAND_SZ)
+        throw ERegistryException::InvalidDataType(name);
+    const std::string text(data.data(), size);
+    return text.substr(0, text.find('\0'));
+}
+
+std::int32_t TRegistry::GetInt(const std::string& name) const
+{
+    std::array<std::uint8_t, 4> data{};
+    DWORD type = REG_NONE;
+    DWORD size = static_cast<DWORD>(data.size());
+    if (::RegQueryValueExA(CurrentKey(), name.c_str(), nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
+        throw ERegistryException::GetDataFailed(name);
+    if (type != REG_DWORD)
+        throw ERegistryException::InvalidDataType(name);
+    return FromLittleEndian(data);
+}
+
+std::size_t TRegistry::GetBytes(const std::string& name, std::span<std::uint8_t> buffer) const
+{
+    const std::optional<TValueInfo> info = QueryValueInfo(CurrentKey(), name);
+    if (!info)
+        return 0;
+    const RegValueKind kind = KindOfType(info->Type);
+    if ((kind != RegValueKind::Binary && kind != RegValueKind::Unknown) || info->Size > buffer.size())
+        throw ERegistryException::InvalidDataType(name);
+    DWORD size = static_cast<DWORD>(buffer.size());
+    if (::RegQueryValueExA(CurrentKey(), name.c_str(), nullptr, nullptr, buffer.data(), &size) != ERROR_SUCCESS)
+        throw ERegistryException::GetDataFailed(name);
+    return size;
+}
+
+void TRegistry::PutData(const std::string& name, DWORD type, const void* data, std::size_t size)
+{
+    if (::RegSetValueExA(CurrentKey(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
+                         static_cast<DWORD>(size)) != ERROR_SUCCESS)
+        throw ERegistryException::SetDataFailed(name);
+}
+
+void TRegistry::PutText(const std::string& name, const std::string& text)
+{
+    PutData(name, REG_SZ, text.c_str(), text.size() + 1);
+}
+
+void TRegistry::PutExpandText(const std::string& name, const std::string& text)
+{
+    PutData(name, REG_EXPAND_SZ, text.c_str(), text.size() + 1);
+}
+
+void TRegistry::PutInt(const std::string& name, std::int32_t value)
+{
+    const std::array<std::uint8_t, 4> bytes = LittleEndianBytes(value);
+    PutData(name, REG_DWORD, bytes.data(), bytes.size());
+}
+
+void TRegistry::PutBytes(const std::string& name, std::span<const std::uint8_t> bytes)
+{
+    PutData(name, REG_BINARY, bytes.data(), bytes.size());
+}
+
+bool TRegistry::RemoveValue(const std::string& name)
+{
+    return ::RegDeleteValueA(CurrentKey(), name.c_str()) == ERROR_SUCCESS;
+}
+
+std::array<std::uint8_t, 4> LittleEndianBytes(std::int32_t value)
+{
+    const auto bits = static_cast<std::uint32_t>(value);
+    return {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8), static_cast<std::uint8_t>(bits >> 16),
+            static_cast<std::uint8_t>(bits >> 24)};
+}
+
+std::int32_t FromLittleEndian(const std::array<std::uint8_t, 4>& bytes)
+{
+    std::uint32_t bits = 0;
+    for (auto byte = bytes.rbegin(); byte != bytes.rend(); ++byte)
+        bits = bits << 8 | *byte;
+    return static_cast<std::int32_t>(bits);
+}
+
+void CreateSharedRegistry()
+{
+    sharedRegistry = std::make_unique<TRegistry>();
+    sharedRegistry->SetFlushOnClose(true);
+}
+
+void FreeSharedRegistry()
+{
+    sharedRegistry.reset();
+}
+
+TRegistry& SharedRegistry()
+{
+    if (!sharedRegistry)
+        throw std::logic_error("The shared registry accessor is used outside the program's lifetime");
+    return *sharedRegistry;
+}

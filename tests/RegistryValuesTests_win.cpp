@@ -1,0 +1,319 @@
+// The value operations of the registry accessor TRegistry, against the real registry (under
+// Wine in a throw-away prefix), each test in a key of its own.
+#include "script/Registry.h"
+#include "store/StringLists.h"
+#include "support/ImportPatch.h"
+#include "support/ScratchKey.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+using namespace std::string_view_literals;
+
+namespace {
+
+class RegistryValues : public ::testing::Test {
+protected:
+    TScratchKey Scratch;
+    TRegistry Registry;
+};
+
+std::vector<std::string> Names(const TStringList& list)
+{
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < list.Count(); ++i)
+        names.push_back(list.Strings(i));
+    return names;
+}
+
+}
+
+TEST_F(RegistryValues, ValueKindKnowsFourPlatformTypes)
+{
+    Scratch.SetValue("", "sz", REG_SZ, "a\0"sv);
+    Scratch.SetValue("", "expand", REG_EXPAND_SZ, "%TEMP%\0"sv);
+    Scratch.SetValue("", "dword", REG_DWORD, "\x01\0\0\0"sv);
+    Scratch.SetValue("", "binary", REG_BINARY, "\x01"sv);
+    Scratch.SetValue("", "multi", REG_MULTI_SZ, "a\0b\0\0"sv);
+    Scratch.SetValue("", "qword", REG_QWORD, "\x01\0\0\0\0\0\0\0"sv);
+    Scratch.SetValue("", "none", REG_NONE, ""sv);
+    ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
+
+    EXPECT_EQ(Registry.ValueKind("sz"), RegValueKind::String);
+    EXPECT_EQ(Registry.ValueKind("expand"), RegValueKind::ExpandString);
+    EXPECT_EQ(Registry.ValueKind("dword"), RegValueKind::Integer);
+    EXPECT_EQ(Registry.ValueKind("binary"), RegValueKind::Binary);
+    for (const char* name : {"multi", "qword", "none", "missing"})
+        EXPECT_EQ(Registry.ValueKind(name), RegValueKind::Unknown) << name;
+    EXPECT_EQ(static_cast<int>(RegValueKind::Binary), 4);
+
+    EXPECT_TRUE(Registry.HasValue("none"));
+    EXPECT_FALSE(Registry.HasValue("missing"));
+    EXPECT_FALSE(Registry.HasValue(""));
+    Scratch.SetValue("", "", REG_SZ, "default\0"sv);
+    EXPECT_TRUE(Registry.HasValue(""));
+    EXPECT_EQ(Registry.ValueKind(""), RegValueKind::String);
+}
+
+TEST_F(RegistryValues, GetTextReadsBothStringKindsUpToTheFirstNul)
+{
+    Scratch.SetValue("", "", REG_SZ, "default\0"sv);
+    Scratch.SetValue("", "plain", REG_SZ, "text\0"sv);
+    Scratch.SetValue("", "expand", REG_EXPAND_SZ, "%TEMP%\\x\0"sv);
+    Scratch.SetValue("", "cut", REG_SZ, "ab\0cd\0"sv);
+    Scratch.SetValue("", "unended", REG_SZ, "abc"sv);
+    Scratch.SetValue("", "empty", REG_SZ, ""sv);
+    Scratch.SetValue("", "emptyBinary", REG_BINARY, ""sv);
+    ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
+
+    EXPECT_EQ(Registry.GetText(""), "default");
+    EXPECT_EQ(Registry.GetText("plain"), "text");
+    EXPECT_EQ(Registry.GetText("expand"), "%TEMP%\\x");
+    EXPECT_EQ(Registry.GetText("cut"), "ab");
+    EXPECT_EQ(Registry.GetText("unended"), "abc");
+    EXPECT_EQ(Registry.GetText("empty"), "");
+    EXPECT_EQ(Registry.GetText("emptyBinary"), "");
+    EXPECT_EQ(Registry.GetText("missing"), "");
+}
+
+TEST_F(RegistryValues, GetTextRefusesEveryOtherKind)
+{
+    Scratch.SetValue("", "dword", REG_DWORD, "\x01\0\0\0"sv);
+    Scratch.SetValue("", "binary", REG_BINARY, "ab\0"sv);
+    Scratch.SetValue("", "multi", REG_MULTI_SZ, "a\0\0"sv);
+    ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
+
+    EXPECT_EQ(RegistryFailure([&] { Registry.GetText("dword"); }), "Invalid data type for 'dword'");
+    EXPECT_EQ(RegistryFailure([&] { Registry.GetText("binary"); }), "Invalid data type for 'binary'");
+    EXPECT_EQ(RegistryFailure([&] { Registry.GetText("multi"); }), "Invalid data type for 'multi'");
+}
+
+TEST_F(RegistryValues, GetIntReadsIntegersOfUpToFourBytes)
+{
+    Scratch.SetInt("", "big", 0x12345678);
+    Scratch.SetInt("", "negative", 0xFFFFFFFE);
+    Scratch.SetInt("", "zero", 0);
+    Scratch.SetInt("", "two", 2);
+    Scratch.SetValue("", "short", REG_DWORD, "\x05\x01"sv);
+    ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
+
+    EXPECT_EQ(Registry.GetInt("big"), 0x12345678);
+    EXPECT_EQ(Registry.GetInt("negative"), -2);
+    EXPECT_EQ(Registry.GetInt("short"), 0x105);
+    EXPECT_FALSE(Registry.GetFlag("zero"));
+    EXPECT_TRUE(Registry.GetFlag("two"));
+    EXPECT_TRUE(Registry.GetFlag("negative"));
+}
+
+TEST_F(RegistryValues, GetIntFailsForMissingLongAndOtherValues)
+{
+    Scratch.SetValue("", "digits", REG_SZ, "12\0"sv);
+    Scratch.SetValue("", "longText", REG_SZ, "123456\0"sv);
+    Scratch.SetValue("", "binary", REG_BINARY, "\x01\0\0\0"sv);
+    Scratch.SetValue("", "wide", REG_BINARY, "\x01\0\0\0\0\0\0\0"sv);
+    ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
+
+    EXPECT_EQ(RegistryFailure([&] { Registry.GetInt("missing"); }), "Failed to get data for 'missing'");
+    EXPECT_EQ(RegistryFailure([&] { Registry.GetInt("longText"); }), "Failed to get data for 'longText'");
+    EXPECT_EQ(RegistryFailure([&] { Registry.GetInt("wide"); }), "Failed to get data for 'wide'");
+    EXPECT_EQ(RegistryFailure([&] { Registry.GetInt("digits"); }), "Invalid data type for 'digits'");
+    EXPECT_EQ(RegistryFailure([&] { Registry.GetFlag("binary"); }), "Invalid data type for 'binary'");
+}
+
+TEST_F(RegistryValues, GetBytesReadsBinaryAndTypelessValuesThatFit)
+{
+    Scratch.SetValue("", "three", REG_BINARY, "\x01\x02\x03"sv);
+    Scratch.SetValue("", "empty", REG_BINARY, ""sv);
+    Scratch.SetValue("", "none", REG_NONE, "\x09\x08"sv);
+    Scratch.SetValue("", "qword", REG_QWORD, "\x01\x02\x03\x04\x05\x06\x07\x08"sv);
+    ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
+
+    std::array<std::uint8_t, 4> buffer{0xAA, 0xAA, 0xAA, 0xAA};
+    EXPECT_EQ(Registry.GetBytes("three", buffer), 3u);
+    EXPECT_EQ(buffer, (std::array<std::uint8_t, 4>{1, 2, 3, 0xAA}));
+    EXPECT_EQ(Registry.GetBytes("missing", buffer), 0u);
+    EXPECT_EQ(Registry.GetBytes("empty", buffer), 0u);
+    EXPECT_EQ(buffer, (std::array<std::uint8_t, 4>{1, 2, 3, 0xAA}));
+    EXPECT_EQ(Registry.GetBytes("none", buffer), 2u);
+    EXPECT_EQ(buffer[0], 9);
+
+    std::array<std::uint8_t, 8> wide{};
+    EXPECT_EQ(Registry.GetBytes("qword", wide), 8u);
+    EXPECT_EQ(wide[7], 8);
+}
+
+TEST_F(RegistryValues, GetBytesRefusesOtherKindsAndValuesThatDoNotFit)
+{
+    Scratch.SetValue("", "five", REG_BINARY, "\x01\x02\x03\x04\x05"sv);
+    Scratch.SetValue("", "text", REG_SZ, "a\0"sv);
+    Scratch.SetInt("", "dword", 1);
+    ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
+
+    std::array<std::uint8_t, 4> buffer{};
+    for (const char* name : {"five", "text", "dword"})
+        EXPECT_EQ(RegistryFailure([&] { Registry.GetBytes(name, buffer); }),
+                  "Invalid data type for '" + std::string(name) + "'");
+    EXPECT_EQ(buffer, (std::array<std::uint8_t, 4>{}));
+}
+
+TEST_F(RegistryValues, PutsStoreTheirTypesAndBytes)
+{
+    ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
+    Registry.PutText("text", "abc");
+    Registry.PutText("", "default");
+    Registry.PutExpandText("expand", "%TEMP%\\x");
+    Registry.PutInt("int", -2);
+    Registry.PutFlag("on", true);
+    Registry.PutFlag("off", false);
+    const std::uint8_t bytes[] = {0, 1, 0xFF};
+    Registry.PutBytes("bytes", bytes);
+    Registry.PutBytes("noBytes", {});
+
+    const auto expect = [&](const std::string& name, DWORD type, std::string_view data) {
+        const std::optional<TRawValue> value = Scratch.Value("", name);
+        ASSERT_TRUE(value) << name;
+        EXPECT_EQ(value->Type, type) << name;
+        EXPECT_EQ(value->Data, data) << name;
+    };
+    expect("text", REG_SZ, "abc\0"sv);
+    expect("", REG_SZ, "default\0"sv);
+    expect("expand", REG_EXPAND_SZ, "%TEMP%\\x\0"sv);
+    expect("int", REG_DWORD, "\xFE\xFF\xFF\xFF"sv);
+    expect("on", REG_DWORD, "\x01\0\0\0"sv);
+    expect("off", REG_DWORD, "\0\0\0\0"sv);
+    expect("bytes", REG_BINARY, "\0\x01\xFF"sv);
+    expect("noBytes", REG_BINARY, ""sv);
+}
+
+TEST_F(RegistryValues, WritesThatThePlatformRefusesFailNamingTheValue)
+{
+    ASSERT_TRUE(Registry.OpenForRead(Scratch.Path()));
+    EXPECT_EQ(RegistryFailure([&] { Registry.PutText("text", "a"); }), "Failed to set data for 'text'");
+    EXPECT_EQ(RegistryFailure([&] { Registry.PutExpandText("expand", "a"); }), "Failed to set data for 'expand'");
+    EXPECT_EQ(RegistryFailure([&] { Registry.PutFlag("flag", true); }), "Failed to set data for 'flag'");
+    EXPECT_EQ(RegistryFailure([&] { Registry.PutBytes("bytes", {}); }), "Failed to set data for 'bytes'");
+    Registry.Close();
+    EXPECT_EQ(RegistryFailure([&] { Registry.PutInt("", 1); }), "Failed to set data for ''");
+    EXPECT_TRUE(Scratch.ValueNames("").empty());
+}
+
+TEST_F(RegistryValues, RemoveValueSaysWhetherTheValueWent)
+{
+    Scratch.SetValue("", "", REG_SZ, "default\0"sv);
+    Scratch.SetInt("", "gone", 1);
+    ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
+
+    EXPECT_TRUE(Registry.RemoveValue("gone"));
+    EXPECT_FALSE(Registry.RemoveValue("gone"));
+    EXPECT_TRUE(Registry.RemoveValue(""));
+    EXPECT_TRUE(Scratch.ValueNames("").empty());
+}
+
+TEST_F(RegistryValues, ListValueNamesGivesEveryNameInEnumerationOrder)
+{
+    Scratch.SetInt("", "b", 1);
+    Scratch.SetValue("", "", REG_SZ, "default\0"sv);
+    Scratch.SetInt("", "a", 2);
+    Scratch.SetInt("", "the longest name of all", 3);
+    Scratch.MakeKey("Empty");
+    TStringList names;
+    names.Add("left over");
+
+    Registry.ListValueNames(names);
+    EXPECT_EQ(names.Count(), 0u);
+
+    ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
+    Registry.ListValueNames(names);
+    const std::vector<std::string> listed = Names(names);
+    EXPECT_EQ(listed, Scratch.ValueNames(""));
+    EXPECT_EQ(listed.size(), 4u);
+    EXPECT_NE(std::find(listed.begin(), listed.end(), ""), listed.end());
+
+    ASSERT_TRUE(Registry.Open("Empty", false));
+    Registry.ListValueNames(names);
+    EXPECT_EQ(names.Count(), 0u);
+}
+
+namespace ValueRemovedWhileListing {
+decltype(&::RegQueryInfoKeyA) queryInfo;
+
+// Counts the values, then another program removes one of them.
+LONG WINAPI CountThenRemove(HKEY key, LPSTR className, LPDWORD classLength, LPDWORD reserved, LPDWORD subKeys,
+                            LPDWORD longestSubKey, LPDWORD longestClass, LPDWORD values, LPDWORD longestValueName,
+                            LPDWORD longestValue, LPDWORD securityLength, PFILETIME lastWrite)
+{
+    const LONG result = queryInfo(key, className, classLength, reserved, subKeys, longestSubKey, longestClass, values,
+                                  longestValueName, longestValue, securityLength, lastWrite);
+    ::RegDeleteValueA(key, "b");
+    return result;
+}
+}
+
+TEST_F(RegistryValues, ListValueNamesLeavesOutAValueRemovedWhileListing)
+{
+    for (const char* name : {"a", "b", "c"})
+        Scratch.SetInt("", name, 1);
+    ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
+    TStringList names;
+    {
+        const TImportPatch patch("advapi32.dll", "RegQueryInfoKeyA", &ValueRemovedWhileListing::CountThenRemove);
+        ValueRemovedWhileListing::queryInfo = patch.Original();
+        Registry.ListValueNames(names);
+    }
+    EXPECT_EQ(Names(names), (std::vector<std::string>{"a", "c"}));
+}
+
+namespace DoubleByteLocale {
+UINT codePage;
+std::vector<DWORD> nameBuffers;
+decltype(&::RegEnumValueA) enumValue;
+decltype(&::RegEnumKeyExA) enumKey;
+
+UINT WINAPI SystemCodePage()
+{
+    return codePage;
+}
+
+LONG WINAPI EnumValue(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD reserved, LPDWORD type,
+                      LPBYTE data, LPDWORD dataLength)
+{
+    nameBuffers.push_back(*nameLength);
+    return enumValue(key, index, name, nameLength, reserved, type, data, dataLength);
+}
+
+LONG WINAPI EnumKey(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD reserved, LPSTR className,
+                    LPDWORD classLength, PFILETIME lastWrite)
+{
+    nameBuffers.push_back(*nameLength);
+    return enumKey(key, index, name, nameLength, reserved, className, classLength, lastWrite);
+}
+}
+
+TEST_F(RegistryValues, EastAsianCodePagesDoubleTheNameBuffers)
+{
+    using namespace DoubleByteLocale;
+    const TImportPatch acp("kernel32.dll", "GetACP", &SystemCodePage);
+    const TImportPatch values("advapi32.dll", "RegEnumValueA", &EnumValue);
+    const TImportPatch keys("advapi32.dll", "RegEnumKeyExA", &EnumKey);
+    enumValue = values.Original();
+    enumKey = keys.Original();
+    ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
+    Scratch.SetInt("", "five5", 1);
+
+    for (const UINT page : {932u, 936u, 949u, 950u, 1252u}) {
+        codePage = page;
+        nameBuffers.clear();
+        Scratch.MakeKey("Tree\\four");
+        TStringList names;
+        Registry.ListValueNames(names);
+        EXPECT_EQ(names.Count(), 1u);
+        EXPECT_TRUE(Registry.RemoveKeyTree("Tree"));
+        const DWORD factor = page == 1252 ? 1 : 2;
+        EXPECT_EQ(nameBuffers, (std::vector<DWORD>{5 * factor + 1, 4 * factor + 1})) << page;
+    }
+}

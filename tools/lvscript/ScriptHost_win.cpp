@@ -1,0 +1,226 @@
+#include "ScriptHost.h"
+
+#include "script/MorvaneAutoObj_Impl.h"
+#include "script/OleText.h"
+#include "store/FileStream.h"
+
+#include <activscp.h>
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+// {F414C260-6AC0-11CF-B6D1-00AA00BBBB58}
+constexpr CLSID CLSID_JScript = {0xF414C260, 0x6AC0, 0x11CF, {0xB6, 0xD1, 0x00, 0xAA, 0x00, 0xBB, 0xBB, 0x58}};
+
+// Reference counting shared by the runner's two small COM objects.
+template <typename... Interfaces>
+class TComObject : public Interfaces... {
+public:
+    virtual ~TComObject() = default;
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefCount; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG count = --FRefCount;
+        if (count == 0)
+            delete this;
+        return count;
+    }
+
+private:
+    std::atomic<ULONG> FRefCount{1};
+};
+
+class THostObject final : public TComObject<IDispatch> {
+public:
+    explicit THostObject(VARIANT args) : FArgs(args) {}
+    ~THostObject() override { ::VariantClear(&FArgs); }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (iid != IID_IUnknown && iid != IID_IDispatch) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
+    {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
+    {
+        HRESULT result = S_OK;
+        for (UINT i = 0; i < count; ++i) {
+            ids[i] = i == 0 && ::_wcsicmp(names[i], L"echo") == 0   ? EchoId
+                     : i == 0 && ::_wcsicmp(names[i], L"args") == 0 ? ArgsId
+                                                                     : DISPID_UNKNOWN;
+            if (ids[i] == DISPID_UNKNOWN)
+                result = DISP_E_UNKNOWNNAME;
+        }
+        return result;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                                     UINT*) override
+    {
+        if (id == ArgsId)
+            return result ? ::VariantCopy(result, &FArgs) : S_OK;
+        if (id != EchoId)
+            return DISP_E_MEMBERNOTFOUND;
+        if (params->cArgs != 1)
+            return DISP_E_BADPARAMCOUNT;
+        VARIANT text;
+        ::VariantInit(&text);
+        const HRESULT converted = ::VariantChangeType(&text, &params->rgvarg[0], 0, VT_BSTR);
+        if (FAILED(converted))
+            return converted;
+        std::printf("%s\n", AnsiFromBstr(V_BSTR(&text)).c_str());
+        std::fflush(stdout);
+        ::VariantClear(&text);
+        return S_OK;
+    }
+
+private:
+    static constexpr DISPID EchoId = 1;
+    static constexpr DISPID ArgsId = 2;
+    VARIANT FArgs;
+};
+
+class TScriptSite final : public TComObject<IActiveScriptSite> {
+public:
+    TScriptSite(std::string fileName, IUnknown* external) : FFileName(std::move(fileName)), FExternal(external) {}
+
+    void SetHost(IUnknown* host) { FHost = host; }
+    const TScriptOutcome& Outcome() const { return FOutcome; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (iid != IID_IUnknown && iid != IID_IActiveScriptSite) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IActiveScriptSite*>(this);
+        AddRef();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetLCID(LCID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** item, ITypeInfo** info) override
+    {
+        if (info)
+            *info = nullptr;
+        if (!(mask & SCRIPTINFO_IUNKNOWN))
+            return mask & SCRIPTINFO_ITYPEINFO ? TYPE_E_ELEMENTNOTFOUND : E_INVALIDARG;
+        IUnknown* found = ::_wcsicmp(name, L"external") == 0 ? FExternal.Get()
+                          : ::_wcsicmp(name, L"host") == 0   ? FHost.Get()
+                                                             : nullptr;
+        *item = found;
+        if (!found)
+            return TYPE_E_ELEMENTNOTFOUND;
+        found->AddRef();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetDocVersionString(BSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnScriptTerminate(const VARIANT*, const EXCEPINFO*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnStateChange(SCRIPTSTATE) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnScriptError(IActiveScriptError* error) override
+    {
+        EXCEPINFO exception{};
+        error->GetExceptionInfo(&exception);
+        if (exception.pfnDeferredFillIn)
+            exception.pfnDeferredFillIn(&exception);
+        DWORD context = 0;
+        ULONG line = 0;
+        LONG column = 0;
+        error->GetSourcePosition(&context, &line, &column);
+        FOutcome.Succeeded = false;
+        FOutcome.Error = FFileName + "(" + std::to_string(line + 1) + "): " + AnsiFromBstr(exception.bstrDescription);
+        ::SysFreeString(exception.bstrSource);
+        ::SysFreeString(exception.bstrDescription);
+        ::SysFreeString(exception.bstrHelpFile);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnEnterScript() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnLeaveScript() override { return S_OK; }
+
+private:
+    std::string FFileName;
+    ComPtr<IUnknown> FExternal;
+    ComPtr<IUnknown> FHost;
+    TScriptOutcome FOutcome;
+};
+
+std::string ReadScript(const std::string& fileName)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + fileName);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return std::move(text).str();
+}
+
+// The arguments as a JScript array literal, evaluated by the engine itself.
+std::wstring ArrayLiteral(const std::vector<std::string>& args)
+{
+    std::wstring literal = L"[";
+    for (const std::string& arg : args) {
+        if (literal.size() > 1)
+            literal += L',';
+        literal += L'"';
+        for (wchar_t c : WideFromAnsi(arg)) {
+            if (c == L'"' || c == L'\\')
+                literal += L'\\';
+            literal += c;
+        }
+        literal += L'"';
+    }
+    return literal + L"]";
+}
+
+}
+
+TScriptOutcome RunScriptFile(const std::string& fileName, const std::vector<std::string>& args)
+{
+    const std::wstring source = WideFromAnsi(ReadScript(fileName));
+    ComPtr<ITweakExternal> external = new TTweakExternal;
+    ComPtr<TScriptSite> site;
+    site.Attach(new TScriptSite(fileName, external.Get()));
+
+    ComPtr<IActiveScript> engine;
+    OleCheck(::CoCreateInstance(CLSID_JScript, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
+                                reinterpret_cast<void**>(engine.GetAddressOf())));
+    ComPtr<IActiveScriptParse32> parser;
+    OleCheck(engine.As(&parser));
+    OleCheck(parser->InitNew());
+    OleCheck(engine->SetScriptSite(site.Get()));
+    OleCheck(engine->AddNamedItem(L"external", SCRIPTITEM_ISVISIBLE));
+    OleCheck(engine->SetScriptState(SCRIPTSTATE_STARTED));
+
+    VARIANT argArray;
+    ::VariantInit(&argArray);
+    OleCheck(parser->ParseScriptText(ArrayLiteral(args).c_str(), nullptr, nullptr, nullptr, 0, 0,
+                                     SCRIPTTEXT_ISEXPRESSION, &argArray, nullptr));
+    ComPtr<IDispatch> host;
+    host.Attach(new THostObject(argArray));
+    site->SetHost(host.Get());
+    OleCheck(engine->AddNamedItem(L"host", SCRIPTITEM_ISVISIBLE));
+
+    const HRESULT parsed =
+        parser->ParseScriptText(source.c_str(), nullptr, nullptr, nullptr, 0, 0, SCRIPTTEXT_ISVISIBLE, nullptr, nullptr);
+    TScriptOutcome outcome = site->Outcome();
+    if (FAILED(parsed) && outcome.Succeeded)
+        outcome = {false, fileName + ": the script engine refused the script (" + SystemErrorMessage(parsed) + ")"};
+    engine->Close();
+    return outcome;
+}
