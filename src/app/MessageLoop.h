@@ -2,9 +2,17 @@
 
 #include <windows.h>
 
+#include <functional>
+
 // The one way the program dispatches a window message: its main loop, and every script call
 // that lets pending messages run, go through here.
 void DispatchAppMessage(MSG& message);
+
+// Sees each message before it is dispatched and answers true for one it has handled: the
+// browser's in-place object takes its keys (Tab, the editing keys) this way. One filter at a
+// time; an empty one removes it.
+using TMessageFilter = std::function<bool(MSG&)>;
+void SetMessageFilter(TMessageFilter filter);
 
 // Dispatches every message waiting in this thread's queue, then returns. A quit request is not
 // dispatched but posted again once the queue is empty, so that the main loop still ends on it.

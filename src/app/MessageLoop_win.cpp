@@ -1,9 +1,23 @@
 #include "app/MessageLoop.h"
 
 #include <optional>
+#include <utility>
+
+namespace {
+
+TMessageFilter Filter;
+
+}
+
+void SetMessageFilter(TMessageFilter filter)
+{
+    Filter = std::move(filter);
+}
 
 void DispatchAppMessage(MSG& message)
 {
+    if (Filter && Filter(message))
+        return;
     ::TranslateMessage(&message);
     ::DispatchMessageA(&message);
 }

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The arguments after the program name: split at blanks; double quotes group blanks and are
+// removed.
+std::vector<std::string> SplitCommandLine(std::string_view commandLine);
+// The same, without the program name that a full command line begins with.
+std::vector<std::string> ArgumentsAfterProgramName(std::string_view commandLine);
+
+// "-hidden" counts only as the exact first argument.
+bool StartsHidden(const std::vector<std::string>& args);
+
+enum class TComSwitch { None, Register, Unregister };
+// "REGSERVER" or "UNREGSERVER" anywhere, after a "-" or "/", in any letter case.
+TComSwitch FindComSwitch(const std::vector<std::string>& args);
+
+// The fatal start-up report: "Runtime error 217 at 0040A1B2".
+std::string RuntimeErrorText(int error, std::uint32_t address);

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <windows.h>
+#include <exdisp.h>
+#include <ocidl.h>
+#include <wrl/client.h>
+
+#include <string>
+
+// What the browser asks of the window that hosts it. Both calls come from within the
+// browser's message processing on the main thread.
+class TEmbeddedWBEvents {
+public:
+    // The object that page scripts reach as window.external: S_OK with one reference in
+    // *external, or S_FALSE and null when the current document gets none.
+    virtual HRESULT BrowserGetExternal(IDispatch** external) = 0;
+    // A document (a page or a frame) has been loaded.
+    virtual void BrowserDocumentComplete(IDispatch* document, const VARIANT& url) = 0;
+
+protected:
+    ~TEmbeddedWBEvents() = default;
+};
+
+class TBrowserSite;
+class TBrowserEventSink;
+
+// The WebBrowser control, created as a child of parent, active in place and hosted by a site
+// of our own. While it exists the program's user-agent token is in the registry.
+class TEmbeddedWB {
+public:
+    TEmbeddedWB(HWND parent, TEmbeddedWBEvents& events);
+    ~TEmbeddedWB();
+    TEmbeddedWB(const TEmbeddedWB&) = delete;
+    TEmbeddedWB& operator=(const TEmbeddedWB&) = delete;
+
+    // Places the control over the given part of the parent's client area.
+    void SetBounds(const RECT& bounds);
+    // Navigates with no flags, target frame, post data or headers.
+    HRESULT Navigate(const std::wstring& url);
+    // The address of the document in the control; empty when there is none.
+    std::wstring LocationURL() const;
+    IWebBrowser2* Browser() const { return FBrowser.Get(); }
+
+private:
+    void Activate(HWND parent);
+    void Connect();
+    void Disconnect() noexcept;
+    // Lets go of the control and the token; what the destructor and a failed construction share.
+    void Close() noexcept;
+    // Lets the in-place object see keyboard messages for its windows before they are dispatched.
+    bool TranslateAccelerator(MSG& message);
+
+    HWND FParent;
+    Microsoft::WRL::ComPtr<TBrowserSite> FSite;
+    Microsoft::WRL::ComPtr<TBrowserEventSink> FEventSink;
+    Microsoft::WRL::ComPtr<IOleObject> FOleObject;
+    Microsoft::WRL::ComPtr<IWebBrowser2> FBrowser;
+    Microsoft::WRL::ComPtr<IConnectionPoint> FEventPoint;
+    DWORD FEventCookie = 0;
+};

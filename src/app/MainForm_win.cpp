@@ -1,0 +1,231 @@
+#include "app/MainForm.h"
+
+#include "app/Application.h"
+#include "app/Maker.h"
+#include "app/PageUrl.h"
+#include "app/WindowPlacement.h"
+#include "protocol/MyLVHandler.h"
+#include "script/MorvaneAutoObj_Impl.h"
+#include "script/Registry.h"
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr char ClassName[] = "TMainForm";
+constexpr char SettingsKey[] = "SOFTWARE\\Lumivanta Manager";
+constexpr char PlacementValue[] = "MainFormSettings";
+constexpr wchar_t StartPageUrl[] = L"tweaks://tweaks/start.html";
+
+void RegisterWindowClass(WNDPROC windowProc)
+{
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.lpszClassName = ClassName;
+    // A second window of the class finds it registered already.
+    ::RegisterClassA(&windowClass);
+}
+
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT area, LPARAM monitors)
+{
+    try {
+        reinterpret_cast<std::vector<TScreenRect>*>(monitors)->push_back(
+            {area->left, area->top, area->right, area->bottom});
+        return TRUE;
+    } catch (...) {
+        // Out of memory: the monitors found so far have to do.
+        return FALSE;
+    }
+}
+
+std::vector<TScreenRect> Monitors()
+{
+    std::vector<TScreenRect> monitors;
+    ::EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
+// The stored value's bytes when it is binary and no longer than one byte past the size the
+// placement needs: enough to tell exactly eight bytes from any other length.
+std::optional<std::vector<std::uint8_t>> StoredPlacement(const TRegistry& registry)
+{
+    if (registry.ValueKind(PlacementValue) != RegValueKind::Binary)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes(PlacementSize + 1);
+    try {
+        bytes.resize(registry.GetBytes(PlacementValue, bytes));
+    } catch (const ERegistryException&) {
+        // Longer than the buffer: not a placement of ours, so the default applies.
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+}
+
+TMainForm::TMainForm()
+{
+    RegisterWindowClass(WindowProc);
+    const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    FWindow = UniqueWindow(::CreateWindowExA(0, ClassName, ProductName, style, 0, 0, DefaultWindowWidth,
+                                             DefaultWindowHeight, Application().Handle(), nullptr,
+                                             ::GetModuleHandleA(nullptr), this));
+    if (!FWindow)
+        throw std::runtime_error("The main window cannot be created");
+    FBrowser = std::make_unique<TEmbeddedWB>(Handle(), static_cast<TEmbeddedWBEvents&>(*this));
+    FitBrowser();
+    FormCreate();
+}
+
+TMainForm::~TMainForm()
+{
+    FormDestroy();
+    FBrowser.reset();
+    // Messages of the window's own destruction find no form any more.
+    ::SetWindowLongPtrA(Handle(), GWLP_USERDATA, 0);
+}
+
+bool TMainForm::Visible() const
+{
+    return ::IsWindowVisible(Handle()) != FALSE;
+}
+
+void TMainForm::Show()
+{
+    if (Visible()) {
+        ::SetForegroundWindow(Handle());
+        return;
+    }
+    ::ShowWindow(Handle(), SW_SHOW);
+    FormShow();
+}
+
+void TMainForm::FormCreate()
+{
+    FStartPending = true;
+    Application().SetTitle(ProductName);
+    ::SetWindowTextA(Handle(), ProductName);
+    RegisterScheme();
+    LoadWindowPlacement();
+}
+
+void TMainForm::RegisterScheme()
+{
+    // Failures are not reported: the pages then cannot load, and the window works on.
+    ::CoGetClassObject(CLSID_MyLVHandler, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, nullptr, IID_IClassFactory,
+                       reinterpret_cast<void**>(FProtocolFactory.ReleaseAndGetAddressOf()));
+    ::CoInternetGetSession(0, FInternetSession.ReleaseAndGetAddressOf(), 0);
+    if (FInternetSession)
+        FInternetSession->RegisterNameSpace(FProtocolFactory.Get(), CLSID_MyLVHandler, SchemeName.c_str(), 0, nullptr,
+                                            0);
+}
+
+void TMainForm::FormShow()
+{
+    if (FStartPending)
+        FBrowser->Navigate(StartPageUrl);
+}
+
+void TMainForm::FormClose()
+{
+    ::ShowWindow(Handle(), SW_HIDE);
+}
+
+void TMainForm::FormDestroy() noexcept
+{
+    try {
+        SaveWindowPlacement();
+    } catch (...) {
+        // A placement that cannot be written is not worth more than the default next time.
+    }
+    if (FInternetSession)
+        FInternetSession->UnregisterNameSpace(FProtocolFactory.Get(), SchemeName.c_str());
+}
+
+HRESULT TMainForm::BrowserGetExternal(IDispatch** external)
+{
+    *external = nullptr;
+    if (!IsTweaksUrl(FBrowser->LocationURL()))
+        return S_FALSE;
+    ComPtr<ITweakExternal> root(new TTweakExternal);
+    *external = root.Detach();
+    return S_OK;
+}
+
+void TMainForm::BrowserDocumentComplete(IDispatch*, const VARIANT&)
+{
+    FStartPending = false;
+}
+
+void TMainForm::LoadWindowPlacement()
+{
+    TRegistry registry;
+    std::optional<std::vector<std::uint8_t>> stored;
+    if (registry.OpenForRead(SettingsKey))
+        stored = StoredPlacement(registry);
+    std::optional<std::span<const std::uint8_t>> bytes;
+    if (stored)
+        bytes = *stored;
+    const std::vector<TScreenRect> monitors = Monitors();
+    const TWindowBounds bounds = RestoredPlacement(bytes, monitors, ::GetSystemMetrics(SM_CXSCREEN),
+                                                   ::GetSystemMetrics(SM_CYSCREEN));
+    ::SetWindowPos(Handle(), nullptr, bounds.Left, bounds.Top, bounds.Width, bounds.Height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TMainForm::SaveWindowPlacement()
+{
+    RECT window{};
+    ::GetWindowRect(Handle(), &window);
+    const TWindowBounds bounds{window.right - window.left, window.bottom - window.top, window.left, window.top};
+    TRegistry registry;
+    if (registry.Open(SettingsKey, true))
+        registry.PutBytes(PlacementValue, EncodePlacement(bounds));
+}
+
+void TMainForm::FitBrowser()
+{
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    FBrowser->SetBounds(client);
+}
+
+LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_SIZE:
+        FitBrowser();
+        return 0;
+    case WM_CLOSE:
+        // The program lives on in the tray: closing only hides the window.
+        FormClose();
+        return 0;
+    default:
+        return ::DefWindowProcA(Handle(), message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK TMainForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    auto* form = reinterpret_cast<TMainForm*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    // Until the browser exists the form has nothing to add to the platform's handling.
+    if (!form || !form->FBrowser)
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    try {
+        return form->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        // Taken as handled: the platform's own handling of WM_CLOSE would destroy the window.
+        return 0;
+    }
+}

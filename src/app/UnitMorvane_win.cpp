@@ -1,0 +1,189 @@
+// The program's entry point. Start-up brings the modules up in a fixed order (OLE, program
+// values, content manager, COM server switches, the scheme handler's factory, the shared
+// registry, the single-instance guard), then the application object, the class registration,
+// the windows and the message loop; tear-down runs in reverse. Only the content manager can
+// fail in practice (Ruroda.db missing or damaged): that ends the program with the run-time's
+// report, "Runtime error 217 at ...", exit code 217.
+#include "app/Application.h"
+#include "app/CommandLine.h"
+#include "app/MainForm.h"
+#include "app/MessageLoop.h"
+#include "protocol/MyLVHandler.h"
+#include "script/ProgramValues.h"
+#include "script/Registry.h"
+#include "store/FileManager.h"
+
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr int ExitRegistrationFailed = 1;
+constexpr int ExitStartupFailed = 217;
+
+std::string ClassKeyPath()
+{
+    wchar_t text[64];
+    ::StringFromGUID2(CLSID_MyLVHandler, text, 64);
+    std::string clsid;
+    for (const wchar_t* c = text; *c; ++c)
+        clsid += static_cast<char>(*c);
+    return "CLSID\\" + clsid;
+}
+
+// The program's path as COM starts it: the short form when the path has a blank.
+std::string LocalServerPath()
+{
+    const std::string& path = ProgramFileName();
+    if (path.find(' ') == std::string::npos)
+        return path;
+    char shortPath[MAX_PATH];
+    const DWORD n = ::GetShortPathNameA(path.c_str(), shortPath, sizeof shortPath);
+    return n > 0 && n < sizeof shortPath ? std::string(shortPath, n) : path;
+}
+
+// Writes HKCR\CLSID\{...} and its LocalServer32; false when a key or value cannot be written.
+bool WriteClassRegistration()
+{
+    try {
+        TRegistry registry;
+        registry.SetRoot(HKEY_CLASSES_ROOT);
+        if (!registry.Open("\\" + ClassKeyPath(), true))
+            return false;
+        registry.PutText("", "");
+        if (!registry.Open("\\" + ClassKeyPath() + "\\LocalServer32", true))
+            return false;
+        registry.PutText("", LocalServerPath());
+        return true;
+    } catch (const ERegistryException&) {
+        return false;
+    }
+}
+
+void RemoveClassRegistration()
+{
+    ::RegDeleteKeyA(HKEY_CLASSES_ROOT, (ClassKeyPath() + "\\LocalServer32").c_str());
+    ::RegDeleteKeyA(HKEY_CLASSES_ROOT, ClassKeyPath().c_str());
+}
+
+struct TOleSession {
+    TOleSession() { ::OleInitialize(nullptr); }
+    ~TOleSession() { ::OleUninitialize(); }
+    TOleSession(const TOleSession&) = delete;
+    TOleSession& operator=(const TOleSession&) = delete;
+};
+
+struct TComSession {
+    TComSession() { ::CoInitialize(nullptr); }
+    ~TComSession() { ::CoUninitialize(); }
+    TComSession(const TComSession&) = delete;
+    TComSession& operator=(const TComSession&) = delete;
+};
+
+// The module steps that later parts of the program rely on, torn down in reverse order.
+struct TModules {
+    TModules() = default;
+    ~TModules()
+    {
+        FreeSharedRegistry();
+        FileManager.reset();
+        ClearSchemeName();
+    }
+    TModules(const TModules&) = delete;
+    TModules& operator=(const TModules&) = delete;
+};
+
+class TClassObjectRegistration {
+public:
+    explicit TClassObjectRegistration(IClassFactory* factory)
+    {
+        ::CoRegisterClassObject(CLSID_MyLVHandler, factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &FCookie);
+    }
+    ~TClassObjectRegistration()
+    {
+        if (FCookie)
+            ::CoRevokeClassObject(FCookie);
+    }
+    TClassObjectRegistration(const TClassObjectRegistration&) = delete;
+    TClassObjectRegistration& operator=(const TClassObjectRegistration&) = delete;
+
+private:
+    DWORD FCookie = 0;
+};
+
+// Kept as the code address of the report; never inlined, so the address is this call's.
+__attribute__((noinline)) void CreateContentManager(const std::vector<std::string>& args)
+{
+    FileManager = std::make_unique<TFileManager>(ProgramFolder() + "Ruroda.db", ProgramFolder(), args);
+}
+
+int RunWindows(TComSwitch comSwitch, const std::vector<std::string>& args, IClassFactory* factory)
+{
+    TComSession com;
+    if (comSwitch == TComSwitch::Unregister) {
+        RemoveClassRegistration();
+        return 0;
+    }
+    if (!WriteClassRegistration() && comSwitch == TComSwitch::Register) {
+        ::MessageBoxA(nullptr, "Error creating system registry entry", "Application Error", MB_OK | MB_ICONERROR);
+        return ExitRegistrationFailed;
+    }
+    if (comSwitch == TComSwitch::Register)
+        return 0;
+    TClassObjectRegistration registration(factory);
+
+    CreateApplication();
+    Application().SetTitle("Lumivanta Suite");
+    std::optional<TMainForm> mainForm;
+    mainForm.emplace();
+    Application().SetOnEndSession([&mainForm] { mainForm.reset(); });
+    Application().SetShowMainForm(!StartsHidden(args));
+    if (Application().ShowMainForm())
+        mainForm->Show();
+    const int exitCode = RunMessageLoop();
+    mainForm.reset();
+    FreeApplication();
+    return exitCode;
+}
+
+// Runs the program; a module step that fails leaves failedAt set, after the steps already
+// done have been torn down.
+int RunModules(const std::vector<std::string>& args, std::optional<std::uint32_t>& failedAt)
+{
+    TOleSession ole;
+    ProgramFolder();
+    ProgramVersionText();
+    TModules modules;
+    try {
+        CreateContentManager(args);
+    } catch (const std::exception&) {
+        failedAt = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(&CreateContentManager));
+        return ExitStartupFailed;
+    }
+    const TComSwitch comSwitch = FindComSwitch(args);
+    ComPtr<IClassFactory> factory = new TMyLVHandlerFactory;
+    CreateSharedRegistry();
+
+    // Never closed: the system releases it when the process ends.
+    ::CreateMutexA(nullptr, FALSE, "LumivantaMutex");
+    if (::GetLastError() == ERROR_ALREADY_EXISTS)
+        return 0;
+    return RunWindows(comSwitch, args, factory.Get());
+}
+
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    std::optional<std::uint32_t> failedAt;
+    const int exitCode = RunModules(ArgumentsAfterProgramName(::GetCommandLineA()), failedAt);
+    if (failedAt)
+        ::MessageBoxA(nullptr, RuntimeErrorText(ExitStartupFailed, *failedAt).c_str(), "Error", MB_OK | MB_TASKMODAL);
+    return exitCode;
+}

@@ -1,0 +1,43 @@
+// How the program reads its command line, and the text of its fatal start-up report.
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+using Args = std::vector<std::string>;
+
+TEST(SplitCommandLine, BlanksSeparateAndQuotesGroup)
+{
+    EXPECT_EQ(SplitCommandLine(""), Args{});
+    EXPECT_EQ(SplitCommandLine("  a   b\tc "), (Args{"a", "b", "c"}));
+    EXPECT_EQ(SplitCommandLine("\"C:\\Program Files\\x.exe\" -hidden"), (Args{"C:\\Program Files\\x.exe", "-hidden"}));
+    EXPECT_EQ(SplitCommandLine("/data=\"my pages\"\\web x"), (Args{"/data=my pages\\web", "x"}));
+    EXPECT_EQ(ArgumentsAfterProgramName("prog.exe -hidden /data=web"), (Args{"-hidden", "/data=web"}));
+    EXPECT_EQ(ArgumentsAfterProgramName("prog.exe"), Args{});
+}
+
+TEST(StartsHidden, OnlyTheExactFirstArgument)
+{
+    EXPECT_TRUE(StartsHidden({"-hidden"}));
+    EXPECT_TRUE(StartsHidden({"-hidden", "/data=web"}));
+    EXPECT_FALSE(StartsHidden({"/data=web", "-hidden"}));
+    EXPECT_FALSE(StartsHidden({"-HIDDEN"}));
+    EXPECT_FALSE(StartsHidden({"/hidden"}));
+    EXPECT_FALSE(StartsHidden({}));
+}
+
+TEST(FindComSwitch, DashOrSlashInAnyLetterCaseAnywhere)
+{
+    EXPECT_EQ(FindComSwitch({"/regserver"}), TComSwitch::Register);
+    EXPECT_EQ(FindComSwitch({"-hidden", "-RegServer"}), TComSwitch::Register);
+    EXPECT_EQ(FindComSwitch({"/UNREGSERVER"}), TComSwitch::Unregister);
+    EXPECT_EQ(FindComSwitch({"regserver"}), TComSwitch::None);
+    EXPECT_EQ(FindComSwitch({"/regserver2"}), TComSwitch::None);
+    EXPECT_EQ(FindComSwitch({}), TComSwitch::None);
+}
+
+TEST(RuntimeErrorText, NumberBetweenBlanksAndEightHexDigits)
+{
+    EXPECT_EQ(RuntimeErrorText(217, 0x0040A1B2), "Runtime error 217 at 0040A1B2");
+    EXPECT_EQ(RuntimeErrorText(217, 0), "Runtime error 217 at 00000000");
+    EXPECT_EQ(RuntimeErrorText(5, 0xFFFFFFFF), "Runtime error   5 at FFFFFFFF");
+}

@@ -1,0 +1,538 @@
+// The main window with the real WebBrowser control, the real urlmon and the registry, under a
+// display. Every test keeps the program's settings value and the user-agent value as they were.
+#include "app/Application.h"
+#include "app/EmbeddedWB.h"
+#include "app/MainForm.h"
+#include "app/Maker.h"
+#include "app/MessageLoop.h"
+#include "app/WindowPlacement.h"
+#include "protocol/MyLVHandler.h"
+#include "script/MorvaneAutoObj_Impl.h"
+#include "script/Registry.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <exdispid.h>
+#include <mshtmdid.h>
+#include <mshtmhst.h>
+#include <ocidl.h>
+#include <olectl.h>
+#include <wrl/client.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+using Microsoft::WRL::ComPtr;
+
+// Found by GoogleTest next to the type it prints.
+void PrintTo(const TWindowBounds& bounds, std::ostream* out)
+{
+    *out << bounds.Width << "x" << bounds.Height << " at " << bounds.Left << "," << bounds.Top;
+}
+
+namespace {
+
+constexpr char SettingsKey[] = "SOFTWARE\\Lumivanta Manager";
+constexpr char PlacementValue[] = "MainFormSettings";
+constexpr char PostPlatformKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post Platform";
+constexpr char TokenName[] = "Lumivanta Manager [www.lumivanta.com]";
+
+struct TRawValue {
+    DWORD Type;
+    std::string Data;
+};
+
+std::optional<TRawValue> ReadValue(const char* path, const char* name)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    const UniqueKey owned(key);
+    DWORD type = 0;
+    DWORD size = 0;
+    if (::RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::string data(size, '\0');
+    ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+    data.resize(size);
+    return TRawValue{type, data};
+}
+
+void WriteValue(const char* path, const char* name, DWORD type, const std::string& data)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const UniqueKey owned(key);
+    ASSERT_EQ(::RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                               static_cast<DWORD>(data.size())),
+              ERROR_SUCCESS);
+}
+
+void DeleteValue(const char* path, const char* name)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    const UniqueKey owned(key);
+    ::RegDeleteValueA(key, name);
+}
+
+bool HasKey(const std::string& path)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+// Keeps one value under HKEY_CURRENT_USER as it is now and puts it back when it ends: the value
+// is written again or removed, and the keys on its path that did not exist are removed again,
+// deepest first (only while empty of subkeys, so nothing of anyone else goes).
+class TKeptValue {
+public:
+    TKeptValue(std::string path, std::string name) : FPath(std::move(path)), FName(std::move(name))
+    {
+        FBefore = ReadValue(FPath.c_str(), FName.c_str());
+        for (std::size_t end = FPath.size(); end != std::string::npos && !HasKey(FPath.substr(0, end));
+             end = FPath.rfind('\\', end - 1))
+            FMissingKeys.push_back(FPath.substr(0, end));
+    }
+    ~TKeptValue()
+    {
+        if (FBefore)
+            WriteValue(FPath.c_str(), FName.c_str(), FBefore->Type, FBefore->Data);
+        else
+            DeleteValue(FPath.c_str(), FName.c_str());
+        for (const std::string& key : FMissingKeys)
+            ::RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+    }
+    TKeptValue(const TKeptValue&) = delete;
+    TKeptValue& operator=(const TKeptValue&) = delete;
+
+private:
+    std::string FPath;
+    std::string FName;
+    std::optional<TRawValue> FBefore;
+    std::vector<std::string> FMissingKeys;
+};
+
+// The handler's class factory as the program registers it, counting the handlers urlmon asks for.
+class TCountingFactory final : public IClassFactory {
+public:
+    TCountingFactory() = default;
+    TCountingFactory(const TCountingFactory&) = delete;
+    TCountingFactory& operator=(const TCountingFactory&) = delete;
+    TCountingFactory(TCountingFactory&&) = delete;
+    TCountingFactory& operator=(TCountingFactory&&) = delete;
+
+    long Requests() const { return FRequests; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object)
+            return E_POINTER;
+        if (iid != IID_IUnknown && iid != IID_IClassFactory) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IClassFactory*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefCount; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG count = --FRefCount;
+        if (count == 0)
+            delete this;
+        return count;
+    }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override
+    {
+        ++FRequests;
+        return FInner->CreateInstance(outer, iid, object);
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override { return FInner->LockServer(lock); }
+
+private:
+    ~TCountingFactory() = default;
+
+    ComPtr<IClassFactory> FInner{new TMyLVHandlerFactory};
+    std::atomic<long> FRequests{0};
+    std::atomic<ULONG> FRefCount{0};
+};
+
+// Records the addresses of BeforeNavigate2 and how many documents completed.
+class TNavigationRecorder final : public IDispatch {
+public:
+    TNavigationRecorder() = default;
+    TNavigationRecorder(const TNavigationRecorder&) = delete;
+    TNavigationRecorder& operator=(const TNavigationRecorder&) = delete;
+    TNavigationRecorder(TNavigationRecorder&&) = delete;
+    TNavigationRecorder& operator=(TNavigationRecorder&&) = delete;
+
+    std::vector<std::wstring> Addresses;
+    int Errors = 0;
+    int Completed = 0;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object)
+            return E_POINTER;
+        if (iid != IID_IUnknown && iid != IID_IDispatch && iid != DIID_DWebBrowserEvents2) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefCount; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG count = --FRefCount;
+        if (count == 0)
+            delete this;
+        return count;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
+    {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
+    {
+        return DISP_E_UNKNOWNNAME;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                                     UINT*) override
+    {
+        try {
+            // BeforeNavigate2(pDisp, URL, Flags, TargetFrameName, PostData, Headers, Cancel).
+            if (id == DISPID_BEFORENAVIGATE2 && params->cArgs == 7) {
+                const VARIANT* url = &params->rgvarg[5];
+                if (V_VT(url) == (VT_VARIANT | VT_BYREF))
+                    url = V_VARIANTREF(url);
+                Addresses.emplace_back(V_VT(url) == VT_BSTR ? V_BSTR(url) : L"");
+            } else if (id == DISPID_NAVIGATEERROR)
+                ++Errors;
+            else if (id == DISPID_DOCUMENTCOMPLETE)
+                ++Completed;
+            return S_OK;
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
+private:
+    ~TNavigationRecorder() = default;
+
+    std::atomic<ULONG> FRefCount{0};
+};
+
+// Runs the thread's messages until done() holds or timeoutMs have passed; gives done().
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000)
+{
+    const DWORD start = ::GetTickCount();
+    while (!done() && ::GetTickCount() - start < timeoutMs) {
+        ProcessPendingMessages();
+        ::Sleep(5);
+    }
+    return done();
+}
+
+void PumpFor(DWORD ms)
+{
+    PumpUntil([] { return false; }, ms);
+}
+
+TWindowBounds BoundsOf(HWND window)
+{
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return {rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top};
+}
+
+TWindowBounds PrimaryDefault()
+{
+    return DefaultPlacement(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
+}
+
+std::string Bytes(const TWindowBounds& bounds)
+{
+    const auto bytes = EncodePlacement(bounds);
+    return {bytes.begin(), bytes.end()};
+}
+
+// OLE, the application object and the handler's factory registered with COM, as the program's
+// entry point has them before it makes the main window; the settings and the user-agent value
+// are put back as they were when the test ends.
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
+        CreateApplication();
+        ASSERT_EQ(::CoRegisterClassObject(CLSID_MyLVHandler, Factory.Get(), CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
+                                          &FactoryCookie),
+                  S_OK);
+        DeleteValue(SettingsKey, PlacementValue);
+    }
+    void TearDown() override
+    {
+        Form.reset();
+        ::CoRevokeClassObject(FactoryCookie);
+        FreeApplication();
+        ::OleUninitialize();
+    }
+
+    void CreateForm() { Form = std::make_unique<TMainForm>(); }
+    // Destroys the window, which saves its placement, and makes the next one, which reads it.
+    void RecreateForm()
+    {
+        Form.reset();
+        CreateForm();
+    }
+    void MoveForm(const TWindowBounds& bounds)
+    {
+        ::SetWindowPos(Form->Handle(), nullptr, bounds.Left, bounds.Top, bounds.Width, bounds.Height,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ComPtr<TNavigationRecorder> RecordNavigation()
+    {
+        ComPtr<TNavigationRecorder> recorder(new TNavigationRecorder);
+        ComPtr<IConnectionPointContainer> container;
+        EXPECT_EQ(Form->Browser().Browser()->QueryInterface(IID_PPV_ARGS(&container)), S_OK);
+        EXPECT_EQ(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &RecorderPoint), S_OK);
+        EXPECT_EQ(RecorderPoint->Advise(recorder.Get(), &RecorderCookie), S_OK);
+        return recorder;
+    }
+    void StopRecording() { RecorderPoint->Unadvise(RecorderCookie); }
+    // The site the control was given, reached through the control as the control reaches it.
+    template <typename Interface>
+    ComPtr<Interface> Site()
+    {
+        ComPtr<IOleObject> control;
+        EXPECT_EQ(Form->Browser().Browser()->QueryInterface(IID_PPV_ARGS(&control)), S_OK);
+        ComPtr<IOleClientSite> site;
+        EXPECT_EQ(control->GetClientSite(&site), S_OK);
+        ComPtr<Interface> wanted;
+        EXPECT_EQ(site.As(&wanted), S_OK);
+        return wanted;
+    }
+
+    TKeptValue KeptPlacement{SettingsKey, PlacementValue};
+    TKeptValue KeptToken{PostPlatformKey, TokenName};
+    ComPtr<TCountingFactory> Factory{new TCountingFactory};
+    DWORD FactoryCookie = 0;
+    ComPtr<IConnectionPoint> RecorderPoint;
+    DWORD RecorderCookie = 0;
+    std::unique_ptr<TMainForm> Form;
+};
+
+TEST_F(MainFormTest, IsCreatedHiddenOwnedByTheApplicationWithTheBrowserFillingItsClientArea)
+{
+    CreateForm();
+    EXPECT_TRUE(::IsWindow(Form->Handle()));
+    EXPECT_FALSE(Form->Visible());
+    EXPECT_EQ(::GetWindow(Form->Handle(), GW_OWNER), Application().Handle());
+    char caption[64] = {};
+    ::GetWindowTextA(Form->Handle(), caption, sizeof caption);
+    EXPECT_STREQ(caption, "Lumivanta Manager");
+    EXPECT_EQ(Application().Title(), "Lumivanta Manager");
+
+    const HWND browser = ::GetWindow(Form->Handle(), GW_CHILD);
+    ASSERT_NE(browser, nullptr);
+    const auto expectFilled = [&] {
+        RECT client{};
+        RECT inner{};
+        ::GetClientRect(Form->Handle(), &client);
+        ::GetWindowRect(browser, &inner);
+        ::MapWindowPoints(nullptr, Form->Handle(), reinterpret_cast<POINT*>(&inner), 2);
+        EXPECT_TRUE(::EqualRect(&client, &inner))
+            << inner.left << "," << inner.top << "," << inner.right << "," << inner.bottom << " in " << client.right
+            << "x" << client.bottom;
+    };
+    expectFilled();
+    MoveForm({520, 390, 30, 40});
+    expectFilled();
+}
+
+TEST_F(MainFormTest, TheFirstRunOpensSevenHundredByFiveHundredCentredOnThePrimaryScreen)
+{
+    CreateForm();
+    EXPECT_EQ(BoundsOf(Form->Handle()), PrimaryDefault());
+    EXPECT_EQ(BoundsOf(Form->Handle()), (TWindowBounds{700, 500, 162, 134})) << "on the 1024 x 768 test screen";
+}
+
+TEST_F(MainFormTest, ThePlacementIsSavedAtDestructionAndReadBackAtTheNextCreation)
+{
+    CreateForm();
+    for (const TWindowBounds bounds : {TWindowBounds{640, 480, 50, 60}, TWindowBounds{700, 500, -100, -40}}) {
+        MoveForm(bounds);
+        RecreateForm();
+        const std::optional<TRawValue> stored = ReadValue(SettingsKey, PlacementValue);
+        ASSERT_TRUE(stored);
+        EXPECT_EQ(stored->Type, DWORD{REG_BINARY});
+        EXPECT_EQ(stored->Data, Bytes(bounds));
+        EXPECT_EQ(BoundsOf(Form->Handle()), bounds);
+    }
+}
+
+// The platform keeps window coordinates within 16 bits (Wine clamps a left edge of 65436 to
+// 32767), so the wrapped value is written as saving a bound of 65436 would have written it.
+TEST_F(MainFormTest, ABoundStoredModulo65536IsReadBackSignExtended)
+{
+    WriteValue(SettingsKey, PlacementValue, REG_BINARY, Bytes({700, 500, 65436, 100}));
+    EXPECT_EQ(ReadValue(SettingsKey, PlacementValue)->Data.substr(4, 2), std::string("\x9C\xFF", 2));
+    CreateForm();
+    EXPECT_EQ(BoundsOf(Form->Handle()), (TWindowBounds{700, 500, -100, 100}));
+}
+
+TEST_F(MainFormTest, AStoredValueOfTheWrongSizeOrTypeOrOffEveryMonitorGivesTheDefault)
+{
+    const std::string sevenBytes = Bytes({640, 480, 50, 60}).substr(0, 7);
+    const std::string nineBytes = Bytes({640, 480, 50, 60}) + '\0';
+    const std::vector<std::pair<DWORD, std::string>> values{{REG_BINARY, sevenBytes},
+                                                            {REG_BINARY, nineBytes},
+                                                            {REG_SZ, Bytes({640, 480, 50, 60})},
+                                                            {REG_BINARY, Bytes({700, 500, 3000, 100})},
+                                                            {REG_BINARY, Bytes({700, 500, 100, -600})}};
+    for (const auto& [type, data] : values) {
+        WriteValue(SettingsKey, PlacementValue, type, data);
+        CreateForm();
+        EXPECT_EQ(BoundsOf(Form->Handle()), PrimaryDefault()) << "type " << type << ", " << data.size() << " bytes";
+        Form.reset();
+    }
+}
+
+TEST_F(MainFormTest, ShowingLoadsTheStartPageThroughTheSchemeHandlerButCreatingDoesNot)
+{
+    CreateForm();
+    const ComPtr<TNavigationRecorder> navigation = RecordNavigation();
+    PumpFor(200);
+    EXPECT_TRUE(navigation->Addresses.empty());
+    EXPECT_EQ(Factory->Requests(), 0);
+
+    Form->Show();
+    EXPECT_TRUE(Form->Visible());
+    EXPECT_TRUE(PumpUntil([&] { return Factory->Requests() > 0; })) << "our factory was never asked for a handler";
+    ASSERT_EQ(navigation->Addresses.size(), 1u);
+    EXPECT_EQ(navigation->Addresses[0], L"tweaks://tweaks/start.html");
+    StopRecording();
+}
+
+TEST_F(MainFormTest, ClosingHidesAndEveryShowingNavigatesAgainWhileNoDocumentCompleted)
+{
+    CreateForm();
+    const ComPtr<TNavigationRecorder> navigation = RecordNavigation();
+    Form->Show();
+    PumpUntil([&] { return navigation->Errors + navigation->Completed > 0; });
+    Form->Show();
+    EXPECT_EQ(navigation->Addresses.size(), 1u) << "showing a visible window is not a new showing";
+
+    ::SendMessageA(Form->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(::IsWindow(Form->Handle()));
+    EXPECT_FALSE(Form->Visible());
+
+    Form->Show();
+    EXPECT_TRUE(Form->Visible());
+    PumpUntil([&] { return navigation->Addresses.size() >= 2; });
+    EXPECT_EQ(navigation->Completed, 0) << "this Wine has no HTML engine; with one, no second navigation is due";
+    ASSERT_EQ(navigation->Addresses.size(), 2u);
+    EXPECT_EQ(navigation->Addresses[1], L"tweaks://tweaks/start.html");
+    StopRecording();
+}
+
+TEST_F(MainFormTest, TheUserAgentTokenExistsExactlyWhileTheWindowExists)
+{
+    DeleteValue(PostPlatformKey, TokenName);
+    CreateForm();
+    const std::optional<TRawValue> token = ReadValue(PostPlatformKey, TokenName);
+    ASSERT_TRUE(token);
+    EXPECT_EQ(token->Type, DWORD{REG_SZ});
+    EXPECT_EQ(token->Data, std::string(1, '\0'));
+    EXPECT_EQ(UserAgentToken(), TokenName);
+    Form.reset();
+    EXPECT_FALSE(ReadValue(PostPlatformKey, TokenName));
+}
+
+TEST_F(MainFormTest, TheHostAsksForNoUiFlagsAndAnswersTheDownloadControlFlags)
+{
+    CreateForm();
+    DOCHOSTUIINFO info{};
+    info.cbSize = sizeof info;
+    info.dwFlags = 0xFFFFFFFF;
+    EXPECT_EQ(Site<IDocHostUIHandler>()->GetHostInfo(&info), S_OK);
+    EXPECT_EQ(info.dwFlags, 0u);
+
+    VARIANT flags;
+    ::VariantInit(&flags);
+    DISPPARAMS none{};
+    EXPECT_EQ(Site<IDispatch>()->Invoke(DISPID_AMBIENT_DLCONTROL, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                                        &none, &flags, nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(V_VT(&flags), VT_I4);
+    EXPECT_EQ(V_I4(&flags), DLCTL_DLIMAGES | DLCTL_VIDEOS | DLCTL_BGSOUNDS | DLCTL_PRAGMA_NO_CACHE);
+    EXPECT_EQ(Site<IDispatch>()->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                                        &none, &flags, nullptr, nullptr),
+              DISP_E_MEMBERNOTFOUND);
+}
+
+// Without a document in the control (this Wine has no HTML engine) the location is what the
+// control reports after a navigation; GetExternal is asked through the host's own handler.
+TEST_F(MainFormTest, ExternalGivesANewRootObjectForEachRequestOnlyToTweaksPages)
+{
+    CreateForm();
+    IDispatch* external = reinterpret_cast<IDispatch*>(1);
+    EXPECT_EQ(Site<IDocHostUIHandler>()->GetExternal(&external), S_FALSE) << "no document yet";
+    EXPECT_EQ(external, nullptr);
+
+    Form->Show();
+    PumpUntil([&] { return Form->Browser().LocationURL() == L"tweaks://tweaks/start.html"; });
+    ASSERT_EQ(Form->Browser().LocationURL(), L"tweaks://tweaks/start.html");
+    ComPtr<IDispatch> first;
+    ComPtr<IDispatch> second;
+    EXPECT_EQ(Site<IDocHostUIHandler>()->GetExternal(&first), S_OK);
+    EXPECT_EQ(Site<IDocHostUIHandler>()->GetExternal(&second), S_OK);
+    ASSERT_TRUE(first && second);
+    EXPECT_NE(first.Get(), second.Get());
+    ComPtr<ITweakExternal> root;
+    EXPECT_EQ(first.As(&root), S_OK);
+    EXPECT_EQ(first.Get()->AddRef(), 3u) << "one reference for the caller, one for the interface asked above";
+    first.Get()->Release();
+
+    Form->Browser().Navigate(L"http://www.lumivanta.invalid/start.html");
+    PumpUntil([&] { return Form->Browser().LocationURL() != L"tweaks://tweaks/start.html"; });
+    ASSERT_EQ(Form->Browser().LocationURL(), L"http://www.lumivanta.invalid/start.html");
+    external = reinterpret_cast<IDispatch*>(1);
+    EXPECT_EQ(Site<IDocHostUIHandler>()->GetExternal(&external), S_FALSE);
+    EXPECT_EQ(external, nullptr);
+}
+
+TEST(MessageFilter, SeesMessagesBeforeTheyAreDispatchedAndKeepsThoseItHandles)
+{
+    std::vector<UINT> filtered;
+    SetMessageFilter([&](MSG& message) {
+        filtered.push_back(message.message);
+        return message.message == WM_KEYDOWN;
+    });
+    ::PostThreadMessageA(::GetCurrentThreadId(), WM_KEYDOWN, VK_TAB, 0);
+    ::PostThreadMessageA(::GetCurrentThreadId(), WM_APP, 0, 0);
+    ProcessPendingMessages();
+    SetMessageFilter(nullptr);
+    ::PostThreadMessageA(::GetCurrentThreadId(), WM_KEYUP, VK_TAB, 0);
+    ProcessPendingMessages();
+    EXPECT_EQ(filtered, (std::vector<UINT>{WM_KEYDOWN, WM_APP}));
+}
+
+}

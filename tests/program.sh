@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# The program as a process under Wine: its exit codes, its single instance, its COM switches,
+# "-hidden", and the window placement kept from one run to the next.
+# Usage: program.sh LumivantaManager.exe Ruroda.db WindowPoke.exe (RUN_TOOL runs Windows programs)
+set -uo pipefail
+program=$1 archive=$2 poke=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/app/pages/tweaks" "$work/empty"
+cp "$program" "$work/app/LumivantaManager.exe"
+cp "$program" "$work/empty/LumivantaManager.exe"
+cp "$archive" "$work/app/Ruroda.db"
+echo '<html>loose</html>' > "$work/app/pages/tweaks/start.html"
+cd "$work" || exit 1
+
+failures=0
+check() {
+  local what=$1; shift
+  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
+}
+win() { ${RUN_TOOL:-} "$@"; }
+clsid='{B9C58654-ACD4-4E94-A982-BBE227BBE09C}'
+settings='HKCU\SOFTWARE\Lumivanta Manager'
+
+# No archive: the run-time's report, exit code 217.
+win empty/LumivantaManager.exe & pid=$!
+text=$(win "$poke" box Error | tr -d '\r')
+wait $pid; status=$?
+check "a missing archive ends with exit code 217" test $status -eq 217
+check "and the report names the error and an address" grep -qE '^Runtime error 217 at [0-9A-F]{8}$' <<<"$text"
+
+# COM switches write and remove the class registration, then end.
+win app/LumivantaManager.exe /RegServer; status=$?
+check "REGSERVER ends with 0" test $status -eq 0
+check "REGSERVER writes LocalServer32" bash -c "${RUN_TOOL:-} reg query 'HKCR\\CLSID\\$clsid\\LocalServer32' 2>/dev/null | grep -qi LumivantaManager.exe"
+win app/LumivantaManager.exe -unregserver; status=$?
+check "UNREGSERVER ends with 0" test $status -eq 0
+check "UNREGSERVER removes the class key" bash -c "! ${RUN_TOOL:-} reg query 'HKCR\\CLSID\\$clsid' >/dev/null 2>&1"
+
+# One copy a session: a second start ends at once with 0, in both modes, and the first runs on.
+win app/LumivantaManager.exe -hidden & first=$!
+win "$poke" wait TApplication
+check "-hidden as first argument shows no window" test "$(win "$poke" visible TMainForm | tr -d '\r')" = 0
+win app/LumivantaManager.exe; status=$?
+check "a second copy ends with 0" test $status -eq 0
+win app/LumivantaManager.exe /data=pages; status=$?
+check "a second copy in folder mode ends with 0" test $status -eq 0
+check "the first copy's window stays hidden" test "$(win "$poke" visible TMainForm | tr -d '\r')" = 0
+win "$poke" end-session
+wait $first; status=$?
+check "the end of the session ends the first copy with 0" test $status -eq 0
+check "the placement is kept at the end" bash -c "${RUN_TOOL:-} reg query '$settings' /v MainFormSettings 2>/dev/null | grep -q REG_BINARY"
+
+# "-hidden" counts only as the first argument.
+win app/LumivantaManager.exe /data=pages -hidden & first=$!
+check "-hidden after another argument shows the window" test "$(win "$poke" visible TMainForm | tr -d '\r')" = 1
+win "$poke" end-session
+wait $first
+
+# A stored placement comes back: width 640, height 480, left -100, top 50.
+win reg add "$settings" /v MainFormSettings /t REG_BINARY /d 8002e0019cff3200 /f >/dev/null
+win app/LumivantaManager.exe -hidden & first=$!
+win "$poke" wait TApplication
+win "$poke" end-session
+wait $first
+check "a placement with a negative left edge is kept as it was" bash -c "${RUN_TOOL:-} reg query '$settings' /v MainFormSettings | grep -qi 8002E0019CFF3200"
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]
