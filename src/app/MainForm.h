@@ -2,6 +2,7 @@
 
 #include "UniqueHandle.h"
 #include "app/EmbeddedWB.h"
+#include "app/TrayIcon.h"
 
 #include <windows.h>
 #include <urlmon.h>
@@ -11,7 +12,9 @@
 
 // The main window: a top-level window owned by the application's window, whose client area is
 // the embedded browser showing the program's pages. It is created hidden, hides instead of
-// closing, and keeps its placement in the registry between runs.
+// closing, and keeps its placement in the registry between runs. Its tray icon, present from
+// its creation to its destruction, opens a menu with the right button and shows the window on
+// a left double-click.
 class TMainForm final : private TEmbeddedWBEvents {
 public:
     // FormCreate: registers the "tweaks:" scheme and applies the stored placement. The
@@ -27,6 +30,10 @@ public:
     // Makes the window visible; becoming visible loads the start page until a document completed.
     void Show();
     TEmbeddedWB& Browser() { return *FBrowser; }
+
+    HMENU TrayPopup() const { return FTrayPopup.Handle(); }
+    // Runs the handler of a TrayCommand as choosing it in the menu does.
+    void TrayPopupClick(UINT command);
 
 private:
     static void DestroyWindowHandle(HWND window) { ::DestroyWindow(window); }
@@ -47,9 +54,22 @@ private:
     void SaveWindowPlacement();
     void FitBrowser();
 
+    void TrayIconMessage(LPARAM mouseMessage);
+    void TrayIconDblClick();
+    void TrayIconRightButtonUp();
+    void TrayPopupPopup();
+    void TrayPopupTweakClick();
+    void TrayPopupAutoStartClick();
+    void TrayPopupHomepageClick();
+    void TrayContactUsClick();
+    void TrayPopupExitClick();
+
     UniqueWindow FWindow;
     std::unique_ptr<TEmbeddedWB> FBrowser;
     Microsoft::WRL::ComPtr<IClassFactory> FProtocolFactory;
     Microsoft::WRL::ComPtr<IInternetSession> FInternetSession;
     bool FStartPending = false;
+    TTrayPopup FTrayPopup;
+    std::unique_ptr<TTrayIcon> FTrayIcon;
+    UINT FTaskbarCreated = 0;
 };

@@ -3,9 +3,12 @@
 #include "app/Application.h"
 #include "app/Maker.h"
 #include "app/PageUrl.h"
+#include "app/TrayRules.h"
 #include "app/WindowPlacement.h"
 #include "protocol/MyLVHandler.h"
 #include "script/MorvaneAutoObj_Impl.h"
+#include "script/ProgramValues.h"
+#include "script/RegHelpers.h"
 #include "script/Registry.h"
 
 #include <cstdint>
@@ -21,6 +24,13 @@ constexpr char ClassName[] = "TMainForm";
 constexpr char SettingsKey[] = "SOFTWARE\\Lumivanta Manager";
 constexpr char PlacementValue[] = "MainFormSettings";
 constexpr wchar_t StartPageUrl[] = L"tweaks://tweaks/start.html";
+constexpr char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char AutoStartValue[] = "LumivantaMgr";
+constexpr char ExitWarningTitle[] = "COM Server Warning";
+constexpr char ExitWarningText[] =
+    "There are still active COM objects in this application.  One or more clients may have references to these "
+    "objects, so manually closing this application may cause those client application(s) to fail.\r\n\r\n"
+    "Are you sure you want to close this application?";
 
 void RegisterWindowClass(WNDPROC windowProc)
 {
@@ -50,6 +60,25 @@ std::vector<TScreenRect> Monitors()
     std::vector<TScreenRect> monitors;
     ::EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
     return monitors;
+}
+
+void OpenInBrowser(const std::string& url)
+{
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof info;
+    info.lpFile = url.c_str();
+    info.nShow = SW_SHOWDEFAULT;
+    // No browser for http addresses is not worth a message.
+    ::ShellExecuteExA(&info);
+}
+
+// Makes the application's last active window the foreground window, as the application's
+// own hidden window would when it is activated.
+void BringApplicationForward()
+{
+    const HWND popup = ::GetLastActivePopup(Application().Handle());
+    if (popup != Application().Handle() && ::IsWindowVisible(popup) && ::IsWindowEnabled(popup))
+        ::SetForegroundWindow(popup);
 }
 
 // The stored value's bytes when it is binary and no longer than one byte past the size the
@@ -114,6 +143,8 @@ void TMainForm::FormCreate()
     ::SetWindowTextA(Handle(), ProductName);
     RegisterScheme();
     LoadWindowPlacement();
+    FTaskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+    FTrayIcon = std::make_unique<TTrayIcon>(Handle(), ProductName);
 }
 
 void TMainForm::RegisterScheme()
@@ -140,6 +171,7 @@ void TMainForm::FormClose()
 
 void TMainForm::FormDestroy() noexcept
 {
+    FTrayIcon.reset();
     try {
         SaveWindowPlacement();
     } catch (...) {
@@ -197,9 +229,108 @@ void TMainForm::FitBrowser()
     FBrowser->SetBounds(client);
 }
 
+void TMainForm::TrayPopupClick(UINT command)
+{
+    switch (command) {
+    case TrayPopupTweak:
+        TrayPopupTweakClick();
+        break;
+    case TrayPopupAutoStart:
+        TrayPopupAutoStartClick();
+        break;
+    case TrayPopupHomepage:
+        TrayPopupHomepageClick();
+        break;
+    case TrayContactUs:
+        TrayContactUsClick();
+        break;
+    case TrayPopupExit:
+        TrayPopupExitClick();
+        break;
+    default:
+        break;
+    }
+}
+
+void TMainForm::TrayIconMessage(LPARAM mouseMessage)
+{
+    if (mouseMessage == WM_RBUTTONUP)
+        TrayIconRightButtonUp();
+    else if (mouseMessage == WM_LBUTTONDBLCLK)
+        TrayIconDblClick();
+}
+
+void TMainForm::TrayIconDblClick()
+{
+    TrayPopupTweakClick();
+}
+
+void TMainForm::TrayIconRightButtonUp()
+{
+    // Only a menu of the foreground window closes when the user clicks elsewhere.
+    ::SetForegroundWindow(Handle());
+    TrayPopupPopup();
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    TrayPopupClick(FTrayPopup.Track(Handle(), cursor));
+}
+
+void TMainForm::TrayPopupPopup()
+{
+    FTrayPopup.SetChecked(TrayPopupAutoStart, RegHasValue(HKEY_CURRENT_USER, RunKey, AutoStartValue));
+}
+
+void TMainForm::TrayPopupTweakClick()
+{
+    if (!Visible())
+        Show();
+    BringApplicationForward();
+}
+
+void TMainForm::TrayPopupAutoStartClick()
+{
+    if (FTrayPopup.Checked(TrayPopupAutoStart))
+        RegDropValue(HKEY_CURRENT_USER, RunKey, AutoStartValue);
+    else
+        RegPutString(HKEY_CURRENT_USER, RunKey, AutoStartValue, AutoStartCommand(ProgramFileName()));
+}
+
+void TMainForm::TrayPopupHomepageClick()
+{
+    OpenInBrowser(TrayHomepageUrl(ProgramVersionText()));
+}
+
+void TMainForm::TrayContactUsClick()
+{
+    OpenInBrowser(TrayContactUrl(ProgramVersionText()));
+}
+
+void TMainForm::TrayPopupExitClick()
+{
+    const UINT style = MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2 | MB_TASKMODAL;
+    if (ActiveHandlerCount() > 0 && ::MessageBoxA(nullptr, ExitWarningText, ExitWarningTitle, style) != IDYES)
+        return;
+    Application().Terminate();
+}
+
 LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == FTaskbarCreated && FTaskbarCreated != 0 && FTrayIcon) {
+        FTrayIcon->Add();
+        return 0;
+    }
     switch (message) {
+    case TrayCallbackMessage:
+        TrayIconMessage(lParam);
+        return 0;
+    case WM_MEASUREITEM:
+        if (MeasureTrayItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
+            return TRUE;
+        break;
+    case WM_DRAWITEM:
+        if (DrawTrayItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
+            return TRUE;
+        break;
     case WM_SIZE:
         FitBrowser();
         return 0;
@@ -208,8 +339,9 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         FormClose();
         return 0;
     default:
-        return ::DefWindowProcA(Handle(), message, wParam, lParam);
+        break;
     }
+    return ::DefWindowProcA(Handle(), message, wParam, lParam);
 }
 
 LRESULT CALLBACK TMainForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

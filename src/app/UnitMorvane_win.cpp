@@ -8,6 +8,7 @@
 #include "app/CommandLine.h"
 #include "app/MainForm.h"
 #include "app/MessageLoop.h"
+#include "dialogs/UnitStrListDialog1.h"
 #include "protocol/MyLVHandler.h"
 #include "script/ProgramValues.h"
 #include "script/Registry.h"
@@ -142,12 +143,18 @@ int RunWindows(TComSwitch comSwitch, const std::vector<std::string>& args, IClas
     Application().SetTitle("Lumivanta Suite");
     std::optional<TMainForm> mainForm;
     mainForm.emplace();
-    Application().SetOnEndSession([&mainForm] { mainForm.reset(); });
+    CreateStringListDialogs(Application().Handle());
+    // The windows go in reverse order of creation: the main window, which saves its placement, last.
+    const auto destroyWindows = [&mainForm] {
+        FreeStringListDialogs();
+        mainForm.reset();
+    };
+    Application().SetOnEndSession(destroyWindows);
     Application().SetShowMainForm(!StartsHidden(args));
     if (Application().ShowMainForm())
         mainForm->Show();
     const int exitCode = RunMessageLoop();
-    mainForm.reset();
+    destroyWindows();
     FreeApplication();
     return exitCode;
 }

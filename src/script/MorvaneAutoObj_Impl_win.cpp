@@ -1,6 +1,7 @@
 #include "script/MorvaneAutoObj_Impl.h"
 
 #include "app/MessageLoop.h"
+#include "dialogs/MorvaneDialogs_Impl.h"
 #include "script/ProgramValues.h"
 #include "script/RegistryAutoObj_Impl.h"
 
@@ -26,7 +27,11 @@ HRESULT TTweakExternal::get_Dialogs(IDialogsAutoObj** value)
     if (!value)
         return E_POINTER;
     *value = nullptr;
-    return ScriptCall(nullptr, [] { throw std::runtime_error("The Dialogs object is not available yet"); });
+    return ScriptCall(nullptr, [&] {
+        if (!DialogsObj)
+            DialogsObj = new TDialogsAutoObj;
+        DialogsObj.CopyTo(value);
+    });
 }
 
 HRESULT TTweakExternal::ProcessMessages()

@@ -3,6 +3,12 @@
 //   WindowPoke end-session       sends the end of the logon session to the application window
 //   WindowPoke wait CLASS        waits until a top-level window of that class exists
 //   WindowPoke visible CLASS     prints 1 when a window of that class is visible, else 0
+//   WindowPoke dialog TEXT ok|cancel [FILE]
+//                                waits for a dialog whose title or one of whose controls reads
+//                                TEXT, types FILE into its file name box when given, and presses
+//                                OK or Cancel
+//   WindowPoke tray-menu         opens the tray menu as a right click on the icon does
+//   WindowPoke close-menu        closes the open menu as the Esc key does
 // Each waits up to 30 seconds and exits 1 when the window never comes.
 #include <windows.h>
 
@@ -21,6 +27,28 @@ HWND WaitFor(const char* className, const char* title)
     return nullptr;
 }
 
+// The message the program's tray icon sends its window, with the mouse message in lParam.
+constexpr UINT TrayCallbackMessage = WM_APP + 1;
+constexpr UINT TrayIconId = 1;
+
+int OpenTrayMenu()
+{
+    HWND window = WaitFor("TMainForm", nullptr);
+    if (!window)
+        return 1;
+    ::PostMessageA(window, TrayCallbackMessage, TrayIconId, WM_RBUTTONUP);
+    return 0;
+}
+
+int CloseMenu()
+{
+    HWND menu = WaitFor("#32768", nullptr);
+    if (!menu)
+        return 1;
+    ::PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    return 0;
+}
+
 int AnswerBox(const char* title)
 {
     HWND box = WaitFor("#32770", title);
@@ -31,6 +59,84 @@ int AnswerBox(const char* title)
     std::printf("%s\n", text);
     ::PostMessageA(box, WM_COMMAND, IDOK, 0);
     return 0;
+}
+
+struct TDialogSearch {
+    const char* Text;
+    HWND Found = nullptr;
+};
+
+bool HasText(HWND window, const char* text)
+{
+    char actual[512] = {};
+    ::GetWindowTextA(window, actual, sizeof actual);
+    return std::strcmp(actual, text) == 0;
+}
+
+BOOL CALLBACK FindControlText(HWND control, LPARAM search)
+{
+    return !HasText(control, reinterpret_cast<TDialogSearch*>(search)->Text);
+}
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM search)
+{
+    auto& wanted = *reinterpret_cast<TDialogSearch*>(search);
+    char className[16] = {};
+    ::GetClassNameA(window, className, sizeof className);
+    if (std::strcmp(className, "#32770") != 0 || !::IsWindowVisible(window))
+        return TRUE;
+    if (HasText(window, wanted.Text) || !::EnumChildWindows(window, FindControlText, search))
+        wanted.Found = window;
+    return !wanted.Found;
+}
+
+HWND WaitForDialog(const char* text)
+{
+    for (int i = 0; i < 300; ++i) {
+        TDialogSearch search{text};
+        ::EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.Found)
+            return search.Found;
+        ::Sleep(100);
+    }
+    return nullptr;
+}
+
+// The file name box: an edit control (edt1), or the edit inside the combo box cmb13, which
+// Wine wraps in a ComboBoxEx.
+HWND FileNameBox(HWND dialog)
+{
+    HWND control = ::GetDlgItem(dialog, 0x480);
+    if (!control)
+        control = ::GetDlgItem(dialog, 0x47C);
+    for (; control; control = ::GetWindow(control, GW_CHILD)) {
+        char className[16] = {};
+        ::GetClassNameA(control, className, sizeof className);
+        if (std::strcmp(className, "Edit") == 0)
+            return control;
+    }
+    return nullptr;
+}
+
+int AnswerDialog(const char* text, const char* button, const char* fileName)
+{
+    HWND dialog = WaitForDialog(text);
+    if (!dialog)
+        return 1;
+    // The dialog selects its start values while it initialises; answer once it has settled.
+    ::Sleep(500);
+    if (fileName) {
+        HWND box = FileNameBox(dialog);
+        if (!box)
+            return 1;
+        ::SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName));
+    }
+    const int id = std::strcmp(button, "ok") == 0 ? IDOK : IDCANCEL;
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+    // Gone before the next answer looks for a dialog of the same title.
+    for (int i = 0; i < 300 && ::IsWindow(dialog); ++i)
+        ::Sleep(100);
+    return ::IsWindow(dialog) ? 1 : 0;
 }
 
 }
@@ -53,6 +159,13 @@ int main(int argc, char** argv)
         std::printf("%d\n", window && ::IsWindowVisible(window) ? 1 : 0);
         return window ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: WindowPoke box TITLE | end-session | wait CLASS | visible CLASS\n");
+    if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "dialog") == 0)
+        return AnswerDialog(argv[2], argv[3], argc == 5 ? argv[4] : nullptr);
+    if (argc == 2 && std::strcmp(argv[1], "tray-menu") == 0)
+        return OpenTrayMenu();
+    if (argc == 2 && std::strcmp(argv[1], "close-menu") == 0)
+        return CloseMenu();
+    std::fprintf(stderr, "usage: WindowPoke box TITLE | end-session | wait CLASS | visible CLASS"
+                         " | dialog TEXT ok|cancel [FILE] | tray-menu | close-menu\n");
     return 2;
 }

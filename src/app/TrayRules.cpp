@@ -1,0 +1,35 @@
+#include "app/TrayRules.h"
+
+#include "app/Maker.h"
+
+namespace {
+
+constexpr std::uint32_t RightColumnColour = 0x22DD22;
+constexpr std::uint32_t ColumnStep = 0x600;
+
+std::string MakerPage(std::string_view pathAndQuery, std::string_view versionText)
+{
+    return std::string("http://") + MakerDomain + std::string(pathAndQuery) + std::string(versionText);
+}
+
+}
+
+std::uint32_t TrayMarginColour(int x)
+{
+    return RightColumnColour - static_cast<std::uint32_t>(TrayMarginWidth - x) * ColumnStep;
+}
+
+std::string TrayHomepageUrl(std::string_view versionText)
+{
+    return MakerPage("/?ref=managertray", versionText);
+}
+
+std::string TrayContactUrl(std::string_view versionText)
+{
+    return MakerPage("/contacts.php?ref=managertray", versionText);
+}
+
+std::string AutoStartCommand(std::string_view programPath)
+{
+    return "\"" + std::string(programPath) + "\" -hidden";
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The tray menu's left margin: one-pixel columns from x = 0 to x = TrayMarginWidth, both included.
+inline constexpr int TrayMarginWidth = 20;
+
+// The colour (red in the lowest byte) of margin column x: 0x22DD22 at the right edge, each
+// column to the left 0x600 less, so only the green part falls, by 6 a column.
+std::uint32_t TrayMarginColour(int x);
+
+// The maker's pages the tray menu opens, each tagged with the program's version text.
+std::string TrayHomepageUrl(std::string_view versionText);
+std::string TrayContactUrl(std::string_view versionText);
+
+// The Run value that starts the program with the tray only. The path is quoted: unquoted, a
+// path with blanks would let Windows start whatever program sits at the first blank.
+std::string AutoStartCommand(std::string_view programPath);

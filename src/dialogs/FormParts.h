@@ -1,0 +1,66 @@
+#pragma once
+
+#include "UniqueHandle.h"
+#include "dialogs/StringListRules.h"
+
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+
+// What the dialogs' plain windows share: their class, font, panels and controls, the modal
+// loop and the error report of a window procedure.
+
+void DestroyWindowHandle(HWND window);
+using UniqueWindow = UniqueHandle<HWND, DestroyWindowHandle>;
+
+// Registers a form class once; a second form of the class finds it registered.
+void RegisterFormClass(const char* className, WNDPROC windowProc);
+
+// A top-level form, owned by owner, that passes this to its procedure in WM_NCCREATE.
+HWND CreateForm(const char* className, DWORD style, const TRect& bounds, HWND owner, void* form);
+
+// A child control in the dialogs' font. A panel is a plain child window that passes its
+// controls' notifications on to its own parent.
+HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, const TRect& bounds,
+                   DWORD extendedStyle = 0);
+HWND CreatePanel(HWND parent);
+
+void MoveControl(HWND control, const TRect& bounds);
+TRect WindowBounds(HWND window);
+TRect ClientBounds(HWND window);
+
+// The form whose pointer the procedure's window carries, set from WM_NCCREATE on.
+template <typename Form>
+Form* FormOfWindow(HWND window, UINT message, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    return reinterpret_cast<Form*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+// The failure of a handler, shown with an error icon and the application's title, since no
+// exception may leave a window procedure.
+void ReportFailure(HWND window, const std::exception& failure);
+
+// Shows a window modally while it lives: its owner is disabled, and enabled again before the
+// window hides so that activation returns to the owner.
+class TModalShow {
+public:
+    explicit TModalShow(HWND window);
+    ~TModalShow();
+    TModalShow(const TModalShow&) = delete;
+    TModalShow& operator=(const TModalShow&) = delete;
+
+private:
+    HWND FWindow;
+    HWND FOwner;
+    bool FOwnerDisabled = false;
+};
+
+// Dispatches the application's messages until modalResult is set and gives it; onIdle runs
+// whenever the queue has run empty. A quit request ends the loop with IDCANCEL and is posted
+// again for the loop outside.
+int RunModalLoop(const int& modalResult, const std::function<void()>& onIdle);

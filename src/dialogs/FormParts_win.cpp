@@ -1,0 +1,137 @@
+#include "dialogs/FormParts.h"
+
+#include "app/MessageLoop.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+constexpr char PanelClassName[] = "TLvPanel";
+
+void DeleteFont(HFONT font) { ::DeleteObject(font); }
+using UniqueFont = UniqueHandle<HFONT, DeleteFont>;
+
+HFONT DialogFont()
+{
+    static const UniqueFont font(::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                               DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    return font.Get();
+}
+
+LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COMMAND)
+        return ::SendMessageA(::GetParent(window), message, wParam, lParam);
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND Checked(HWND window, const char* what)
+{
+    if (!window)
+        throw std::runtime_error(std::string("The window cannot be created: ") + what);
+    return window;
+}
+
+}
+
+void DestroyWindowHandle(HWND window)
+{
+    ::DestroyWindow(window);
+}
+
+void RegisterFormClass(const char* className, WNDPROC windowProc)
+{
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = className;
+    ::RegisterClassA(&windowClass);
+}
+
+HWND CreateForm(const char* className, DWORD style, const TRect& bounds, HWND owner, void* form)
+{
+    return Checked(::CreateWindowExA(0, className, "", style, bounds.Left, bounds.Top, bounds.Width,
+                                     bounds.Height, owner, nullptr, ::GetModuleHandleA(nullptr), form),
+                   className);
+}
+
+HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, const TRect& bounds,
+                   DWORD extendedStyle)
+{
+    const HWND control = Checked(::CreateWindowExA(extendedStyle, className, text, WS_CHILD | WS_VISIBLE | style, bounds.Left,
+                                                   bounds.Top, bounds.Width, bounds.Height, parent, nullptr,
+                                                   ::GetModuleHandleA(nullptr), nullptr),
+                                 className);
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
+    return control;
+}
+
+HWND CreatePanel(HWND parent)
+{
+    RegisterFormClass(PanelClassName, PanelProc);
+    return CreateControl(parent, PanelClassName, "", WS_CLIPCHILDREN, {0, 0, 0, 0});
+}
+
+void MoveControl(HWND control, const TRect& bounds)
+{
+    ::MoveWindow(control, bounds.Left, bounds.Top, bounds.Width, bounds.Height, TRUE);
+}
+
+TRect WindowBounds(HWND window)
+{
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+TRect ClientBounds(HWND window)
+{
+    RECT rect{};
+    ::GetClientRect(window, &rect);
+    return {0, 0, rect.right, rect.bottom};
+}
+
+void ReportFailure(HWND window, const std::exception& failure)
+{
+    // The application's window, at the root of the owners, carries its title.
+    char title[256] = "";
+    ::GetWindowTextA(::GetAncestor(window, GA_ROOTOWNER), title, sizeof title);
+    ::MessageBoxA(window, failure.what(), title, MB_OK | MB_ICONERROR);
+}
+
+TModalShow::TModalShow(HWND window) : FWindow(window), FOwner(::GetWindow(window, GW_OWNER))
+{
+    if (FOwner && ::IsWindowEnabled(FOwner)) {
+        ::EnableWindow(FOwner, FALSE);
+        FOwnerDisabled = true;
+    }
+    ::ShowWindow(FWindow, SW_SHOW);
+}
+
+TModalShow::~TModalShow()
+{
+    if (FOwnerDisabled)
+        ::EnableWindow(FOwner, TRUE);
+    ::ShowWindow(FWindow, SW_HIDE);
+}
+
+int RunModalLoop(const int& modalResult, const std::function<void()>& onIdle)
+{
+    MSG message;
+    while (modalResult == 0) {
+        if (onIdle && !::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE))
+            onIdle();
+        const BOOL received = ::GetMessageA(&message, nullptr, 0, 0);
+        if (received <= 0) {
+            if (received == 0)
+                ::PostQuitMessage(static_cast<int>(message.wParam));
+            return IDCANCEL;
+        }
+        DispatchAppMessage(message);
+    }
+    return modalResult;
+}

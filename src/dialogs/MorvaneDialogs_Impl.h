@@ -1,0 +1,15 @@
+#pragma once
+
+#include "script/AutoIntfObject.h"
+
+#include "Morvane_TLB.h"
+
+// The Dialogs object of page scripts: four modal dialogs, each shown for one call on the
+// user-interface thread. A cancel gives Res false (VT_BOOL) and S_OK; the object has no state.
+class TDialogsAutoObj final : public TAutoIntfObject<IDialogsAutoObj> {
+public:
+    HRESULT STDMETHODCALLTYPE GetColor(LONG curColor, VARIANT* res) override;
+    HRESULT STDMETHODCALLTYPE GetFile(BSTR curFile, BSTR typeDescr, BSTR typeExt, VARIANT* res) override;
+    HRESULT STDMETHODCALLTYPE GetDirectory(BSTR curDir, VARIANT* res) override;
+    HRESULT STDMETHODCALLTYPE StrListEditor1(BSTR rootKey, BSTR key, BSTR caption, VARIANT* res) override;
+};

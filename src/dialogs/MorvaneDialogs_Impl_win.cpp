@@ -1,0 +1,221 @@
+#include "dialogs/MorvaneDialogs_Impl.h"
+
+#include "app/Application.h"
+#include "dialogs/ColorText.h"
+#include "dialogs/UnitStrListDialog1.h"
+#include "script/Registry.h"
+#include "script/RootKeyName.h"
+
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+// lvscript and the tests run scripts without the application object; their dialogs have no owner.
+HWND OwnerWindow()
+{
+    try {
+        return Application().Handle();
+    } catch (const std::logic_error&) {
+        return nullptr;
+    }
+}
+
+// ChooseColor and GetOpenFileName answer 0 both for a cancel and for a failure.
+void CheckCommonDialog(const char* dialog)
+{
+    if (const DWORD code = ::CommDlgExtendedError())
+        throw std::runtime_error(std::string(dialog) + " failed with error " + std::to_string(code));
+}
+
+bool FileExists(const std::string& name)
+{
+    const DWORD attributes = ::GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& name)
+{
+    const DWORD attributes = ::GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// "Description (*.ext)|*.ext" with each "|" a NUL and a second NUL at the end.
+std::string PlatformFilter(const std::string& description, const std::string& pattern)
+{
+    std::string filter = description + " (" + pattern + ")|" + pattern;
+    std::replace(filter.begin(), filter.end(), '|', '\0');
+    filter.push_back('\0');
+    return filter;
+}
+
+std::string FileNameBuffer(const std::string& initial)
+{
+    std::string buffer(MAX_PATH, '\0');
+    if (FileExists(initial))
+        initial.copy(buffer.data(), MAX_PATH - 1);
+    return buffer;
+}
+
+int CALLBACK SelectStartFolder(HWND browser, UINT message, LPARAM, LPARAM data)
+{
+    if (message == BFFM_INITIALIZED && data)
+        ::SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, data);
+    return 0;
+}
+
+// The folder browser is modal only to its owner; the thread's other windows are disabled
+// while it is open so that no page can be used behind it.
+class TThreadWindowsDisabled {
+public:
+    TThreadWindowsDisabled() { ::EnumThreadWindows(::GetCurrentThreadId(), DisableOne, reinterpret_cast<LPARAM>(this)); }
+    ~TThreadWindowsDisabled()
+    {
+        for (HWND window : FDisabled)
+            if (::IsWindow(window))
+                ::EnableWindow(window, TRUE);
+    }
+    TThreadWindowsDisabled(const TThreadWindowsDisabled&) = delete;
+    TThreadWindowsDisabled& operator=(const TThreadWindowsDisabled&) = delete;
+
+private:
+    static BOOL CALLBACK DisableOne(HWND window, LPARAM self)
+    {
+        if (::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
+            reinterpret_cast<TThreadWindowsDisabled*>(self)->FDisabled.push_back(window);
+            ::EnableWindow(window, FALSE);
+        }
+        return TRUE;
+    }
+
+    std::vector<HWND> FDisabled;
+};
+
+// No critical-error boxes (an empty removable drive) while the browser looks at drives.
+class TCriticalErrorsQuiet {
+public:
+    TCriticalErrorsQuiet() : FPrevious(::SetErrorMode(SEM_FAILCRITICALERRORS)) {}
+    ~TCriticalErrorsQuiet() { ::SetErrorMode(FPrevious); }
+    TCriticalErrorsQuiet(const TCriticalErrorsQuiet&) = delete;
+    TCriticalErrorsQuiet& operator=(const TCriticalErrorsQuiet&) = delete;
+
+private:
+    UINT FPrevious;
+};
+
+struct TShellFree {
+    IMalloc* Allocator;
+    void operator()(void* block) const { Allocator->Free(block); }
+};
+template <typename T>
+using ShellBlock = std::unique_ptr<T, TShellFree>;
+
+// False on cancel; otherwise the chosen folder's path is in chosen.
+bool BrowseForFolder(IMalloc* allocator, const std::string& startFolder, std::string& chosen)
+{
+    ShellBlock<char> displayName(static_cast<char*>(allocator->Alloc(MAX_PATH)), TShellFree{allocator});
+    if (!displayName)
+        throw std::bad_alloc();
+    BROWSEINFOA browse{};
+    browse.hwndOwner = OwnerWindow();
+    browse.pszDisplayName = displayName.get();
+    browse.lpszTitle = "Select Directory";
+    browse.ulFlags = BIF_RETURNONLYFSDIRS;
+    if (!startFolder.empty()) {
+        browse.lpfn = SelectStartFolder;
+        browse.lParam = reinterpret_cast<LPARAM>(startFolder.c_str());
+    }
+    ShellBlock<ITEMIDLIST> item(nullptr, TShellFree{allocator});
+    {
+        TCriticalErrorsQuiet quiet;
+        TThreadWindowsDisabled disabled;
+        item.reset(::SHBrowseForFolderA(&browse));
+    }
+    if (!item)
+        return false;
+    ::SHGetPathFromIDListA(item.get(), displayName.get());
+    chosen = displayName.get();
+    return true;
+}
+
+}
+
+HRESULT TDialogsAutoObj::GetColor(LONG curColor, VARIANT* res)
+{
+    return ScriptCall(res, [&] {
+        const auto table = CustomColors();
+        COLORREF custom[16];
+        std::copy(table.begin(), table.end(), custom);
+        CHOOSECOLORA choose{};
+        choose.lStructSize = sizeof choose;
+        choose.hwndOwner = OwnerWindow();
+        choose.rgbResult = ColorRefFromScriptColor(curColor);
+        choose.lpCustColors = custom;
+        choose.Flags = CC_RGBINIT | CC_FULLOPEN;
+        if (::ChooseColorA(&choose))
+            SetResultText(res, ColorResultText(choose.rgbResult));
+        else {
+            CheckCommonDialog("The colour dialog");
+            SetResultBool(res, false);
+        }
+    });
+}
+
+HRESULT TDialogsAutoObj::GetFile(BSTR curFile, BSTR typeDescr, BSTR typeExt, VARIANT* res)
+{
+    return ScriptCall(res, [&] {
+        const std::string filter = PlatformFilter(AnsiFromBstr(typeDescr), AnsiFromBstr(typeExt));
+        std::string fileName = FileNameBuffer(AnsiFromBstr(curFile));
+        OPENFILENAMEA open{};
+        open.lStructSize = sizeof open;
+        open.hwndOwner = OwnerWindow();
+        open.lpstrFilter = filter.c_str();
+        open.nFilterIndex = 1;
+        open.lpstrFile = fileName.data();
+        open.nMaxFile = MAX_PATH;
+        open.lpstrTitle = "Select File";
+        open.lpstrDefExt = "*.*";
+        open.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+        if (::GetOpenFileNameA(&open))
+            SetResultText(res, fileName.c_str());
+        else {
+            CheckCommonDialog("The file dialog");
+            SetResultBool(res, false);
+        }
+    });
+}
+
+HRESULT TDialogsAutoObj::GetDirectory(BSTR curDir, VARIANT* res)
+{
+    return ScriptCall(res, [&] {
+        std::string startFolder = AnsiFromBstr(curDir);
+        if (!FolderExists(startFolder))
+            startFolder.clear();
+        ComPtr<IMalloc> allocator;
+        std::string chosen;
+        if (SUCCEEDED(::SHGetMalloc(allocator.GetAddressOf())) && BrowseForFolder(allocator.Get(), startFolder, chosen))
+            SetResultText(res, chosen);
+        else
+            SetResultBool(res, false);
+    });
+}
+
+HRESULT TDialogsAutoObj::StrListEditor1(BSTR rootKey, BSTR key, BSTR caption, VARIANT* res)
+{
+    return ScriptCall(res, [&] {
+        TFormStrListDialog1& editor = FormStrListDialog1();
+        // A page event under the editor's modal loop must not reload the open editor.
+        if (editor.Executing())
+            throw std::runtime_error("The string list editor is already open");
+        const HKEY hive = HiveKey(RootKeyFromName(AnsiFromBstr(rootKey)));
+        editor.SetCaption(AnsiFromBstr(caption));
+        SetResultInt(res, editor.ExecuteForKey(hive, AnsiFromBstr(key)));
+    });
+}

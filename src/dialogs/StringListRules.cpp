@@ -1,0 +1,55 @@
+#include "dialogs/StringListRules.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+// The number that a name spells in "%d" form, when it is at most limit.
+std::optional<std::size_t> NumberAtMost(const std::string& name, std::size_t limit)
+{
+    if (name.empty() || (name.size() > 1 && name[0] == '0'))
+        return std::nullopt;
+    std::size_t number = 0;
+    for (const char digit : name) {
+        if (digit < '0' || digit > '9')
+            return std::nullopt;
+        number = number * 10 + static_cast<std::size_t>(digit - '0');
+        if (number > limit)
+            return std::nullopt;
+    }
+    return number;
+}
+
+constexpr int ButtonPairGap = 30;
+
+}
+
+std::string SmallestFreeName(const std::vector<std::string>& names)
+{
+    // n names use at most n numbers, so the answer is at most n.
+    std::vector<bool> used(names.size() + 1, false);
+    for (const std::string& name : names)
+        if (const std::optional<std::size_t> number = NumberAtMost(name, names.size()))
+            used[*number] = true;
+    const auto free = std::find(used.begin(), used.end(), false);
+    return std::to_string(free - used.begin());
+}
+
+int SelectionAfterDelete(int deleted, std::size_t remaining)
+{
+    if (remaining == 0)
+        return -1;
+    return std::min(deleted, static_cast<int>(remaining) - 1);
+}
+
+TPosition CentredOver(const TRect& outer, int width, int height)
+{
+    return {outer.Left + outer.Width / 2 - width / 2, outer.Top + outer.Height / 2 - height / 2};
+}
+
+TButtonPair CentredButtonPair(int panelWidth, int firstWidth)
+{
+    const int half = panelWidth / 2;
+    return {half - ButtonPairGap / 2 - firstWidth, half + ButtonPairGap / 2};
+}

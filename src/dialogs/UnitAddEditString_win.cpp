@@ -1,0 +1,186 @@
+#include "dialogs/UnitAddEditString.h"
+
+#include <commctrl.h>
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+constexpr char ClassName[] = "TFormAddEditString";
+constexpr int FormHeight = 130;
+constexpr int MinimumWidth = 200;
+constexpr int DesignWidth = 564;
+constexpr int PanelButtonsHeight = 41;
+constexpr TRect EditStringDesign{16, 24, 521, 21};
+// EditString keeps its design distance to the right edge of a 556-pixel client area.
+constexpr int EditStringRightGap = 19;
+constexpr int ButtonWidth = 75;
+constexpr int ButtonHeight = 25;
+constexpr int ButtonTop = 8;
+constexpr UINT_PTR EditStringSubclass = 1;
+
+std::unique_ptr<TFormAddEditString> TheForm;
+
+}
+
+TFormAddEditString::TFormAddEditString(HWND owner)
+{
+    RegisterFormClass(ClassName, WindowProc);
+    // No border icons: a caption and a sizing frame without a system menu.
+    FWindow = UniqueWindow(CreateForm(ClassName, WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN,
+                                      {0, 0, DesignWidth, FormHeight}, owner, this));
+    PanelClient = CreatePanel(Handle());
+    EditString = CreateControl(PanelClient, "Edit", "", WS_TABSTOP | ES_AUTOHSCROLL, EditStringDesign, WS_EX_CLIENTEDGE);
+    ::SetWindowSubclass(EditString, EditStringProc, EditStringSubclass, reinterpret_cast<DWORD_PTR>(this));
+    PanelButtons = CreatePanel(Handle());
+    ButtonAddEdit = CreateControl(PanelButtons, "Button", "Add/Edit", WS_TABSTOP | BS_PUSHBUTTON,
+                                  {0, ButtonTop, ButtonWidth, ButtonHeight});
+    ButtonCancel = CreateControl(PanelButtons, "Button", "Cancel", WS_TABSTOP | BS_PUSHBUTTON,
+                                 {0, ButtonTop, ButtonWidth, ButtonHeight});
+    LayOut();
+}
+
+TFormAddEditString::~TFormAddEditString()
+{
+    // Messages of the window's own destruction find no form any more.
+    ::SetWindowLongPtrA(Handle(), GWLP_USERDATA, 0);
+}
+
+void TFormAddEditString::SetCaption(const std::string& caption)
+{
+    ::SetWindowTextA(Handle(), caption.c_str());
+}
+
+void TFormAddEditString::SetButtonCaption(const std::string& caption)
+{
+    ::SetWindowTextA(ButtonAddEdit, caption.c_str());
+}
+
+std::string TFormAddEditString::Text() const
+{
+    std::vector<char> text(::GetWindowTextLengthA(EditString) + 1);
+    const int length = ::GetWindowTextA(EditString, text.data(), static_cast<int>(text.size()));
+    return std::string(text.data(), length);
+}
+
+void TFormAddEditString::SetText(const std::string& text)
+{
+    ::SetWindowTextA(EditString, text.c_str());
+}
+
+int TFormAddEditString::ShowModal()
+{
+    FModalResult = 0;
+    const TModalShow shown(Handle());
+    FormShow();
+    return RunModalLoop(FModalResult, {});
+}
+
+void TFormAddEditString::FormShow()
+{
+    ::SetFocus(EditString);
+}
+
+char TFormAddEditString::EditStringKeyPress(char key)
+{
+    if (key != '\r')
+        return key;
+    ButtonAddEditClick();
+    // Taken here, the key reaches no control that would beep at it.
+    return 0;
+}
+
+void TFormAddEditString::PanelButtonsResize()
+{
+    const TButtonPair pair = CentredButtonPair(ClientBounds(PanelButtons).Width, ButtonWidth);
+    MoveControl(ButtonAddEdit, {pair.FirstLeft, ButtonTop, ButtonWidth, ButtonHeight});
+    MoveControl(ButtonCancel, {pair.SecondLeft, ButtonTop, ButtonWidth, ButtonHeight});
+}
+
+void TFormAddEditString::LayOut()
+{
+    const TRect client = ClientBounds(Handle());
+    const int clientHeight = client.Height - PanelButtonsHeight;
+    MoveControl(PanelClient, {0, 0, client.Width, clientHeight});
+    MoveControl(EditString, {EditStringDesign.Left, EditStringDesign.Top,
+                             client.Width - EditStringDesign.Left - EditStringRightGap, EditStringDesign.Height});
+    MoveControl(PanelButtons, {0, clientHeight, client.Width, PanelButtonsHeight});
+    PanelButtonsResize();
+}
+
+LRESULT TFormAddEditString::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_SIZE:
+        LayOut();
+        return 0;
+    case WM_GETMINMAXINFO: {
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        limits->ptMinTrackSize = {MinimumWidth, FormHeight};
+        limits->ptMaxTrackSize.y = FormHeight;
+        return 0;
+    }
+    case WM_COMMAND:
+        if (reinterpret_cast<HWND>(lParam) == ButtonAddEdit)
+            ButtonAddEditClick();
+        else if (reinterpret_cast<HWND>(lParam) == ButtonCancel)
+            ButtonCancelClick();
+        return 0;
+    case WM_CLOSE:
+        ButtonCancelClick();
+        return 0;
+    default:
+        return ::DefWindowProcA(Handle(), message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK TFormAddEditString::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* form = FormOfWindow<TFormAddEditString>(window, message, lParam);
+    // Until its controls exist the form has nothing to add to the platform's handling.
+    if (!form || !form->ButtonCancel)
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    try {
+        return form->HandleMessage(message, wParam, lParam);
+    } catch (const std::exception& failure) {
+        ReportFailure(window, failure);
+        return 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+LRESULT CALLBACK TFormAddEditString::EditStringProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                                    DWORD_PTR form)
+{
+    if (message == WM_CHAR) {
+        const char key = reinterpret_cast<TFormAddEditString*>(form)->EditStringKeyPress(static_cast<char>(wParam));
+        return key ? ::DefSubclassProc(edit, message, static_cast<unsigned char>(key), lParam) : 0;
+    }
+    const LRESULT result = ::DefSubclassProc(edit, message, wParam, lParam);
+    // Focus that does not come from a click selects the whole text, so typing replaces it.
+    if (message == WM_SETFOCUS && ::GetKeyState(VK_LBUTTON) >= 0)
+        ::SendMessageA(edit, EM_SETSEL, 0, -1);
+    else if (message == WM_NCDESTROY)
+        ::RemoveWindowSubclass(edit, EditStringProc, EditStringSubclass);
+    return result;
+}
+
+void CreateFormAddEditString(HWND owner)
+{
+    TheForm = std::make_unique<TFormAddEditString>(owner);
+}
+
+void FreeFormAddEditString()
+{
+    TheForm.reset();
+}
+
+TFormAddEditString& FormAddEditString()
+{
+    if (!TheForm)
+        throw std::logic_error("The entry dialog is used outside the program's lifetime");
+    return *TheForm;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// The registry-backed string list editor: the REG_SZ values named "0", "1", "2", ... of one key,
+// listed, added, edited and deleted, each change written at once through SharedRegistry. It is
+// made once at start-up, after the main window, and lives until the end; it is shown only while
+// ExecuteForKey runs.
+class TFormStrListDialog1 {
+public:
+    explicit TFormStrListDialog1(HWND owner);
+    ~TFormStrListDialog1();
+    TFormStrListDialog1(const TFormStrListDialog1&) = delete;
+    TFormStrListDialog1& operator=(const TFormStrListDialog1&) = delete;
+
+    HWND Handle() const;
+    void SetCaption(const std::string& caption);
+
+    // Loads the key's entries, shows the editor modally and gives the number of entries when the
+    // user closes it. A value that cannot be read while loading fails with ERegistryException,
+    // and the editor is then not shown.
+    std::int32_t ExecuteForKey(HKEY rootKey, const std::string& keyPath);
+
+    // True while ExecuteForKey shows the editor.
+    bool Executing() const;
+
+private:
+    struct TState;
+    std::unique_ptr<TState> FState;
+};
+
+// The editor and its entry dialog, made at start-up and freed at the end.
+void CreateStringListDialogs(HWND owner);
+void FreeStringListDialogs();
+TFormStrListDialog1& FormStrListDialog1();

@@ -1,0 +1,480 @@
+// The string list editor's real windows over a key of the test's own. While ExecuteForKey runs
+// its modal loop, a timer plays a script of steps: each step posts or sends messages to the
+// real controls, or waits until the windows reach the state it needs.
+#include "dialogs/UnitAddEditString.h"
+#include "dialogs/UnitStrListDialog1.h"
+#include "script/Registry.h"
+#include "support/ScratchKey.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char ListKey[] = "List";
+constexpr DWORD StepTimeoutMs = 10000;
+
+// True when the step is done; false to try it again at the next tick.
+using TStep = std::function<bool()>;
+
+struct TScript {
+    std::deque<TStep> Steps;
+    DWORD Deadline;
+    bool TimedOut = false;
+};
+
+TScript* CurrentScript = nullptr;
+
+struct TChildSearch {
+    const char* ClassName;
+    const char* Text;
+    HWND Found;
+};
+
+BOOL CALLBACK MatchChild(HWND child, LPARAM search)
+{
+    auto& wanted = *reinterpret_cast<TChildSearch*>(search);
+    char className[64] = "";
+    char text[256] = "";
+    ::GetClassNameA(child, className, sizeof className);
+    ::GetWindowTextA(child, text, sizeof text);
+    if (::lstrcmpiA(className, wanted.ClassName) != 0 || (wanted.Text && std::string(text) != wanted.Text))
+        return TRUE;
+    wanted.Found = child;
+    return FALSE;
+}
+
+// A control anywhere below window, by class and, when given, by text.
+HWND Child(HWND window, const char* className, const char* text = nullptr)
+{
+    TChildSearch search{className, text, nullptr};
+    ::EnumChildWindows(window, MatchChild, reinterpret_cast<LPARAM>(&search));
+    if (!search.Found)
+        throw std::runtime_error(std::string("No control ") + className + " " + (text ? text : ""));
+    return search.Found;
+}
+
+HWND Editor()
+{
+    return FormStrListDialog1().Handle();
+}
+
+HWND Entry()
+{
+    return FormAddEditString().Handle();
+}
+
+HWND List()
+{
+    return Child(Editor(), "ListBox");
+}
+
+std::string WindowText(HWND window)
+{
+    char text[256] = "";
+    ::GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+HWND ConfirmationBox()
+{
+    return ::FindWindowA("#32770", "Delete confirmation");
+}
+
+// Ends every window a failed script left open, so that the modal loops return.
+void Abandon()
+{
+    if (const HWND box = ConfirmationBox())
+        ::PostMessageA(box, WM_COMMAND, IDNO, 0);
+    ::PostMessageA(Entry(), WM_CLOSE, 0, 0);
+    ::PostMessageA(Editor(), WM_CLOSE, 0, 0);
+}
+
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+{
+    TScript& script = *CurrentScript;
+    if (script.TimedOut || ::GetTickCount() > script.Deadline) {
+        script.TimedOut = true;
+        Abandon();
+        return;
+    }
+    try {
+        if (!script.Steps.empty() && script.Steps.front()()) {
+            script.Steps.pop_front();
+            script.Deadline = ::GetTickCount() + StepTimeoutMs;
+        }
+    } catch (const std::exception& failure) {
+        // No exception may leave a timer procedure; the script ends at the next tick.
+        ADD_FAILURE() << failure.what();
+        script.TimedOut = true;
+    }
+}
+
+TStep Click(HWND (*window)(), const char* caption)
+{
+    return [=] {
+        const HWND button = Child(window(), "Button", caption);
+        if (!::IsWindowVisible(window()) || !::IsWindowEnabled(window()) || !::IsWindowEnabled(button))
+            return false;
+        ::PostMessageA(button, BM_CLICK, 0, 0);
+        return true;
+    };
+}
+
+TStep ClickEditor(const char* caption)
+{
+    return Click(Editor, caption);
+}
+
+TStep ClickEntry(const char* caption)
+{
+    return Click(Entry, caption);
+}
+
+TStep WaitEntryClosed()
+{
+    return [] { return !::IsWindowVisible(Entry()); };
+}
+
+// Waits for the entry dialog, checks how it was prepared and types text over its own.
+TStep Type(const std::string& caption, const std::string& buttonCaption, const std::string& shown,
+           const std::string& text)
+{
+    return [=] {
+        if (!::IsWindowVisible(Entry()))
+            return false;
+        EXPECT_EQ(WindowText(Entry()), caption);
+        EXPECT_NE(Child(Entry(), "Button", buttonCaption.c_str()), nullptr);
+        const HWND edit = Child(Entry(), "Edit");
+        EXPECT_EQ(WindowText(edit), shown);
+        ::SetWindowTextA(edit, text.c_str());
+        return true;
+    };
+}
+
+TStep PressEnter()
+{
+    return [] {
+        ::PostMessageA(Child(Entry(), "Edit"), WM_CHAR, VK_RETURN, 0);
+        return true;
+    };
+}
+
+TStep Select(int index)
+{
+    return [=] {
+        ::SendMessageA(List(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        return true;
+    };
+}
+
+TStep DoubleClickFirstItem()
+{
+    return [] {
+        ::PostMessageA(List(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4));
+        return true;
+    };
+}
+
+// Lets the given number of ticks pass.
+TStep Pause(int ticks)
+{
+    return [left = ticks]() mutable { return --left <= 0; };
+}
+
+TStep AnswerYes()
+{
+    return [] {
+        const HWND box = ConfirmationBox();
+        if (!box)
+            return false;
+        ::PostMessageA(::GetDlgItem(box, IDYES), BM_CLICK, 0, 0);
+        return true;
+    };
+}
+
+TStep WaitCount(int count)
+{
+    return [=] { return ::SendMessageA(List(), LB_GETCOUNT, 0, 0) == count && !ConfirmationBox(); };
+}
+
+TStep Check(std::function<void()> check)
+{
+    return [check = std::move(check)] {
+        check();
+        return true;
+    };
+}
+
+int Selected()
+{
+    return static_cast<int>(::SendMessageA(List(), LB_GETCURSEL, 0, 0));
+}
+
+std::string Stored(const std::string& text)
+{
+    return std::string(text.c_str(), text.size() + 1);
+}
+
+class StrListEditor : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        CreateSharedRegistry();
+        FOwner = ::CreateWindowExA(0, "STATIC", "Lumivanta test owner", WS_OVERLAPPED, 100, 100, 600, 400, nullptr,
+                                   nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(FOwner, nullptr);
+        CreateStringListDialogs(FOwner);
+    }
+
+    void TearDown() override
+    {
+        FreeStringListDialogs();
+        ::DestroyWindow(FOwner);
+        FreeSharedRegistry();
+    }
+
+    void SetText(const std::string& name, const std::string& text, DWORD type = REG_SZ)
+    {
+        Scratch.MakeKey(ListKey);
+        Scratch.SetValue(ListKey, name, type, Stored(text));
+    }
+
+    std::string TextOf(const std::string& name) const
+    {
+        const std::optional<TRawValue> value = Scratch.Value(ListKey, name);
+        if (!value)
+            return "(none)";
+        EXPECT_EQ(value->Type, static_cast<DWORD>(REG_SZ)) << name;
+        return value->Data;
+    }
+
+    // Runs the editor on the list key (or another key below the scratch key) while the
+    // steps play, and closes it with ButtonClose at the end.
+    std::int32_t Execute(std::vector<TStep> steps, const char* relative = ListKey)
+    {
+        TScript script{{steps.begin(), steps.end()}, ::GetTickCount() + StepTimeoutMs};
+        script.Steps.push_back(ClickEditor("Close"));
+        CurrentScript = &script;
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, Tick);
+        FormStrListDialog1().SetCaption("Test list");
+        const std::int32_t count = FormStrListDialog1().ExecuteForKey(HKEY_CURRENT_USER, Scratch.PathOf(relative));
+        ::KillTimer(nullptr, timer);
+        CurrentScript = nullptr;
+        EXPECT_FALSE(script.TimedOut) << script.Steps.size() << " steps left";
+        return count;
+    }
+
+    TScratchKey Scratch;
+    HWND FOwner = nullptr;
+};
+
+}
+
+TEST_F(StrListEditor, AddFillsTheSmallestGapFirst)
+{
+    SetText("0", "zero");
+    SetText("2", "two");
+    const std::int32_t count = Execute({
+        ClickEditor("Add"),
+        Type("Add a new value", "Add", "", "one"),
+        ClickEntry("Add"),
+        WaitEntryClosed(),
+        ClickEditor("Add"),
+        Type("Add a new value", "Add", "", "three"),
+        ClickEntry("Add"),
+        WaitCount(4),
+        Check([] { EXPECT_EQ(Selected(), 3); }),
+    });
+    EXPECT_EQ(count, 4);
+    EXPECT_EQ(TextOf("1"), Stored("one"));
+    EXPECT_EQ(TextOf("3"), Stored("three"));
+    EXPECT_EQ(TextOf("0"), Stored("zero"));
+}
+
+TEST_F(StrListEditor, EnterInTheEntryFieldConfirms)
+{
+    Scratch.MakeKey(ListKey);
+    const std::int32_t count = Execute({
+        ClickEditor("Add"),
+        Type("Add a new value", "Add", "", "typed"),
+        PressEnter(),
+        WaitCount(1),
+    });
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(TextOf("0"), Stored("typed"));
+}
+
+TEST_F(StrListEditor, AnEmptyTextIsStored)
+{
+    Scratch.MakeKey(ListKey);
+    EXPECT_EQ(Execute({ClickEditor("Add"), Type("Add a new value", "Add", "", ""), ClickEntry("Add"), WaitCount(1)}),
+              1);
+    EXPECT_EQ(TextOf("0"), Stored(""));
+}
+
+TEST_F(StrListEditor, EditKeepsTheNameAndThePlace)
+{
+    SetText("0", "a");
+    SetText("1", "b");
+    const std::int32_t count = Execute({
+        Select(1),
+        ClickEditor("Edit"),
+        Type("Edit value", "Confirm", "b", "B"),
+        ClickEntry("Confirm"),
+        WaitEntryClosed(),
+        Check([] { EXPECT_EQ(Selected(), 1); }),
+    });
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(TextOf("1"), Stored("B"));
+    EXPECT_EQ(TextOf("0"), Stored("a"));
+    EXPECT_EQ(Scratch.ValueNames(ListKey).size(), 2u);
+}
+
+TEST_F(StrListEditor, DeleteKeepsTheOtherNamesAndTheNextAddReusesTheName)
+{
+    SetText("0", "a");
+    SetText("1", "b");
+    SetText("2", "c");
+    const std::int32_t count = Execute({
+        Select(1),
+        ClickEditor("Delete"),
+        AnswerYes(),
+        WaitCount(2),
+        Check([] { EXPECT_EQ(Selected(), 1); }),
+        ClickEditor("Add"),
+        Type("Add a new value", "Add", "", "again"),
+        ClickEntry("Add"),
+        WaitCount(3),
+        Check([] { EXPECT_EQ(Selected(), 2); }),
+    });
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(TextOf("0"), Stored("a"));
+    EXPECT_EQ(TextOf("1"), Stored("again"));
+    EXPECT_EQ(TextOf("2"), Stored("c"));
+}
+
+TEST_F(StrListEditor, DeletingTheLastItemSelectsTheNewLastAndTheOnlyOneNothing)
+{
+    SetText("0", "a");
+    SetText("1", "b");
+    const std::int32_t count = Execute({
+        Select(1),
+        ClickEditor("Delete"),
+        AnswerYes(),
+        WaitCount(1),
+        Check([] { EXPECT_EQ(Selected(), 0); }),
+        ClickEditor("Delete"),
+        AnswerYes(),
+        WaitCount(0),
+        Check([] { EXPECT_EQ(Selected(), -1); }),
+        // The enabled states follow once the editor is idle again.
+        [] { return !::IsWindowEnabled(Child(Editor(), "Button", "Edit")); },
+        Check([] {
+            EXPECT_FALSE(::IsWindowEnabled(Child(Editor(), "Button", "Delete")));
+            EXPECT_TRUE(::IsWindowEnabled(Child(Editor(), "Button", "Add")));
+        }),
+    });
+    EXPECT_EQ(count, 0);
+    EXPECT_TRUE(Scratch.ValueNames(ListKey).empty());
+}
+
+TEST_F(StrListEditor, OtherKindsOfValueAreLeftOutAndNotCounted)
+{
+    SetText("0", "a");
+    Scratch.SetInt(ListKey, "1", 7);
+    SetText("2", "%PATH%", REG_EXPAND_SZ);
+    SetText("3", "d");
+    const std::int32_t count = Execute({
+        WaitCount(2),
+        Check([] {
+            EXPECT_EQ(Selected(), -1);
+            EXPECT_FALSE(::IsWindowEnabled(Child(Editor(), "Button", "Edit")));
+        }),
+    });
+    EXPECT_EQ(count, 2);
+}
+
+TEST_F(StrListEditor, AMissingKeyGivesAnEmptyListAndWritesNothing)
+{
+    const std::int32_t count = Execute(
+        {
+            WaitCount(0),
+            ClickEditor("Add"),
+            Type("Add a new value", "Add", "", "lost"),
+            ClickEntry("Add"),
+            WaitEntryClosed(),
+            WaitCount(0),
+        },
+        "Missing");
+    EXPECT_EQ(count, 0);
+    EXPECT_FALSE(Scratch.HasKey("Missing"));
+}
+
+TEST_F(StrListEditor, CancelWritesNothing)
+{
+    SetText("0", "a");
+    const std::int32_t count = Execute({
+        ClickEditor("Add"),
+        Type("Add a new value", "Add", "", "new"),
+        ClickEntry("Cancel"),
+        WaitEntryClosed(),
+        Select(0),
+        ClickEditor("Edit"),
+        Type("Edit value", "Confirm", "a", "changed"),
+        ClickEntry("Cancel"),
+        WaitEntryClosed(),
+        WaitCount(1),
+    });
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(TextOf("0"), Stored("a"));
+    EXPECT_EQ(Scratch.ValueNames(ListKey).size(), 1u);
+}
+
+TEST_F(StrListEditor, ShownModallyAndRefusingASecondCall)
+{
+    SetText("0", "a");
+    const std::string path = Scratch.PathOf(ListKey);
+    const std::int32_t count = Execute({
+        WaitCount(1),
+        Check([&] {
+            EXPECT_TRUE(FormStrListDialog1().Executing());
+            EXPECT_FALSE(::IsWindowEnabled(FOwner));
+            EXPECT_EQ(WindowText(Editor()), "Test list");
+            EXPECT_THROW(FormStrListDialog1().ExecuteForKey(HKEY_CURRENT_USER, Scratch.PathOf("Missing")),
+                         std::logic_error);
+        }),
+        WaitCount(1),
+    });
+    EXPECT_EQ(count, 1);
+    EXPECT_FALSE(FormStrListDialog1().Executing());
+    EXPECT_TRUE(::IsWindowEnabled(FOwner));
+    EXPECT_FALSE(::IsWindowVisible(Editor()));
+}
+
+TEST_F(StrListEditor, DoubleClickEditsOnlyWithASelection)
+{
+    SetText("0", "a");
+    const std::int32_t count = Execute({
+        WaitCount(1),
+        DoubleClickFirstItem(),
+        Pause(5),
+        Check([] { EXPECT_FALSE(::IsWindowVisible(Entry())); }),
+        Select(0),
+        [] { return ::IsWindowEnabled(Child(Editor(), "Button", "Edit")) != FALSE; },
+        DoubleClickFirstItem(),
+        Type("Edit value", "Confirm", "a", "b"),
+        ClickEntry("Confirm"),
+        WaitEntryClosed(),
+    });
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(TextOf("0"), Stored("b"));
+}

@@ -1,0 +1,399 @@
+// The tray icon and its menu on a real main window, under a display: the notification area,
+// the owner-drawn menu, the Run value and Exit. Every test keeps the values the window and the
+// menu write as they were.
+#include "app/Application.h"
+#include "app/MainForm.h"
+#include "app/MessageLoop.h"
+#include "app/TrayIcon.h"
+#include "app/TrayRules.h"
+#include "protocol/MyLVHandler.h"
+#include "script/ProgramValues.h"
+#include "script/Registry.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char AutoStartValue[] = "LumivantaMgr";
+constexpr char SettingsKey[] = "SOFTWARE\\Lumivanta Manager";
+constexpr char PlacementValue[] = "MainFormSettings";
+constexpr char PostPlatformKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post Platform";
+constexpr char TokenName[] = "Lumivanta Manager [www.lumivanta.com]";
+constexpr UINT OurIconId = 1;
+
+struct TRawValue {
+    DWORD Type;
+    std::string Data;
+};
+
+std::optional<TRawValue> ReadValue(const char* path, const char* name)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    const UniqueKey owned(key);
+    DWORD type = 0;
+    DWORD size = 0;
+    if (::RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::string data(size, '\0');
+    ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+    data.resize(size);
+    return TRawValue{type, data};
+}
+
+bool HasKey(const std::string& path)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+void WriteValue(const char* path, const char* name, DWORD type, const std::string& data)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const UniqueKey owned(key);
+    ASSERT_EQ(::RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                               static_cast<DWORD>(data.size())),
+              ERROR_SUCCESS);
+}
+
+void DeleteValue(const char* path, const char* name)
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    const UniqueKey owned(key);
+    ::RegDeleteValueA(key, name);
+}
+
+// Keeps one value under HKEY_CURRENT_USER as it is now and puts it back when it ends; the keys
+// on its path that did not exist are removed again, deepest first, only while without subkeys.
+class TKeptValue {
+public:
+    TKeptValue(std::string path, std::string name) : FPath(std::move(path)), FName(std::move(name))
+    {
+        FBefore = ReadValue(FPath.c_str(), FName.c_str());
+        for (std::size_t end = FPath.size(); end != std::string::npos && !HasKey(FPath.substr(0, end));
+             end = FPath.rfind('\\', end - 1))
+            FMissingKeys.push_back(FPath.substr(0, end));
+    }
+    ~TKeptValue()
+    {
+        if (FBefore)
+            WriteValue(FPath.c_str(), FName.c_str(), FBefore->Type, FBefore->Data);
+        else
+            DeleteValue(FPath.c_str(), FName.c_str());
+        for (const std::string& key : FMissingKeys)
+            ::RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+    }
+    TKeptValue(const TKeptValue&) = delete;
+    TKeptValue& operator=(const TKeptValue&) = delete;
+
+private:
+    std::string FPath;
+    std::string FName;
+    std::optional<TRawValue> FBefore;
+    std::vector<std::string> FMissingKeys;
+};
+
+// Whether the notification area holds an icon of ours for window: only a present icon can be
+// modified.
+bool HasTrayIcon(HWND window)
+{
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = window;
+    data.uID = OurIconId;
+    data.uFlags = NIF_TIP;
+    ::lstrcpynA(data.szTip, "Lumivanta Manager", sizeof data.szTip);
+    return ::Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+void RemoveTrayIcon(HWND window)
+{
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = window;
+    data.uID = OurIconId;
+    ::Shell_NotifyIconA(NIM_DELETE, &data);
+}
+
+bool QuitPosted()
+{
+    MSG message{};
+    return ::PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+
+// What a timer saw of the open menu or message box, the timer running inside its modal loop.
+struct TSeen {
+    bool MenuOpen = false;
+    bool AutoStartChecked = false;
+    bool BoxOpen = false;
+    std::string BoxText;
+    UINT BoxDefault = 0;
+    bool BoxHasYesAndNo = false;
+};
+TSeen Seen;
+HMENU SeenMenu = nullptr;
+UINT BoxAnswer = IDNO;
+
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    const HWND menu = ::FindWindowA("#32768", nullptr);
+    if (!menu || !::IsWindowVisible(menu))
+        return;
+    ::KillTimer(nullptr, timer);
+    Seen.MenuOpen = true;
+    Seen.AutoStartChecked = (::GetMenuState(SeenMenu, TrayPopupAutoStart, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    ::EndMenu();
+}
+
+void CALLBACK AnswerBox(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    const HWND box = ::FindWindowA("#32770", "COM Server Warning");
+    if (!box)
+        return;
+    ::KillTimer(nullptr, timer);
+    Seen.BoxOpen = true;
+    char text[512] = {};
+    ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    Seen.BoxText = text;
+    for (const UINT button : {IDYES, IDNO})
+        if ((::GetWindowLongA(::GetDlgItem(box, button), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            Seen.BoxDefault = button;
+    Seen.BoxHasYesAndNo = ::GetDlgItem(box, IDYES) && ::GetDlgItem(box, IDNO) && !::GetDlgItem(box, IDOK);
+    ::PostMessageA(box, WM_COMMAND, BoxAnswer, 0);
+}
+
+// OLE, the application object, the shared registry and the handler's factory registered with
+// COM, as the program's entry point has them before it makes the main window.
+class TrayTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
+        CreateApplication();
+        CreateSharedRegistry();
+        ComPtr<IClassFactory> factory(new TMyLVHandlerFactory);
+        ASSERT_EQ(::CoRegisterClassObject(CLSID_MyLVHandler, factory.Get(), CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
+                                          &FactoryCookie),
+                  S_OK);
+        Seen = {};
+        Form = std::make_unique<TMainForm>();
+        SeenMenu = Form->TrayPopup();
+    }
+    void TearDown() override
+    {
+        Form.reset();
+        ::CoRevokeClassObject(FactoryCookie);
+        FreeSharedRegistry();
+        FreeApplication();
+        ::OleUninitialize();
+        QuitPosted();
+    }
+
+    // Opens the menu as a right click on the icon does, and closes it once it is seen open.
+    void OpenAndCloseMenu()
+    {
+        Seen = {};
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, CloseMenu);
+        ::SendMessageA(Form->Handle(), TrayCallbackMessage, OurIconId, WM_RBUTTONUP);
+        ::KillTimer(nullptr, timer);
+        ProcessPendingMessages();
+    }
+    // Chooses Exit, the timer answering the confirmation with answer if it comes.
+    void ChooseExit(UINT answer)
+    {
+        Seen = {};
+        BoxAnswer = answer;
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, AnswerBox);
+        Form->TrayPopupClick(TrayPopupExit);
+        ::KillTimer(nullptr, timer);
+    }
+
+    TKeptValue KeptPlacement{SettingsKey, PlacementValue};
+    TKeptValue KeptToken{PostPlatformKey, TokenName};
+    DWORD FactoryCookie = 0;
+    std::unique_ptr<TMainForm> Form;
+};
+
+TEST_F(TrayTest, TheIconIsThereFromCreationToDestructionAndComesBackWhenTheShellRestarts)
+{
+    const HWND window = Form->Handle();
+    EXPECT_TRUE(HasTrayIcon(window));
+
+    RemoveTrayIcon(window);
+    ASSERT_FALSE(HasTrayIcon(window)) << "a missing icon cannot be modified";
+    ::SendMessageA(window, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(HasTrayIcon(window));
+
+    Form.reset();
+    EXPECT_FALSE(HasTrayIcon(window));
+}
+
+TEST_F(TrayTest, TheMenuHasTheSevenOwnerDrawnItemsInOrderAndNoDefault)
+{
+    const HMENU menu = Form->TrayPopup();
+    ASSERT_EQ(::GetMenuItemCount(menu), 7);
+    const std::vector<std::pair<UINT, const char*>> expected{{TrayPopupTweak, "TWEAK!"},
+                                                             {TrayPopupAutoStart, "Launch on Windows startup"},
+                                                             {0, nullptr},
+                                                             {TrayPopupHomepage, "Lumivanta Homepage"},
+                                                             {TrayContactUs, "Contact Us"},
+                                                             {0, nullptr},
+                                                             {TrayPopupExit, "Exit"}};
+    for (UINT i = 0; i < expected.size(); ++i) {
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_DATA;
+        ASSERT_TRUE(::GetMenuItemInfoA(menu, i, TRUE, &info));
+        EXPECT_TRUE(info.fType & MFT_OWNERDRAW) << "item " << i;
+        const auto* caption = reinterpret_cast<const char*>(info.dwItemData);
+        if (!expected[i].second) {
+            EXPECT_TRUE(info.fType & MFT_SEPARATOR) << "item " << i;
+            EXPECT_EQ(caption, nullptr);
+            continue;
+        }
+        EXPECT_EQ(info.wID, expected[i].first) << "item " << i;
+        ASSERT_NE(caption, nullptr) << "item " << i;
+        EXPECT_STREQ(caption, expected[i].second);
+    }
+    EXPECT_EQ(::GetMenuDefaultItem(menu, FALSE, 0), static_cast<UINT>(-1));
+}
+
+TEST_F(TrayTest, ItemsAreMeasuredAndDrawnThroughTheWindowWithTheGreenMargin)
+{
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_DATA;
+    ASSERT_TRUE(::GetMenuItemInfoA(Form->TrayPopup(), TrayPopupTweak, FALSE, &info));
+
+    MEASUREITEMSTRUCT measure{ODT_MENU, 0, TrayPopupTweak, 0, 0, info.dwItemData};
+    EXPECT_EQ(::SendMessageA(Form->Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)), TRUE);
+    EXPECT_GT(measure.itemWidth, static_cast<UINT>(TrayMarginWidth + 20));
+    EXPECT_GT(measure.itemHeight, 8u);
+    MEASUREITEMSTRUCT separator{ODT_MENU, 0, 0, 0, 0, 0};
+    EXPECT_EQ(::SendMessageA(Form->Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&separator)), TRUE);
+    EXPECT_GT(separator.itemHeight, 0u);
+
+    constexpr int Width = 120;
+    constexpr int Height = 24;
+    const HDC screen = ::GetDC(nullptr);
+    const HDC canvas = ::CreateCompatibleDC(screen);
+    const HBITMAP bitmap = ::CreateCompatibleBitmap(screen, Width, Height);
+    ::ReleaseDC(nullptr, screen);
+    const HGDIOBJ old = ::SelectObject(canvas, bitmap);
+    const RECT all{0, 0, Width, Height};
+    ::FillRect(canvas, &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+
+    DRAWITEMSTRUCT draw{ODT_MENU, 0, TrayPopupTweak, ODA_DRAWENTIRE, 0, nullptr, canvas, all, info.dwItemData};
+    draw.hwndItem = reinterpret_cast<HWND>(Form->TrayPopup());
+    EXPECT_EQ(::SendMessageA(Form->Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw)), TRUE);
+    for (int y : {0, Height / 2, Height - 1})
+        for (int x = 0; x <= TrayMarginWidth; ++x)
+            EXPECT_EQ(::GetPixel(canvas, x, y), TrayMarginColour(x)) << "column " << x << ", row " << y;
+    EXPECT_EQ(::GetPixel(canvas, TrayMarginWidth + 1, 0), ::GetSysColor(COLOR_MENU)) << "the item starts at 21";
+
+    ::SelectObject(canvas, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(canvas);
+}
+
+TEST_F(TrayTest, TheAutoStartItemTogglesTheRunValueAndItsCheckMarkFollowsTheValue)
+{
+    const TKeptValue kept(RunKey, AutoStartValue);
+    if (!HasKey(RunKey)) {
+        Form->TrayPopupClick(TrayPopupAutoStart);
+        EXPECT_FALSE(HasKey(RunKey)) << "the click never makes the Run key";
+        OpenAndCloseMenu();
+        EXPECT_FALSE(Seen.AutoStartChecked);
+        HKEY key = nullptr;
+        ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, RunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        ::RegCloseKey(key);
+    }
+    DeleteValue(RunKey, AutoStartValue);
+
+    OpenAndCloseMenu();
+    ASSERT_TRUE(Seen.MenuOpen) << "the menu never opened";
+    EXPECT_FALSE(Seen.AutoStartChecked);
+    Form->TrayPopupClick(TrayPopupAutoStart);
+    const std::optional<TRawValue> written = ReadValue(RunKey, AutoStartValue);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->Type, DWORD{REG_SZ});
+    EXPECT_EQ(written->Data, "\"" + ProgramFileName() + "\" -hidden" + '\0');
+
+    OpenAndCloseMenu();
+    EXPECT_TRUE(Seen.AutoStartChecked);
+    Form->TrayPopupClick(TrayPopupAutoStart);
+    EXPECT_FALSE(ReadValue(RunKey, AutoStartValue));
+
+    WriteValue(RunKey, AutoStartValue, REG_SZ, std::string("C:\\old place\\LumivantaManager.exe -hidden") + '\0');
+    OpenAndCloseMenu();
+    EXPECT_TRUE(Seen.AutoStartChecked) << "any data counts";
+    Form->TrayPopupClick(TrayPopupAutoStart);
+    EXPECT_FALSE(ReadValue(RunKey, AutoStartValue));
+}
+
+TEST_F(TrayTest, ExitWithNoHandlerAliveEndsTheMessageLoopWithoutAsking)
+{
+    QuitPosted();
+    ASSERT_EQ(ActiveHandlerCount(), 0);
+    ChooseExit(IDNO);
+    EXPECT_FALSE(Seen.BoxOpen);
+    EXPECT_TRUE(QuitPosted());
+}
+
+TEST_F(TrayTest, ExitWhileAHandlerIsAliveAsksFirstAndNoKeepsTheProgramRunning)
+{
+    QuitPosted();
+    ComPtr<IUnknown> handler;
+    ASSERT_EQ(TMyLVHandler::Create(nullptr, IID_IUnknown, reinterpret_cast<void**>(handler.GetAddressOf())), S_OK);
+    ASSERT_GT(ActiveHandlerCount(), 0);
+
+    ChooseExit(IDNO);
+    ASSERT_TRUE(Seen.BoxOpen) << "no confirmation came";
+    EXPECT_EQ(Seen.BoxText,
+              "There are still active COM objects in this application.  One or more clients may have references to "
+              "these objects, so manually closing this application may cause those client application(s) to "
+              "fail.\r\n\r\nAre you sure you want to close this application?");
+    EXPECT_TRUE(Seen.BoxHasYesAndNo);
+    EXPECT_EQ(Seen.BoxDefault, static_cast<UINT>(IDNO));
+    EXPECT_FALSE(QuitPosted());
+    EXPECT_TRUE(::IsWindow(Form->Handle()));
+
+    ChooseExit(IDYES);
+    EXPECT_TRUE(Seen.BoxOpen);
+    EXPECT_TRUE(QuitPosted());
+}
+
+TEST_F(TrayTest, DoubleClickAndTweakShowTheHiddenWindow)
+{
+    ASSERT_FALSE(Form->Visible());
+    ::SendMessageA(Form->Handle(), TrayCallbackMessage, OurIconId, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(Form->Visible());
+
+    ::SendMessageA(Form->Handle(), WM_CLOSE, 0, 0);
+    ASSERT_FALSE(Form->Visible());
+    Form->TrayPopupClick(TrayPopupTweak);
+    EXPECT_TRUE(Form->Visible());
+}
+
+}

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# The Dialogs object's real dialogs, confirmed and cancelled by pressing their buttons while
+# lvscript runs tests/scripts/Dialogs.js, which checks what the script receives.
+# Usage: dialogs.sh lvscript.exe Dialogs.js WindowPoke.exe (RUN_TOOL runs Windows programs)
+set -uo pipefail
+lvscript=$1 script=$2 poke=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+win() { ${RUN_TOOL:-} "$@"; }
+folder=$(win winepath -w "$work" | tr -d '\r')
+touch "$work/chosen.txt"
+file="$folder\\chosen.txt"
+
+win "$lvscript" "$script" "$folder" "$file" >"$work/out" 2>&1 & runner=$!
+failures=0
+answer() {
+  if ! win "$poke" dialog "$@"; then
+    echo "FAIL no dialog answered: $*"
+    failures=$((failures + 1))
+  fi
+}
+answer Color ok
+answer Color ok
+answer Color ok
+answer Color cancel
+answer "Select File" ok "$file"
+answer "Select File" cancel
+answer "Select Directory" ok
+answer "Select Directory" cancel
+if [ $failures -ne 0 ]; then
+  kill $runner 2>/dev/null
+fi
+wait $runner; status=$?
+output=$(tr -d '\r' <"$work/out")
+echo "$output"
+[ $failures -eq 0 ] && [ $status -eq 0 ] && grep -q '^9 passed, 0 failed$' <<<"$output"
