@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Takes a picture of the screen with the tray menu open, margin and all, for a person to look at.
+# Takes two pictures for a person to look at: the tray menu open, margin and all, and the string
+# list editor over three entries.
 # Not a test: nothing is compared. Needs a display (Xvfb), a Wine prefix and imagemagick's
 # "import"; for instance:
 #   xvfb-run -a -s "-screen 0 1024x768x24" scripts/with-wine-session.sh BIN/wine_keeper.exe \
-#     tests/screenshots.sh BIN tray-menu.png
-# where BIN holds LumivantaManager.exe, Ruroda.db and WindowPoke.exe. RUN_TOOL runs Windows
+#     tests/screenshots.sh BIN OUT_FOLDER
+# where BIN holds LumivantaManager.exe, Ruroda.db, lvscript.exe and WindowPoke.exe. RUN_TOOL runs Windows
 # programs (wine unless set).
 set -euo pipefail
-bin=$1 picture=$2
+bin=$1 out=$2
+here=$(cd "$(dirname "$0")" && pwd)
+picture=$out/tray-menu.png
 run=${RUN_TOOL:-wine}
 
 $run "$bin/LumivantaManager.exe" -hidden & program=$!
@@ -21,3 +24,12 @@ $run "$bin/WindowPoke.exe" close-menu
 $run "$bin/WindowPoke.exe" end-session
 wait $program
 echo "$picture"
+
+$run "$bin/lvscript.exe" "$here/scripts/EditorScreenshot.js" & script=$!
+# The editor exists, hidden, from the start; give it time to be shown.
+$run "$bin/WindowPoke.exe" wait TFormStrListDialog1
+sleep 3
+import -window root "$out/editor.png"
+$run "$bin/WindowPoke.exe" close TFormStrListDialog1
+wait $script
+echo "$out/editor.png"

@@ -3,6 +3,7 @@
 //   WindowPoke end-session       sends the end of the logon session to the application window
 //   WindowPoke wait CLASS        waits until a top-level window of that class exists
 //   WindowPoke visible CLASS     prints 1 when a window of that class is visible, else 0
+//   WindowPoke close CLASS       closes a window of that class as its close box does
 //   WindowPoke dialog TEXT ok|cancel [FILE]
 //                                waits for a dialog whose title or one of whose controls reads
 //                                TEXT, types FILE into its file name box when given, and presses
@@ -151,6 +152,12 @@ int main(int argc, char** argv)
             return 1;
         ::SendMessageA(application, WM_ENDSESSION, TRUE, 0);
         return 0;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "close") == 0) {
+        HWND window = WaitFor(argv[2], nullptr);
+        if (window)
+            ::PostMessageA(window, WM_CLOSE, 0, 0);
+        return window ? 0 : 1;
     }
     if (argc == 3 && std::strcmp(argv[1], "wait") == 0)
         return WaitFor(argv[2], nullptr) ? 0 : 1;

@@ -2,6 +2,7 @@
 // page's script would reach the program through window.external.
 #include "ScriptHost.h"
 
+#include "dialogs/UnitStrListDialog1.h"
 #include "script/Registry.h"
 
 #include <windows.h>
@@ -22,6 +23,7 @@ int main(int argc, char** argv)
     int status = 0;
     try {
         CreateSharedRegistry();
+        CreateStringListDialogs(nullptr);
         const TScriptOutcome outcome = RunScriptFile(argv[1], {argv + 2, argv + argc});
         if (!outcome.Succeeded) {
             std::fprintf(stderr, "%s\n", outcome.Error.c_str());
@@ -31,6 +33,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "lvscript: %s\n", e.what());
         status = 2;
     }
+    FreeStringListDialogs();
     FreeSharedRegistry();
     ::OleUninitialize();
     return status;
