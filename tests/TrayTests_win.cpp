@@ -10,6 +10,8 @@
 #include "script/ProgramValues.h"
 #include "script/Registry.h"
 
+#include "support/KeptValue.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -33,85 +35,6 @@ constexpr char PostPlatformKey[] =
 constexpr char TokenName[] = "Lumivanta Manager [www.lumivanta.com]";
 constexpr UINT OurIconId = 1;
 
-struct TRawValue {
-    DWORD Type;
-    std::string Data;
-};
-
-std::optional<TRawValue> ReadValue(const char* path, const char* name)
-{
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return std::nullopt;
-    const UniqueKey owned(key);
-    DWORD type = 0;
-    DWORD size = 0;
-    if (::RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    std::string data(size, '\0');
-    ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-    data.resize(size);
-    return TRawValue{type, data};
-}
-
-bool HasKey(const std::string& path)
-{
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(key);
-    return true;
-}
-
-void WriteValue(const char* path, const char* name, DWORD type, const std::string& data)
-{
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    const UniqueKey owned(key);
-    ASSERT_EQ(::RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                               static_cast<DWORD>(data.size())),
-              ERROR_SUCCESS);
-}
-
-void DeleteValue(const char* path, const char* name)
-{
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-        return;
-    const UniqueKey owned(key);
-    ::RegDeleteValueA(key, name);
-}
-
-// Keeps one value under HKEY_CURRENT_USER as it is now and puts it back when it ends; the keys
-// on its path that did not exist are removed again, deepest first, only while without subkeys.
-class TKeptValue {
-public:
-    TKeptValue(std::string path, std::string name) : FPath(std::move(path)), FName(std::move(name))
-    {
-        FBefore = ReadValue(FPath.c_str(), FName.c_str());
-        for (std::size_t end = FPath.size(); end != std::string::npos && !HasKey(FPath.substr(0, end));
-             end = FPath.rfind('\\', end - 1))
-            FMissingKeys.push_back(FPath.substr(0, end));
-    }
-    ~TKeptValue()
-    {
-        if (FBefore)
-            WriteValue(FPath.c_str(), FName.c_str(), FBefore->Type, FBefore->Data);
-        else
-            DeleteValue(FPath.c_str(), FName.c_str());
-        for (const std::string& key : FMissingKeys)
-            ::RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-    }
-    TKeptValue(const TKeptValue&) = delete;
-    TKeptValue& operator=(const TKeptValue&) = delete;
-
-private:
-    std::string FPath;
-    std::string FName;
-    std::optional<TRawValue> FBefore;
-    std::vector<std::string> FMissingKeys;
-};
 
 // Whether the notification area holds an icon of ours for window: only a present icon can be
 // modified.
