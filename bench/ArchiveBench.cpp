@@ -2,6 +2,7 @@
 // against libzip over the same files and against bare zlib inflate of the same payloads held
 // in memory. It reports times and goals; it fails (exit 1) only on a real error, such as
 // extracted bytes that differ from the packed ones.
+#include "TempFolder.h"
 #include "ArchiveWriter.h"
 
 #include "store/FileArch.h"
@@ -229,32 +230,6 @@ std::uint64_t TotalContentSize(const std::vector<TBenchEntry>& entries)
     return total;
 }
 
-class TTempFolder {
-public:
-    TTempFolder() : FPath(CreateUnique()) {}
-    ~TTempFolder()
-    {
-        std::error_code ignored;
-        fs::remove_all(FPath, ignored);
-    }
-    TTempFolder(const TTempFolder&) = delete;
-    TTempFolder& operator=(const TTempFolder&) = delete;
-
-    const fs::path& Path() const { return FPath; }
-
-private:
-    static fs::path CreateUnique()
-    {
-        std::random_device entropy;
-        for (;;) {
-            const fs::path candidate = fs::temp_directory_path() / ("archive_bench_" + std::to_string(entropy()));
-            if (fs::create_directory(candidate))
-                return candidate;
-        }
-    }
-
-    fs::path FPath;
-};
 
 void WriteTree(const std::vector<TBenchEntry>& entries, const fs::path& root)
 {
@@ -653,7 +628,7 @@ int main(int argc, char** argv)
     }
     try {
         const auto start = Clock::now();
-        const TTempFolder temp;
+        const TTempFolder temp("archive_bench_");
         const std::vector<TBenchPlan> plans = args.empty() ? FullPlans() : QuickPlans();
         for (std::size_t i = 0; i < plans.size(); ++i)
             RunPlan(plans[i], temp.Path() / ("set" + std::to_string(i)));

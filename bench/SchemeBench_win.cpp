@@ -2,6 +2,7 @@
 // urlmon and our handler, against the same entries read with ExtractFile directly, in the same
 // run. It reports and sets no goal; it fails (exit 1) only on a real error, such as a fetch that
 // fails or bytes that differ from the packed ones.
+#include "TempFolder.h"
 #include "ArchiveWriter.h"
 
 #include "protocol/MyLVHandler.h"
@@ -59,32 +60,6 @@ std::string MegabyteScript()
     return text;
 }
 
-class TTempFolder {
-public:
-    TTempFolder() : FPath(CreateUnique()) {}
-    ~TTempFolder()
-    {
-        std::error_code ignored;
-        fs::remove_all(FPath, ignored);
-    }
-    TTempFolder(const TTempFolder&) = delete;
-    TTempFolder& operator=(const TTempFolder&) = delete;
-
-    const fs::path& Path() const { return FPath; }
-
-private:
-    static fs::path CreateUnique()
-    {
-        std::random_device entropy;
-        for (;;) {
-            const fs::path candidate = fs::temp_directory_path() / ("scheme_bench_" + std::to_string(entropy()));
-            if (fs::create_directory(candidate))
-                return candidate;
-        }
-    }
-
-    fs::path FPath;
-};
 
 fs::path PackArchive(const std::vector<TBenchEntry>& entries, const fs::path& folder)
 {
@@ -174,7 +149,7 @@ void Run()
         {"small page", "start.html", SmallPage(), 300},
         {"1 MiB script", "bundle.js", MegabyteScript(), 30},
     };
-    const TTempFolder temp;
+    const TTempFolder temp("scheme_bench_");
     FileManager = std::make_unique<TFileManager>(PackArchive(entries, temp.Path()).string(), temp.Path().string() + "\\",
                                                  std::vector<std::string>{});
     {
