@@ -1,5 +1,7 @@
 #include "app/Application.h"
 
+#include "Exception.h"
+
 #include <memory>
 #include <stdexcept>
 
@@ -20,7 +22,7 @@ TApplication::TApplication()
     FHandle = ::CreateWindowExA(0, ClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                 windowClass.hInstance, nullptr);
     if (!FHandle)
-        throw std::runtime_error("The application window cannot be created");
+        throw Exception("The application window cannot be created");
 }
 
 TApplication::~TApplication()

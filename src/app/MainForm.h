@@ -3,6 +3,7 @@
 #include "UniqueHandle.h"
 #include "app/EmbeddedWB.h"
 #include "app/TrayIcon.h"
+#include "diagnostics/JclDebugHandler.h"
 
 #include <windows.h>
 #include <urlmon.h>
@@ -26,6 +27,8 @@ public:
     TMainForm& operator=(const TMainForm&) = delete;
 
     HWND Handle() const { return FWindow.Get(); }
+    // The exception log, watching from the window's creation to its destruction.
+    TJclDebugHandler& Debugger() { return FDebugger; }
     bool Visible() const;
     // Makes the window visible; becoming visible loads the start page until a document completed.
     void Show();
@@ -64,6 +67,8 @@ private:
     void TrayContactUsClick();
     void TrayPopupExitClick();
 
+    // First in, last out: exceptions while the window is built or torn down are logged too.
+    TJclDebugHandler FDebugger;
     UniqueWindow FWindow;
     std::unique_ptr<TEmbeddedWB> FBrowser;
     Microsoft::WRL::ComPtr<IClassFactory> FProtocolFactory;

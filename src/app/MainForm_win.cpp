@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 
+#include "Exception.h"
 #include "app/Application.h"
 #include "app/Maker.h"
 #include "app/PageUrl.h"
@@ -99,7 +100,7 @@ std::optional<std::vector<std::uint8_t>> StoredPlacement(const TRegistry& regist
 
 }
 
-TMainForm::TMainForm()
+TMainForm::TMainForm() : FDebugger([] { return Application().Title(); })
 {
     RegisterWindowClass(WindowProc);
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
@@ -107,7 +108,7 @@ TMainForm::TMainForm()
                                              DefaultWindowHeight, Application().Handle(), nullptr,
                                              ::GetModuleHandleA(nullptr), this));
     if (!FWindow)
-        throw std::runtime_error("The main window cannot be created");
+        throw Exception("The main window cannot be created");
     FBrowser = std::make_unique<TEmbeddedWB>(Handle(), static_cast<TEmbeddedWBEvents&>(*this));
     FitBrowser();
     FormCreate();
@@ -138,6 +139,7 @@ void TMainForm::Show()
 
 void TMainForm::FormCreate()
 {
+    FDebugger.SetLogFileName(ProgramFolder() + "debugger.log");
     FStartPending = true;
     Application().SetTitle(ProductName);
     ::SetWindowTextA(Handle(), ProductName);

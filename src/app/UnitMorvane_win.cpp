@@ -8,6 +8,7 @@
 #include "app/CommandLine.h"
 #include "app/MainForm.h"
 #include "app/MessageLoop.h"
+#include "diagnostics/JclDebugHandler.h"
 #include "dialogs/UnitStrListDialog1.h"
 #include "protocol/MyLVHandler.h"
 #include "script/ProgramValues.h"
@@ -168,6 +169,9 @@ int RunModules(const std::vector<std::string>& args, std::optional<std::uint32_t
     ProgramVersionText();
     TModules modules;
     try {
+        // The main window's log does not exist yet; this one records why the content manager failed.
+        TJclDebugHandler startupDebugger([] { return std::string(); });
+        startupDebugger.SetLogFileName(ProgramFolder() + "debugger.log");
         CreateContentManager(args);
     } catch (const std::exception&) {
         failedAt = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(&CreateContentManager));

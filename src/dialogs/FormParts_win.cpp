@@ -1,5 +1,6 @@
 #include "dialogs/FormParts.h"
 
+#include "Exception.h"
 #include "app/MessageLoop.h"
 
 #include <stdexcept>
@@ -30,7 +31,7 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 HWND Checked(HWND window, const char* what)
 {
     if (!window)
-        throw std::runtime_error(std::string("The window cannot be created: ") + what);
+        throw Exception(std::string("The window cannot be created: ") + what);
     return window;
 }
 

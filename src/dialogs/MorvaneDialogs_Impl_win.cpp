@@ -1,5 +1,6 @@
 #include "dialogs/MorvaneDialogs_Impl.h"
 
+#include "Exception.h"
 #include "app/Application.h"
 #include "dialogs/ColorText.h"
 #include "dialogs/UnitStrListDialog1.h"
@@ -32,7 +33,7 @@ HWND OwnerWindow()
 void CheckCommonDialog(const char* dialog)
 {
     if (const DWORD code = ::CommDlgExtendedError())
-        throw std::runtime_error(std::string(dialog) + " failed with error " + std::to_string(code));
+        throw Exception(std::string(dialog) + " failed with error " + std::to_string(code));
 }
 
 bool FileExists(const std::string& name)
@@ -213,7 +214,7 @@ HRESULT TDialogsAutoObj::StrListEditor1(BSTR rootKey, BSTR key, BSTR caption, VA
         TFormStrListDialog1& editor = FormStrListDialog1();
         // A page event under the editor's modal loop must not reload the open editor.
         if (editor.Executing())
-            throw std::runtime_error("The string list editor is already open");
+            throw Exception("The string list editor is already open");
         const HKEY hive = HiveKey(RootKeyFromName(AnsiFromBstr(rootKey)));
         editor.SetCaption(AnsiFromBstr(caption));
         SetResultInt(res, editor.ExecuteForKey(hive, AnsiFromBstr(key)));

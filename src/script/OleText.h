@@ -3,17 +3,18 @@
 // Text and results at the COM boundary: BSTRs become ANSI text on entry and go back on exit,
 // and results are stored in the caller's VARIANT.
 
+#include "Exception.h"
+
 #include <windows.h>
 #include <oaidl.h>
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 // A failed platform call that carries its HRESULT.
-class EOleSysError : public std::runtime_error {
+class EOleSysError : public Exception {
 public:
-    EOleSysError(const std::string& message, HRESULT code) : std::runtime_error(message), FCode(code) {}
+    EOleSysError(const std::string& message, HRESULT code) : Exception(message), FCode(code) {}
     HRESULT ErrorCode() const { return FCode; }
 
 private:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Exception.h"
 #include "UniqueHandle.h"
 
 #include <windows.h>
@@ -8,7 +9,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <stdexcept>
 #include <string>
 
 class TStringList;
@@ -30,7 +30,7 @@ enum class RegValueKind { Unknown = 0, String = 1, ExpandString = 2, Integer = 3
 
 // A registry failure: a value of the wrong kind, a value query or write that the platform
 // refuses, or a key that cannot be made. Missing keys and values are results, not failures.
-class ERegistryException : public std::runtime_error {
+class ERegistryException : public Exception {
 public:
     static ERegistryException CreateKeyFailed(const std::string& path);
     static ERegistryException GetDataFailed(const std::string& name);
@@ -38,7 +38,7 @@ public:
     static ERegistryException InvalidDataType(const std::string& name);
 
 private:
-    explicit ERegistryException(const std::string& message) : std::runtime_error(message) {}
+    explicit ERegistryException(const std::string& message) : Exception(message) {}
 };
 
 // The registry accessor: a root hive and at most one current key, opened by a path.

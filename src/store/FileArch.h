@@ -1,18 +1,18 @@
 #pragma once
 
+#include "Exception.h"
 #include "store/Streams.h"
 #include "store/StringLists.h"
 
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 // A deflated payload that zlib cannot decode; the message is the decoder's own.
-class EDecompressionError : public std::runtime_error {
+class EDecompressionError : public Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using Exception::Exception;
 };
 
 // The reader of the page archive. It holds the archive open, keeps the directory (folder

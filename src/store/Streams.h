@@ -1,22 +1,23 @@
 #pragma once
 
+#include "Exception.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 // A read that the stream cannot satisfy in full.
-class EReadError : public std::runtime_error {
+class EReadError : public Exception {
 public:
-    EReadError() : std::runtime_error("Stream read error") {}
+    EReadError() : Exception("Stream read error") {}
 };
 
 // A file that cannot be opened; the message names the full path and the system's reason.
-class EFOpenError : public std::runtime_error {
+class EFOpenError : public Exception {
 public:
     EFOpenError(const std::string& fullPath, const std::string& reason)
-        : std::runtime_error("Cannot open file \"" + fullPath + "\". " + reason) {}
+        : Exception("Cannot open file \"" + fullPath + "\". " + reason) {}
 };
 
 // A readable, seekable byte stream. Positions and sizes are byte counts from the start.

@@ -1,5 +1,6 @@
 #include "ScriptHost.h"
 
+#include "Exception.h"
 #include "script/MorvaneAutoObj_Impl.h"
 #include "script/OleText.h"
 #include "store/FileStream.h"
@@ -164,7 +165,7 @@ std::string ReadScript(const std::string& fileName)
 {
     std::ifstream in(fileName, std::ios::binary);
     if (!in)
-        throw std::runtime_error("cannot read " + fileName);
+        throw Exception("cannot read " + fileName);
     std::ostringstream text;
     text << in.rdbuf();
     return std::move(text).str();

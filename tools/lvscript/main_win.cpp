@@ -1,8 +1,11 @@
 // lvscript: runs a page script against the real registry without a window, exactly as a
-// page's script would reach the program through window.external.
+// page's script would reach the program through window.external. Exceptions raised on the
+// way are logged, as the program logs them, in "lvscript.log" beside it.
 #include "ScriptHost.h"
 
+#include "diagnostics/JclDebugHandler.h"
 #include "dialogs/UnitStrListDialog1.h"
+#include "script/ProgramValues.h"
 #include "script/Registry.h"
 
 #include <windows.h>
@@ -20,6 +23,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "lvscript: COM cannot start\n");
         return 2;
     }
+    TJclDebugHandler debugger([] { return std::string("lvscript"); });
+    debugger.SetLogFileName(ProgramFolder() + "lvscript.log");
     int status = 0;
     try {
         CreateSharedRegistry();

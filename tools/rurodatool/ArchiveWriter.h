@@ -1,14 +1,15 @@
 #pragma once
 
+#include "Exception.h"
+
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 // A file that cannot go into an archive, or an archive that cannot be written.
-class EPackError : public std::runtime_error {
+class EPackError : public Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using Exception::Exception;
 };
 
 struct TPackOptions {

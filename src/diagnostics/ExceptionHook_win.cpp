@@ -1,0 +1,170 @@
+#include "diagnostics/ExceptionHook.h"
+
+#include "diagnostics/AddressTable.h"
+
+#include <algorithm>
+#include <mutex>
+#include <shared_mutex>
+#include <vector>
+
+namespace {
+
+struct TNotifierEntry {
+    TRaiseNotifier Notifier;
+    void* Context;
+    TNotifierPriority Priority;
+};
+
+struct TThreadState {
+    bool Notifying = false;
+    TStackTrace Stack;
+    std::uintptr_t Address = 0;
+};
+
+std::shared_mutex NotifierLock;
+std::vector<TNotifierEntry> Notifiers; // first-priority entries before normal ones
+std::mutex HookLock;
+int HookCount = 0;
+PVOID VectoredHandler = nullptr;
+// Read on every throw without a lock: a stale value only means one raise more or less reported.
+volatile bool Hooked = false;
+
+thread_local TThreadState ThreadState;
+
+void Notify(const TRaise& raise)
+{
+    if (!Hooked)
+        return;
+    TRaiseGuard guard;
+    if (!guard.Outermost())
+        return;
+    ThreadState.Address = raise.Address;
+    std::shared_lock lock(NotifierLock);
+    for (const auto& entry : Notifiers)
+        entry.Notifier(entry.Context, raise);
+}
+
+bool IsFailureCode(DWORD code)
+{
+    return (code >> 30) == 3;
+}
+
+LONG CALLBACK ReportSystemException(EXCEPTION_POINTERS* pointers)
+{
+    const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
+    const auto address = reinterpret_cast<std::uintptr_t>(record->ExceptionAddress);
+    if (IsFailureCode(record->ExceptionCode) && ProgramRelativeAddress(address)) {
+        TRaise raise;
+        raise.Record = record;
+        raise.Address = address;
+        raise.FramePointer = pointers->ContextRecord->Ebp;
+        Notify(raise);
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// The low (committed) and high ends of this thread's stack, from its thread information block
+// (StackBase and StackLimit of NT_TIB, which FS addresses on x86).
+std::pair<std::uintptr_t, std::uintptr_t> ThreadStackBounds()
+{
+    std::uintptr_t base, limit;
+    asm("movl %%fs:4, %0" : "=r"(base));
+    asm("movl %%fs:8, %0" : "=r"(limit));
+    return {limit, base};
+}
+
+} // namespace
+
+extern "C" {
+[[noreturn]] void __real___cxa_throw(void* object, std::type_info* type, void (*destroy)(void*));
+
+// Every throw in the program comes here first (the link maps __cxa_throw to this name).
+[[noreturn]] void __wrap___cxa_throw(void* object, std::type_info* type, void (*destroy)(void*))
+{
+    TRaise raise;
+    raise.Type = type;
+    raise.Object = object;
+    raise.Address = reinterpret_cast<std::uintptr_t>(__builtin_return_address(0));
+    raise.FramePointer = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+    Notify(raise);
+    __real___cxa_throw(object, type, destroy);
+}
+}
+
+TRaiseGuard::TRaiseGuard() : FOutermost(!ThreadState.Notifying)
+{
+    ThreadState.Notifying = true;
+}
+
+TRaiseGuard::~TRaiseGuard()
+{
+    if (FOutermost)
+        ThreadState.Notifying = false;
+}
+
+bool HookExceptions()
+{
+    std::lock_guard lock(HookLock);
+    if (HookCount == 0) {
+        // Loaded before the first raise, so that no raise waits for it.
+        ProgramAddressTable();
+        VectoredHandler = ::AddVectoredExceptionHandler(1, ReportSystemException);
+        if (!VectoredHandler)
+            return false;
+        Hooked = true;
+    }
+    ++HookCount;
+    return true;
+}
+
+void UnhookExceptions()
+{
+    std::lock_guard lock(HookLock);
+    if (HookCount == 0 || --HookCount > 0)
+        return;
+    Hooked = false;
+    ::RemoveVectoredExceptionHandler(VectoredHandler);
+    VectoredHandler = nullptr;
+}
+
+void AddRaiseNotifier(TRaiseNotifier notifier, void* context, TNotifierPriority priority)
+{
+    std::unique_lock lock(NotifierLock);
+    const auto place = priority == TNotifierPriority::First
+                           ? std::find_if(Notifiers.begin(), Notifiers.end(),
+                                          [](const TNotifierEntry& entry) {
+                                              return entry.Priority == TNotifierPriority::Normal;
+                                          })
+                           : Notifiers.end();
+    Notifiers.insert(place, TNotifierEntry{notifier, context, priority});
+}
+
+void RemoveRaiseNotifier(TRaiseNotifier notifier, void* context)
+{
+    std::unique_lock lock(NotifierLock);
+    std::erase_if(Notifiers, [&](const TNotifierEntry& entry) {
+        return entry.Notifier == notifier && entry.Context == context;
+    });
+}
+
+void CaptureRaiseStack(void*, const TRaise& raise)
+{
+    TStackTrace& stack = ThreadState.Stack;
+    stack.Count = 0;
+    // A system exception's own address is the innermost frame: the faulting code may not have
+    // made a frame of its own yet.
+    if (raise.Record)
+        stack.Add(raise.Address);
+    const auto [low, high] = ThreadStackBounds();
+    WalkFrameChain(raise.FramePointer, low, high, stack);
+}
+
+const TStackTrace& LastRaiseStack()
+{
+    return ThreadState.Stack;
+}
+
+std::uintptr_t LastRaiseAddress()
+{
+    return ThreadState.Address;
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+// The exception log: for each exception raised in the program's code an entry with the time,
+// the exception's class, where it was raised, its message and the call stack at the raise,
+// written newest first into the log file. Active from its creation to its destruction.
+
+#include "diagnostics/ExceptionHook.h"
+#include "diagnostics/LogEntry.h"
+
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+class TJclDebugHandler {
+public:
+    // applicationTitle names the default log file, used until LogFileName is set.
+    explicit TJclDebugHandler(std::function<std::string()> applicationTitle);
+    ~TJclDebugHandler();
+    TJclDebugHandler(const TJclDebugHandler&) = delete;
+    TJclDebugHandler& operator=(const TJclDebugHandler&) = delete;
+
+    bool ExceptionLogging() const { return FExceptionLogging; }
+    void SetExceptionLogging(bool value) { FExceptionLogging = value; }
+    bool StackTrackingEnable() const { return FStackTrackingEnable; }
+    void SetStackTrackingEnable(bool value);
+    // Logs only what reaches the process's unhandled-exception handlers, instead of every raise.
+    bool UnhandledExceptionsOnly() const { return FUnhandledExceptionsOnly; }
+    void SetUnhandledExceptionsOnly(bool value);
+    bool LogToFile() const { return FLogToFile; }
+    void SetLogToFile(bool value) { FLogToFile = value; }
+    std::string LogFileName() const;
+    void SetLogFileName(const std::string& value);
+    bool AppendLogFile() const { return FAppendLogFile; }
+    void SetAppendLogFile(bool value) { FAppendLogFile = value; }
+    // Called with the handler when an entry is assembled, before it is written.
+    std::function<void(TJclDebugHandler&)> OnOtherDestination;
+
+    // The lines of the entry being written; valid inside OnOtherDestination.
+    const std::vector<std::string>& Entry() const { return FEntry; }
+
+private:
+    static void LogRaise(void* handler, const TRaise& raise);
+    void LogException(std::string className, std::optional<std::string> message, std::uintptr_t address,
+                      bool systemException);
+    void WriteEntry();
+    void ApplyNotifiers();
+    static LONG CALLBACK UnhandledSystemException(EXCEPTION_POINTERS* pointers);
+    static void UnhandledLanguageException();
+
+    std::function<std::string()> FApplicationTitle;
+    bool FHooked = false;
+    // Read by whichever thread raises.
+    std::atomic<bool> FExceptionLogging = true;
+    std::atomic<bool> FStackTrackingEnable = true;
+    std::atomic<bool> FUnhandledExceptionsOnly = false;
+    std::atomic<bool> FLogToFile = true;
+    std::atomic<bool> FAppendLogFile = true;
+    std::string FLogFileName;
+    std::vector<std::string> FEntry;
+    // One entry at a time, from whichever thread raised it. OnOtherDestination may set the
+    // properties again. Never held while notifiers are added or removed: a raising thread holds
+    // the notifier list while it waits for this lock.
+    mutable std::recursive_mutex FLock;
+    // Guards what is registered for this handler.
+    std::mutex FRegistrationLock;
+    bool FStackNotifier = false;
+    bool FLogNotifier = false;
+    bool FUnhandledHandlers = false;
+    LPTOP_LEVEL_EXCEPTION_FILTER FPreviousFilter = nullptr;
+    std::terminate_handler FPreviousTerminate = nullptr;
+};
