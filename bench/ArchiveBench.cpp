@@ -2,7 +2,7 @@
 // against libzip over the same files and against bare zlib inflate of the same payloads held
 // in memory. It reports times and goals; it fails (exit 1) only on a real error, such as
 // extracted bytes that differ from the packed ones.
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 #include "ArchiveWriter.h"
 
 #include "store/FileArch.h"

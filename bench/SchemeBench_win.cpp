@@ -2,7 +2,7 @@
 // urlmon and our handler, against the same entries read with ExtractFile directly, in the same
 // run. It reports and sets no goal; it fails (exit 1) only on a real error, such as a fetch that
 // fails or bytes that differ from the packed ones.
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 #include "ArchiveWriter.h"
 
 #include "protocol/MyLVHandler.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <system_error>
 
-// A folder of the benchmark's own below the system's temporary folder, removed with everything
-// in it when the benchmark ends.
+// A folder of the test's or benchmark's own below the system's temporary folder, removed with
+// everything in it at the end.
 class TTempFolder {
 public:
     explicit TTempFolder(const std::string& prefix) : FPath(CreateUnique(prefix)) {}

@@ -1,0 +1,363 @@
+// The exception log as the program keeps it: raises in this test program's own code, seen by
+// the real hook and written with the real address table that the build put into this program.
+#include "diagnostics/JclDebugHandler.h"
+#include "script/Registry.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+// Reads the word at the address it is given, in one instruction of known length, so that a test
+// can step over the fault it makes. It keeps a frame, as the program's compiled code does.
+extern "C" int ReadThroughPointer(const int* address);
+extern "C" const char FaultingRead[];
+asm(".text\n"
+    ".globl _ReadThroughPointer\n"
+    "_ReadThroughPointer:\n"
+    "  pushl %ebp\n"
+    "  movl %esp, %ebp\n"
+    "  movl 8(%ebp), %eax\n"
+    ".globl _FaultingRead\n"
+    "_FaultingRead:\n"
+    "  movl (%eax), %eax\n" // two bytes: 8B 00
+    "  popl %ebp\n"
+    "  ret\n");
+
+__attribute__((noinline)) void ThrowRegistryFailure(const std::string& name)
+{
+    throw ERegistryException::InvalidDataType(name);
+}
+
+__attribute__((noinline)) void RaiseAndCatch(const std::string& name)
+{
+    try {
+        ThrowRegistryFailure(name);
+    } catch (const ERegistryException&) {
+    }
+}
+
+namespace {
+
+std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream input(path, std::ios::binary);
+    std::ostringstream content;
+    content << input.rdbuf();
+    return content.str();
+}
+
+std::vector<std::string> Lines(const std::string& content)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = content.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(content.substr(start, end - start));
+    return lines;
+}
+
+std::vector<std::string> Entries(const std::string& content)
+{
+    std::vector<std::string> entries;
+    std::size_t start = 0;
+    for (std::size_t end; (end = content.find("\r\n\r\n\r\n", start)) != std::string::npos; start = end + 6)
+        entries.push_back(content.substr(start, end - start + 2));
+    entries.push_back(content.substr(start));
+    return entries;
+}
+
+std::string ShortDateNow()
+{
+    char date[128];
+    ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, sizeof date);
+    return date;
+}
+
+// Steps over the access violation that FaultingRead makes, after every other handler saw it.
+LONG CALLBACK SkipFaultingRead(EXCEPTION_POINTERS* pointers)
+{
+    if (pointers->ExceptionRecord->ExceptionCode != EXCEPTION_ACCESS_VIOLATION ||
+        pointers->ContextRecord->Eip != reinterpret_cast<DWORD>(FaultingRead))
+        return EXCEPTION_CONTINUE_SEARCH;
+    pointers->ContextRecord->Eip += 2;
+    pointers->ContextRecord->Eax = 0;
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+class ExceptionLog : public ::testing::Test {
+protected:
+    ExceptionLog() : FDebugger([] { return std::string("DebuggerTests"); })
+    {
+        FDebugger.SetLogFileName(LogPath().string());
+    }
+    std::filesystem::path LogPath() const { return FFolder.Path() / "debugger.log"; }
+    std::string Log() const { return ReadFile(LogPath()); }
+
+    TTempFolder FFolder{"lvdebugger"};
+    TJclDebugHandler FDebugger;
+};
+
+TEST_F(ExceptionLog, FirstRaiseCreatesTheLogWithItsEntry)
+{
+    ASSERT_FALSE(std::filesystem::exists(LogPath()));
+    RaiseAndCatch("dw");
+    const std::string log = Log();
+    EXPECT_EQ(log.find('\n'), log.find("\r\n") + 1) << "lines end with CR LF";
+    const auto lines = Lines(log);
+    ASSERT_GE(lines.size(), 5u) << log;
+    EXPECT_EQ(lines[0].rfind(ShortDateNow() + " ", 0), 0u) << lines[0];
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex(".* Exception ERegistryException occured in "
+                                                      "ThrowRegistryFailure at [0-9]+ in file DebuggerTests_win.cpp")))
+        << lines[0];
+    EXPECT_EQ(lines[1], "Message: Invalid data type for 'dw'");
+    EXPECT_EQ(lines[2], "Call stack: ");
+    EXPECT_TRUE(std::regex_match(
+        lines[3], std::regex("\\[[0-9A-F]{8}\\] DebuggerTests_win.ThrowRegistryFailure \\(Line [0-9]+, "
+                             "\"DebuggerTests_win.cpp\"\\)")))
+        << lines[3];
+    EXPECT_TRUE(std::regex_match(lines[4], std::regex("\\[[0-9A-F]{8}\\] DebuggerTests_win.RaiseAndCatch .*")))
+        << lines[4];
+    EXPECT_NE(log.find("DebuggerTests_win.(anonymous namespace)::ExceptionLog_FirstRaiseCreatesTheLogWithItsEntry_Test::"
+                       "TestBody (Line "),
+              std::string::npos)
+        << log;
+}
+
+TEST_F(ExceptionLog, NewerEntryStandsOnTopOfTheOlderOnes)
+{
+    RaiseAndCatch("first");
+    const std::string first = Log();
+    RaiseAndCatch("second");
+    const std::string both = Log();
+    ASSERT_TRUE(both.ends_with("\r\n\r\n\r\n" + first)) << both;
+    const auto entries = Entries(both);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_NE(entries[0].find("Message: Invalid data type for 'second'"), std::string::npos);
+}
+
+TEST_F(ExceptionLog, WithoutAppendingKeepsOnlyTheLatest)
+{
+    RaiseAndCatch("first");
+    FDebugger.SetAppendLogFile(false);
+    RaiseAndCatch("second");
+    const auto entries = Entries(Log());
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_NE(entries[0].find("'second'"), std::string::npos);
+}
+
+TEST_F(ExceptionLog, WithoutStackTrackingHasNoCallStack)
+{
+    FDebugger.SetStackTrackingEnable(false);
+    RaiseAndCatch("dw");
+    const auto lines = Lines(Log());
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "Message: Invalid data type for 'dw'");
+}
+
+TEST_F(ExceptionLog, OtherClassesHaveNoMessage)
+{
+    try {
+        throw std::out_of_range("index 7");
+    } catch (const std::exception&) {
+    }
+    const auto lines = Lines(Log());
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_NE(lines[0].find(" Exception std::out_of_range occured in "), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1], "Call stack: ");
+}
+
+TEST_F(ExceptionLog, AccessViolationInOurCodeIsLoggedWithItsAddress)
+{
+    const PVOID skipper = ::AddVectoredExceptionHandler(0, SkipFaultingRead);
+    ASSERT_TRUE(skipper);
+    EXPECT_EQ(ReadThroughPointer(nullptr), 0);
+    ::RemoveVectoredExceptionHandler(skipper);
+    const auto lines = Lines(Log());
+    ASSERT_GE(lines.size(), 4u);
+    char address[16];
+    std::snprintf(address, sizeof address, "%08X", reinterpret_cast<unsigned>(FaultingRead));
+    EXPECT_TRUE(lines[0].ends_with(std::string(" Exception EAccessViolation occured at address ") + address))
+        << lines[0];
+    EXPECT_EQ(lines[1], "Call stack: ");
+    EXPECT_EQ(lines[2].substr(0, 10), std::string("[") + address + "]");
+    EXPECT_NE(lines[3].find("ExceptionLog_AccessViolationInOurCodeIsLoggedWithItsAddress_Test::TestBody (Line "),
+              std::string::npos)
+        << lines[3];
+}
+
+TEST_F(ExceptionLog, SystemExceptionsOutsideOurCodeAreNotLogged)
+{
+    // The platform raises this one inside its own code and handles it there.
+    ::OutputDebugStringA("exception log test\n");
+    EXPECT_FALSE(std::filesystem::exists(LogPath()));
+}
+
+TEST_F(ExceptionLog, RaiseInsideAnotherDestinationIsNeitherLoggedNorRepeated)
+{
+    int calls = 0;
+    FDebugger.OnOtherDestination = [&calls](TJclDebugHandler& handler) {
+        ++calls;
+        EXPECT_EQ(handler.Entry().at(1), "Message: Invalid data type for 'dw'");
+        throw Exception("the other destination fails");
+    };
+    RaiseAndCatch("dw");
+    EXPECT_EQ(calls, 1);
+    const std::string log = Log();
+    EXPECT_EQ(Entries(log).size(), 1u);
+    EXPECT_EQ(log.find("the other destination fails"), std::string::npos);
+}
+
+TEST_F(ExceptionLog, ThreadsRaisingAtOnceGetWholeEntriesOfTheirOwn)
+{
+    constexpr int perThread = 15;
+    std::atomic<int> ready = 0;
+    auto raise = [&ready](char thread) {
+        ++ready;
+        while (ready < 2)
+            std::this_thread::yield();
+        for (int i = 0; i < perThread; ++i)
+            RaiseAndCatch(std::string(1, thread) + std::to_string(i));
+    };
+    std::thread a(raise, 'a'), b(raise, 'b');
+    a.join();
+    b.join();
+    const auto entries = Entries(Log());
+    ASSERT_EQ(entries.size(), 2u * perThread);
+    for (const auto& entry : entries) {
+        const auto lines = Lines(entry);
+        ASSERT_GE(lines.size(), 4u) << entry;
+        EXPECT_NE(lines[0].find(" Exception ERegistryException occured in ThrowRegistryFailure"), std::string::npos);
+        EXPECT_TRUE(std::regex_match(lines[1], std::regex("Message: Invalid data type for '[ab][0-9]+'"))) << entry;
+        EXPECT_EQ(lines[2], "Call stack: ");
+        for (std::size_t i = 3; i < lines.size(); ++i)
+            EXPECT_EQ(lines[i][0], '[') << entry;
+    }
+}
+
+TEST_F(ExceptionLog, LockedLogLosesTheEntryButNothingElse)
+{
+    RaiseAndCatch("first");
+    const std::string before = Log();
+    {
+        const HANDLE locked = ::CreateFileA(LogPath().string().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+        EXPECT_NO_THROW(RaiseAndCatch("second"));
+        FDebugger.SetAppendLogFile(false);
+        EXPECT_NO_THROW(RaiseAndCatch("third"));
+        ::CloseHandle(locked);
+    }
+    EXPECT_EQ(Log(), before);
+    const auto files = std::distance(std::filesystem::directory_iterator(FFolder.Path()),
+                                     std::filesystem::directory_iterator());
+    EXPECT_EQ(files, 1) << "no temporary file is left behind";
+}
+
+TEST_F(ExceptionLog, OldestEntriesGoWhenTheLogOutgrowsItsCapacity)
+{
+    std::string older;
+    for (int i = 0; older.size() < LogFileCapacity + LogFileCapacity / 2; ++i)
+        older += "old entry " + std::to_string(i) + "\r\nMessage: filler " + std::string(200, 'x') + "\r\n\r\n\r\n";
+    older += "oldest\r\n";
+    std::ofstream(LogPath(), std::ios::binary) << older;
+    RaiseAndCatch("new");
+    const std::string log = Log();
+    EXPECT_LE(log.size(), LogFileCapacity);
+    EXPECT_GT(log.size(), LogFileCapacity - 300);
+    EXPECT_NE(log.find("'new'"), std::string::npos);
+    const std::string tail = log.substr(log.rfind("old entry "));
+    EXPECT_TRUE(std::regex_match(tail, std::regex("old entry [0-9]+\r\nMessage: filler x{200}\r\n"))) << tail;
+}
+
+TEST_F(ExceptionLog, UnnamedLogGoesBesideTheProgramUnderTheApplicationTitle)
+{
+    FDebugger.SetLogFileName("");
+    RaiseAndCatch("dw");
+    char program[MAX_PATH];
+    ::GetModuleFileNameA(nullptr, program, MAX_PATH);
+    const auto expected = std::filesystem::path(program).parent_path() / "DebuggerTestsERRORLOG.txt";
+    EXPECT_EQ(std::filesystem::path(FDebugger.LogFileName()), expected);
+    EXPECT_NE(ReadFile(expected).find("'dw'"), std::string::npos);
+    std::filesystem::remove(expected);
+}
+
+TEST_F(ExceptionLog, UnhandledOnlyLeavesHandledExceptionsAlone)
+{
+    FDebugger.SetUnhandledExceptionsOnly(true);
+    RaiseAndCatch("dw");
+    EXPECT_FALSE(std::filesystem::exists(LogPath()));
+    FDebugger.SetUnhandledExceptionsOnly(false);
+    RaiseAndCatch("dw");
+    EXPECT_TRUE(std::filesystem::exists(LogPath()));
+}
+
+TEST(ExceptionLogLifetime, EndsWithTheHandler)
+{
+    TTempFolder folder("lvdebugger");
+    const auto log = folder.Path() / "debugger.log";
+    {
+        TJclDebugHandler debugger([] { return std::string("DebuggerTests"); });
+        debugger.SetLogFileName(log.string());
+        RaiseAndCatch("while alive");
+    }
+    const std::string before = ReadFile(log);
+    RaiseAndCatch("after");
+    EXPECT_EQ(ReadFile(log), before);
+}
+
+} // namespace
+
+// Run as a child by the test below: the handler logs only unhandled exceptions, and this one
+// is not handled.
+__attribute__((noinline)) int ThrowUnhandled(const char* logFileName)
+{
+    TJclDebugHandler debugger([] { return std::string("DebuggerTests"); });
+    debugger.SetLogFileName(logFileName);
+    debugger.SetUnhandledExceptionsOnly(true);
+    RaiseAndCatch("handled");
+    throw Exception("nobody catches this");
+}
+
+namespace {
+
+TEST(ExceptionLogUnhandled, UnhandledExceptionIsLoggedBeforeTheProgramEnds)
+{
+    TTempFolder folder("lvdebugger");
+    const auto log = folder.Path() / "debugger.log";
+    char program[MAX_PATH];
+    ::GetModuleFileNameA(nullptr, program, MAX_PATH);
+    std::string command = std::string("\"") + program + "\" --throw-unhandled \"" + log.string() + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                 &process));
+    ASSERT_EQ(::WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+    DWORD exitCode = 0;
+    ::GetExitCodeProcess(process.hProcess, &exitCode);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    EXPECT_NE(exitCode, 0u);
+    const auto lines = Lines(ReadFile(log));
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_NE(lines[0].find(" Exception Exception occured in ThrowUnhandled at "), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1], "Message: nobody catches this");
+    EXPECT_NE(lines[3].find("DebuggerTests_win.ThrowUnhandled (Line "), std::string::npos) << lines[3];
+    EXPECT_EQ(ReadFile(log).find("handled'"), std::string::npos) << "the handled one is not logged";
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && std::string(argv[1]) == "--throw-unhandled")
+        return ThrowUnhandled(argv[2]);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
