@@ -8,6 +8,7 @@
 #include "app/WindowPlacement.h"
 #include "protocol/MyLVHandler.h"
 #include "script/MorvaneAutoObj_Impl.h"
+#include "script/ProgramValues.h"
 #include "script/Registry.h"
 
 #include "support/KeptValue.h"
@@ -271,6 +272,7 @@ TEST_F(MainFormTest, IsCreatedHiddenOwnedByTheApplicationWithTheBrowserFillingIt
     ::GetWindowTextA(Form->Handle(), caption, sizeof caption);
     EXPECT_STREQ(caption, "Lumivanta Manager");
     EXPECT_EQ(Application().Title(), "Lumivanta Manager");
+    EXPECT_EQ(Form->Debugger().LogFileName(), ProgramFolder() + "debugger.log");
 
     const HWND browser = ::GetWindow(Form->Handle(), GW_CHILD);
     ASSERT_NE(browser, nullptr);

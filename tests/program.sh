@@ -28,6 +28,8 @@ text=$(win "$poke" box Error | tr -d '\r')
 wait $pid; status=$?
 check "a missing archive ends with exit code 217" test $status -eq 217
 check "and the report names the error and an address" grep -qE '^Runtime error 217 at [0-9A-F]{8}$' <<<"$text"
+check "the log beside the program tells why" grep -q '^Message: Cannot open file ".*Ruroda.db"' empty/debugger.log
+check "and where" grep -qE '^\[[0-9A-F]{8}\] FileStream_win\.' empty/debugger.log
 
 # COM switches write and remove the class registration, then end.
 win app/LumivantaManager.exe /RegServer; status=$?
