@@ -324,26 +324,60 @@ __attribute__((noinline)) int ThrowUnhandled(const char* logFileName)
     throw Exception("nobody catches this");
 }
 
+volatile bool KeepRecursing = true;
+
+__attribute__((noinline)) int Recurse(int depth)
+{
+    volatile char frame[512];
+    frame[0] = static_cast<char>(depth);
+    return KeepRecursing ? Recurse(depth + 1) + frame[0] : 0;
+}
+
+// Ends the process once the log has seen the stack overflow: nothing else could go on.
+LONG CALLBACK EndOnStackOverflow(EXCEPTION_POINTERS* pointers)
+{
+    if (pointers->ExceptionRecord->ExceptionCode == EXCEPTION_STACK_OVERFLOW)
+        ::TerminateProcess(::GetCurrentProcess(), 99);
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// Run as a child by the test below.
+int OverflowTheStack(const char* logFileName)
+{
+    TJclDebugHandler debugger([] { return std::string("DebuggerTests"); });
+    debugger.SetLogFileName(logFileName);
+    ::AddVectoredExceptionHandler(0, EndOnStackOverflow);
+    return Recurse(0);
+}
+
 namespace {
+
+// Runs this test program with the arguments and gives its exit code.
+DWORD RunChild(const std::string& arguments)
+{
+    char program[MAX_PATH];
+    ::GetModuleFileNameA(nullptr, program, MAX_PATH);
+    std::string command = std::string("\"") + program + "\" " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return 0xFFFFFFFF;
+    DWORD exitCode = 0xFFFFFFFF;
+    if (::WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(process.hProcess, &exitCode);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return exitCode;
+}
 
 TEST(ExceptionLogUnhandled, UnhandledExceptionIsLoggedBeforeTheProgramEnds)
 {
     TTempFolder folder("lvdebugger");
     const auto log = folder.Path() / "debugger.log";
-    char program[MAX_PATH];
-    ::GetModuleFileNameA(nullptr, program, MAX_PATH);
-    std::string command = std::string("\"") + program + "\" --throw-unhandled \"" + log.string() + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &process));
-    ASSERT_EQ(::WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
-    DWORD exitCode = 0;
-    ::GetExitCodeProcess(process.hProcess, &exitCode);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    const DWORD exitCode = RunChild("--throw-unhandled \"" + log.string() + "\"");
     EXPECT_NE(exitCode, 0u);
+    EXPECT_NE(exitCode, 0xFFFFFFFF);
     const auto lines = Lines(ReadFile(log));
     ASSERT_GE(lines.size(), 4u);
     EXPECT_NE(lines[0].find(" Exception Exception occured in ThrowUnhandled at "), std::string::npos) << lines[0];
@@ -352,12 +386,26 @@ TEST(ExceptionLogUnhandled, UnhandledExceptionIsLoggedBeforeTheProgramEnds)
     EXPECT_EQ(ReadFile(log).find("handled'"), std::string::npos) << "the handled one is not logged";
 }
 
+TEST(ExceptionLogStackOverflow, IsLoggedThoughNoStackIsLeft)
+{
+    TTempFolder folder("lvdebugger");
+    const auto log = folder.Path() / "debugger.log";
+    EXPECT_EQ(RunChild("--overflow \"" + log.string() + "\""), 99u);
+    const auto lines = Lines(ReadFile(log));
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_NE(lines[0].find(" Exception EStackOverflow occured "), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1], "Call stack: ");
+    EXPECT_NE(lines[3].find("DebuggerTests_win.Recurse (Line "), std::string::npos) << lines[3];
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--throw-unhandled")
         return ThrowUnhandled(argv[2]);
+    if (argc == 3 && std::string(argv[1]) == "--overflow")
+        return OverflowTheStack(argv[2]);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

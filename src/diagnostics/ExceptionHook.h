@@ -9,6 +9,8 @@
 // - System exceptions (access violations, division by zero, ...) are reported by a first-chance
 //   vectored handler, only when their address lies in the program's own image: the platform
 //   raises and handles exceptions of its own (debug output, thread names, RPC) all the time.
+//   A stack overflow leaves too little stack to log on, so its notifiers run on a thread of
+//   their own while the raising thread waits.
 // - Notifiers at first priority run before those at normal priority. A per-thread guard keeps a
 //   raise inside a notifier from being reported, so logging can never log itself. The list is
 //   guarded by a lock that is held while notifiers run, so a notifier is never removed while it
@@ -28,6 +30,8 @@ struct TRaise {
     const EXCEPTION_RECORD* Record = nullptr;
     std::uintptr_t Address = 0;      // where the raise happened
     std::uintptr_t FramePointer = 0; // the frame whose return address is the first stack frame
+    std::uintptr_t StackLow = 0;     // the raising thread's stack, where the walk may read
+    std::uintptr_t StackHigh = 0;
 };
 
 enum class TNotifierPriority { First, Normal };

@@ -3,8 +3,10 @@
 #include "diagnostics/AddressTable.h"
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <shared_mutex>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -27,9 +29,19 @@ std::mutex HookLock;
 int HookCount = 0;
 PVOID VectoredHandler = nullptr;
 // Read on every throw without a lock: a stale value only means one raise more or less reported.
-volatile bool Hooked = false;
+std::atomic<bool> Hooked = false;
 
 thread_local TThreadState ThreadState;
+
+// The low (committed) and high ends of this thread's stack, from its thread information block
+// (StackBase and StackLimit of NT_TIB, which FS addresses on x86).
+std::pair<std::uintptr_t, std::uintptr_t> ThreadStackBounds()
+{
+    std::uintptr_t base, limit;
+    asm("movl %%fs:4, %0" : "=r"(base));
+    asm("movl %%fs:8, %0" : "=r"(limit));
+    return {limit, base};
+}
 
 void Notify(const TRaise& raise)
 {
@@ -49,6 +61,12 @@ bool IsFailureCode(DWORD code)
     return (code >> 30) == 3;
 }
 
+DWORD WINAPI NotifyOnThread(LPVOID raise)
+{
+    Notify(*static_cast<const TRaise*>(raise));
+    return 0;
+}
+
 LONG CALLBACK ReportSystemException(EXCEPTION_POINTERS* pointers)
 {
     const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
@@ -58,20 +76,20 @@ LONG CALLBACK ReportSystemException(EXCEPTION_POINTERS* pointers)
         raise.Record = record;
         raise.Address = address;
         raise.FramePointer = pointers->ContextRecord->Ebp;
-        Notify(raise);
+        std::tie(raise.StackLow, raise.StackHigh) = ThreadStackBounds();
+        if (record->ExceptionCode == EXCEPTION_STACK_OVERFLOW) {
+            const HANDLE notifier = ::CreateThread(nullptr, 0, NotifyOnThread, &raise, 0, nullptr);
+            if (notifier) {
+                ::WaitForSingleObject(notifier, INFINITE);
+                ::CloseHandle(notifier);
+            }
+        } else {
+            Notify(raise);
+        }
     }
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
-// The low (committed) and high ends of this thread's stack, from its thread information block
-// (StackBase and StackLimit of NT_TIB, which FS addresses on x86).
-std::pair<std::uintptr_t, std::uintptr_t> ThreadStackBounds()
-{
-    std::uintptr_t base, limit;
-    asm("movl %%fs:4, %0" : "=r"(base));
-    asm("movl %%fs:8, %0" : "=r"(limit));
-    return {limit, base};
-}
 
 } // namespace
 
@@ -86,6 +104,7 @@ extern "C" {
     raise.Object = object;
     raise.Address = reinterpret_cast<std::uintptr_t>(__builtin_return_address(0));
     raise.FramePointer = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+    std::tie(raise.StackLow, raise.StackHigh) = ThreadStackBounds();
     Notify(raise);
     __real___cxa_throw(object, type, destroy);
 }
@@ -155,8 +174,7 @@ void CaptureRaiseStack(void*, const TRaise& raise)
     // made a frame of its own yet.
     if (raise.Record)
         stack.Add(raise.Address);
-    const auto [low, high] = ThreadStackBounds();
-    WalkFrameChain(raise.FramePointer, low, high, stack);
+    WalkFrameChain(raise.FramePointer, raise.StackLow, raise.StackHigh, stack);
 }
 
 const TStackTrace& LastRaiseStack()
