@@ -37,21 +37,15 @@
         return def.kind !== "entries" && def.kind !== "list";
     }
 
+    // Toggles, ranges and choices show their state in their own control.
+    function showsStateText(def) {
+        return def.kind === "color" || def.kind === "file" || def.kind === "folder";
+    }
+
     function stateText(def, value) {
-        var choice;
-        switch (def.kind) {
-        case "toggle":
-            return value ? "On" : "Off";
-        case "choice":
-            choice = TweakEngine.choiceOf(def, value);
-            return choice ? choice.label : "Other (" + value + ")";
-        case "color":
+        if (def.kind === "color")
             return value ? TweakEngine.textFromColor(value) : "Not a colour";
-        case "range":
-            return isNaN(value) ? "Not a number" : String(value);
-        default:
-            return value === "" ? "(none)" : value;
-        }
+        return value === "" ? "(none)" : value;
     }
 
     // Every change goes through here: the tweak is drawn again from the registry afterwards,
@@ -85,9 +79,15 @@
             option.selected = def.choices[i].value === value;
             select.appendChild(option);
         }
+        if (TweakEngine.choiceOf(def, value) === null) {
+            option = element("option", "", "Other (" + value + ")");
+            option.selected = true;
+            select.appendChild(option);
+        }
         select.disabled = !writable;
         select.onchange = change(def, function () {
-            TweakEngine.apply(registry, def, def.choices[select.selectedIndex].value);
+            if (select.selectedIndex < def.choices.length)
+                TweakEngine.apply(registry, def, def.choices[select.selectedIndex].value);
         });
         return select;
     }
@@ -164,7 +164,8 @@
         }));
         box.setAttribute("data-state", String(value));
         controls.appendChild(valueControl(def, value, writable));
-        controls.appendChild(element("span", "state", stateText(def, value)));
+        if (showsStateText(def))
+            controls.appendChild(element("span", "state", stateText(def, value)));
         if (atDefault)
             controls.appendChild(element("span", "badge", "Windows default"));
         if (!writable)
