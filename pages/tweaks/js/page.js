@@ -37,11 +37,6 @@
         return def.kind !== "entries" && def.kind !== "list";
     }
 
-    // Toggles, ranges and choices show their state in their own control.
-    function showsStateText(def) {
-        return def.kind === "color" || def.kind === "file" || def.kind === "folder";
-    }
-
     function stateText(def, value) {
         if (def.kind === "color")
             return value ? TweakEngine.textFromColor(value) : "Not a colour";
@@ -163,8 +158,11 @@
             TweakEngine.restore(registry, def);
         }));
         box.setAttribute("data-state", String(value));
+        // Toggles, ranges and choices show their state in their own control; the others in text.
+        if (def.kind === "file" || def.kind === "folder")
+            controls.appendChild(element("span", "state path", stateText(def, value)));
         controls.appendChild(valueControl(def, value, writable));
-        if (showsStateText(def))
+        if (def.kind === "color")
             controls.appendChild(element("span", "state", stateText(def, value)));
         if (atDefault)
             controls.appendChild(element("span", "badge", "Windows default"));
