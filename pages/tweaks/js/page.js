@@ -29,12 +29,9 @@
         messageBox.className = text ? "message" : "message hidden";
     }
 
+    // The program's failures arrive with their text in message (and in description, for JScript).
     function errorText(e) {
-        return e && (e.message || e.description) ? e.message || e.description : String(e);
-    }
-
-    function hasValue(def) {
-        return def.kind !== "entries" && def.kind !== "list";
+        return (e && (e.message || e.description)) || String(e);
     }
 
     function stateText(def, value) {
@@ -233,7 +230,7 @@
         for (i = 0; i < TweakDefinitions.length; i++) {
             if (TweakDefinitions[i].category !== category)
                 continue;
-            box = element("div", hasValue(TweakDefinitions[i]) ? "tweak" : "tweak wide");
+            box = element("div", "tweak");
             box.id = "tweak-" + TweakDefinitions[i].id;
             box.setAttribute("data-tweak", TweakDefinitions[i].id);
             tweaksBox.appendChild(box);
