@@ -7,7 +7,10 @@ packages=(
   zlib1g-dev libzip-dev googletest
   g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools libz-mingw-w64-dev
   wine wine32:i386 wine64 libwine-dev xvfb xauth
+  chromium
 )
+# The page checks run on Node.js; Debian's npm brings it along when neither is there yet.
+command -v npm >/dev/null || packages+=(nodejs npm)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,304 @@
+// The tweak engine and every tweak definition, run by lvscript in the real script engine against
+// the registry of a throw-away Wine prefix (engine.sh refuses any other). The prefix is first
+// given the values that a fresh Windows holds, as Microsoft documents them, independently of
+// the definitions: a definition naming the wrong key, value or type then fails here. At the end
+// every value is put back as it was and every key made here is removed.
+// host.args[0]: the program's version as major.minor.
+var passed = 0, failed = 0;
+var registry = external.Registry;
+
+var advanced = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
+var WindowsValues = [
+    { root: "HKCU", key: advanced, type: "dword", values: {
+        HideFileExt: 1, Hidden: 2, ShowSuperHidden: 0, SeparateProcess: 0, ShowInfoTip: 1, AutoCheckSelect: 0,
+        IconsOnly: 0, HideDrivesWithNoMedia: 1, LaunchTo: 2, TaskbarSmallIcons: 0, TaskbarGlomLevel: 0,
+        ShowTaskViewButton: 1, Start_TrackDocs: 1, TaskbarAnimations: 1, ShowSecondsInSystemClock: 0,
+        ExtendedUIHoverTime: 400, ListviewAlphaSelect: 1, ListviewShadow: 1 } },
+    { root: "HKCU", key: "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\CabinetState", type: "dword",
+      values: { FullPath: 0 } },
+    { root: "HKCU", key: "Control Panel\\Desktop", type: "sz", values: {
+        MenuShowDelay: "400", DragFullWindows: "1", FontSmoothing: "2", CursorBlinkRate: "530", WheelScrollLines: "3",
+        AutoEndTasks: "0", HungAppTimeout: "5000", WaitToKillAppTimeout: "20000",
+        Wallpaper: "C:\\Windows\\web\\wallpaper\\Windows\\img0.jpg" } },
+    { root: "HKCU", key: "Control Panel\\Desktop", type: "dword", values: { PaintDesktopVersion: 0 } },
+    { root: "HKCU", key: "Control Panel\\Desktop\\WindowMetrics", type: "sz", values: { MinAnimate: "1" } },
+    { root: "HKCU", key: "Control Panel\\Mouse", type: "sz", values: {
+        DoubleClickSpeed: "500", MouseHoverTime: "400", SnapToDefaultButton: "0" } },
+    { root: "HKCU", key: "Control Panel\\Keyboard", type: "sz", values: { KeyboardDelay: "1", KeyboardSpeed: "31" } },
+    { root: "HKCU", key: "Control Panel\\Colors", type: "sz", values: {
+        Hilight: "0 120 215", HotTrackingColor: "0 102 204", Background: "0 0 0" } },
+    { root: "HKCU", key: "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", type: "expand",
+      values: { "{374DE290-123F-4565-9164-39C4925E467B}": "%USERPROFILE%\\Downloads" } },
+    { root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control\\CrashControl", type: "dword", values: { AutoReboot: 1 } }
+];
+
+function check(what, actual, expected) {
+    if (actual === expected) {
+        passed++;
+    } else {
+        failed++;
+        host.echo("FAIL " + what + ": got " + actual + ", expected " + expected);
+    }
+}
+
+function failure(call) {
+    try {
+        call();
+    } catch (e) {
+        return e.message;
+    }
+    return "no failure";
+}
+
+function copyOf(object, changes) {
+    var result = {}, name;
+    for (name in object)
+        result[name] = object[name];
+    for (name in changes)
+        result[name] = changes[name];
+    return result;
+}
+
+// The shallowest key on the path that is missing now, so that removing it removes all we made.
+function firstMissingKey(root, key) {
+    var parts = key.split("\\"), path = "", i;
+    for (i = 0; i < parts.length; i++) {
+        path += (i ? "\\" : "") + parts[i];
+        if (!registry.RegKeyExists(root, path))
+            return path;
+    }
+    return null;
+}
+
+function readTyped(root, key, name, type) {
+    if (type === "dword") {
+        registry.RegReadBool(root, key, name);
+        return registry.RegReadInt(root, key, name);
+    }
+    return registry.RegReadString(root, key, name);
+}
+
+function writeTyped(root, key, name, type, data) {
+    registry.RegDeleteValue(root, key, name);
+    if (type === "dword")
+        registry.RegWriteInt(root, key, name, data);
+    else if (type === "expand")
+        registry.RegWriteExpandString(root, key, name, data);
+    else
+        registry.RegWriteString(root, key, name, data);
+}
+
+// Gives the prefix the Windows values and returns what is needed to undo that.
+function seedWindowsValues() {
+    var undo = { keys: [], values: [] }, i, group, name, missing, prior;
+    for (i = 0; i < WindowsValues.length; i++) {
+        group = WindowsValues[i];
+        missing = firstMissingKey(group.root, group.key);
+        if (missing !== null) {
+            undo.keys.push({ root: group.root, key: missing });
+            registry.RegCreateKey(group.root, group.key);
+        }
+        for (name in group.values) {
+            prior = { group: group, name: name, existed: registry.RegValueExists(group.root, group.key, name) };
+            try {
+                prior.data = readTyped(group.root, group.key, name, group.type);
+            } catch (e) {
+                prior.otherType = true;
+            }
+            undo.values.push(prior);
+            writeTyped(group.root, group.key, name, group.type, group.values[name]);
+        }
+    }
+    return undo;
+}
+
+function undoSeeding(undo) {
+    var i, prior;
+    for (i = 0; i < undo.values.length; i++) {
+        prior = undo.values[i];
+        if (!prior.existed)
+            registry.RegDeleteValue(prior.group.root, prior.group.key, prior.name);
+        else if (prior.otherType)
+            host.echo("note: " + prior.name + " had another type before; left at the Windows default");
+        else
+            writeTyped(prior.group.root, prior.group.key, prior.name, prior.group.type, prior.data);
+    }
+    for (i = 0; i < undo.keys.length; i++)
+        registry.RegDeleteKey(undo.keys[i].root, undo.keys[i].key, true);
+}
+
+// The values a definition is tried with: every state it offers, or a few typical ones.
+function statesOf(def) {
+    var states = [], i;
+    switch (def.kind) {
+    case "toggle":
+        return [true, false];
+    case "range":
+        return [def.min, def.max, Math.floor((def.min + def.max) / 2)];
+    case "choice":
+        for (i = 0; i < def.choices.length; i++)
+            states.push(def.choices[i].value);
+        return states;
+    case "color":
+        return ["FF8000", "00000A", "ABCDEF"];
+    case "file":
+        return ["C:\\Lumivanta test\\picture.png"];
+    default:
+        return ["C:\\Lumivanta test\\folder"];
+    }
+}
+
+// Every problem that a definition shows against the registry, as texts; none for a sound one.
+function problemsOf(def) {
+    var problems = [], states = statesOf(def), i, value;
+    function expect(what, ok) {
+        if (!ok)
+            problems.push(what);
+    }
+    function attempt(what, call) {
+        try {
+            call();
+        } catch (e) {
+            problems.push(what + ": " + e.message);
+        }
+    }
+    expect("the value is where Windows keeps it", registry.RegValueExists(def.root, def.key, def.value));
+    attempt("reading", function () {
+        expect("the default is what Windows holds", TweakEngine.readRaw(registry, def) === def.dflt);
+        expect("it reads as the default", TweakEngine.isDefault(registry, def));
+    });
+    for (i = 0; i < states.length; i++) {
+        value = states[i];
+        attempt("applying " + value, function () {
+            TweakEngine.apply(registry, def, value);
+            expect(value + " reads back", TweakEngine.read(registry, def) === value);
+        });
+    }
+    if (def.kind === "toggle") {
+        attempt("toggling", function () {
+            var before = TweakEngine.read(registry, def);
+            expect("toggle gives the other state", TweakEngine.toggle(registry, def) === !before);
+            expect("the other state reads back", TweakEngine.read(registry, def) === !before);
+        });
+    }
+    attempt("restoring", function () {
+        TweakEngine.restore(registry, def);
+        expect("the Windows default reads back", TweakEngine.readRaw(registry, def) === def.dflt);
+        expect("it counts as the default again", TweakEngine.isDefault(registry, def));
+    });
+    return problems;
+}
+
+function hasWindowsDefault(def) {
+    return def.kind !== "entries" && def.kind !== "list";
+}
+
+function everyDefinitionWorks() {
+    var i, problems, tried = 0;
+    for (i = 0; i < TweakDefinitions.length; i++) {
+        if (!hasWindowsDefault(TweakDefinitions[i]))
+            continue;
+        problems = problemsOf(TweakDefinitions[i]);
+        check(TweakDefinitions[i].id + " applies, reads back, toggles and restores", problems.join("; "), "");
+        tried++;
+    }
+    check("at least 25 settings are tried", tried >= 25, true);
+}
+
+function firstOfKind(kind, type) {
+    var i;
+    for (i = 0; i < TweakDefinitions.length; i++) {
+        if (TweakDefinitions[i].kind === kind && TweakDefinitions[i].type === type)
+            return TweakDefinitions[i];
+    }
+    return null;
+}
+
+function brokenDefinitionsFail() {
+    var dword = firstOfKind("toggle", "dword"), text = firstOfKind("toggle", "sz");
+    check("a wrong key fails", problemsOf(copyOf(dword, { key: dword.key + "x" })).length > 0, true);
+    check("a wrong value name fails", problemsOf(copyOf(dword, { value: dword.value + "x" })).length > 0, true);
+    check("a number taken for text fails",
+          problemsOf(copyOf(dword, { type: "sz", on: String(dword.on), off: String(dword.off),
+                                     dflt: String(dword.dflt) })).length > 0, true);
+    check("text taken for a number fails",
+          problemsOf(copyOf(text, { type: "dword", on: Number(text.on), off: Number(text.off),
+                                    dflt: Number(text.dflt) })).length > 0, true);
+    check("a wrong key is not made", registry.RegKeyExists(dword.root, dword.key + "x"), false);
+}
+
+function definitionsAreComplete() {
+    var ids = {}, categories = {}, count = 0, i, def;
+    for (i = 0; i < TweakDefinitions.length; i++) {
+        def = TweakDefinitions[i];
+        check(def.id + " has a unique id", ids[def.id], undefined);
+        ids[def.id] = true;
+        check(def.id + " has a title and a description", !!(def.title && def.description), true);
+        check(def.id + " works in HKCU or HKLM", def.root === "HKCU" || def.root === "HKLM", true);
+        if (!categories[def.category]) {
+            categories[def.category] = true;
+            count++;
+        }
+        if (def.kind === "toggle")
+            check(def.id + " has distinct on and off values, one of them the default",
+                  def.on !== def.off && (def.dflt === def.on || def.dflt === def.off), true);
+        if (def.kind === "range")
+            check(def.id + " has its default in its range", Number(def.dflt) >= def.min && Number(def.dflt) <= def.max,
+                  true);
+        if (def.kind === "choice")
+            check(def.id + " offers its default", TweakEngine.choiceOf(def, def.dflt) !== null, true);
+    }
+    check("at least five categories", count >= 5, true);
+}
+
+function rangesAndColoursAreGuarded() {
+    var range = firstOfKind("range", "sz"), color = firstOfKind("color", "sz");
+    check("a number above the range is refused", failure(function () {
+        TweakEngine.apply(registry, range, range.max + 1);
+    }), range.title + ": choose a whole number from " + range.min + " to " + range.max);
+    check("so the value stays", TweakEngine.isDefault(registry, range), true);
+    check("a colour is kept as R G B text", (function () {
+        TweakEngine.apply(registry, color, "FF8000");
+        var text = registry.RegReadString(color.root, color.key, color.value);
+        TweakEngine.restore(registry, color);
+        return text;
+    }()), "255 128 0");
+    check("R G B text reads as RRGGBB", TweakEngine.colorFromText("0 120  215"), "0078D7");
+    check("a text that is no colour reads as none", TweakEngine.colorFromText("0 300 1"), null);
+}
+
+// On a key of the test's own beside the real list, which may hold the user's notes.
+function ownListIsKept() {
+    var list = firstOfKind("list", undefined);
+    var def = copyOf(list, { key: list.key + " test " + Math.floor(Math.random() * 1e9) });
+    var missing = firstMissingKey(def.root, def.key);
+    TweakEngine.prepareList(registry, def);
+    check("the list's key exists for the editor", registry.RegKeyExists(def.root, def.key), true);
+    registry.RegWriteString(def.root, def.key, "0", "first note");
+    registry.RegWriteString(def.root, def.key, "1", "second note");
+    check("the list reads in order", TweakEngine.listItems(registry, def).join("|"), "first note|second note");
+    registry.RegDeleteKey(def.root, missing, true);
+    check("and is gone again", registry.RegKeyExists(def.root, def.key), false);
+}
+
+function versionIsFound() {
+    var version = TweakEngine.programVersion(external);
+    check("the version found through CheckVer", TweakEngine.versionText(version), host.args[0]);
+    check("CheckVer accepts it", external.CheckVer(version), true);
+    check("and nothing later", external.CheckVer(version + 1), false);
+}
+
+var undo = seedWindowsValues();
+try {
+    definitionsAreComplete();
+    everyDefinitionWorks();
+    brokenDefinitionsFail();
+    rangesAndColoursAreGuarded();
+    ownListIsKept();
+    versionIsFound();
+} finally {
+    undoSeeding(undo);
+}
+host.echo(passed + " passed, " + failed + " failed");
+if (failed > 0)
+    throw new Error(failed + " checks failed");

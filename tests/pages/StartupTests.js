@@ -1,0 +1,52 @@
+// The start-up programs list as its page's engine sees it. startup.sh has added two entries
+// with "reg add"; host.args holds their names and commands: NAME1 COMMAND1 NAME2 COMMAND2.
+// The first one is removed through the engine.
+var passed = 0, failed = 0;
+var registry = external.Registry;
+
+function check(what, actual, expected) {
+    if (actual === expected) {
+        passed++;
+    } else {
+        failed++;
+        host.echo("FAIL " + what + ": got " + actual + ", expected " + expected);
+    }
+}
+
+function startupList() {
+    var i;
+    for (i = 0; i < TweakDefinitions.length; i++) {
+        if (TweakDefinitions[i].kind === "entries")
+            return TweakDefinitions[i];
+    }
+    return null;
+}
+
+function commandOf(entries, name) {
+    var i;
+    for (i = 0; i < entries.length; i++) {
+        if (entries[i].name === name)
+            return entries[i].command;
+    }
+    return undefined;
+}
+
+var def = startupList();
+var entries = TweakEngine.listEntries(registry, def);
+check("the first entry is listed with its command", commandOf(entries, host.args[0]), host.args[1]);
+check("the second entry is listed with its command, unexpanded", commandOf(entries, host.args[2]), host.args[3]);
+TweakEngine.removeEntry(registry, def, host.args[0]);
+entries = TweakEngine.listEntries(registry, def);
+check("the removed entry is no longer listed", commandOf(entries, host.args[0]), undefined);
+check("the other one stays", commandOf(entries, host.args[2]), host.args[3]);
+check("removing it again is reported", (function () {
+    try {
+        TweakEngine.removeEntry(registry, def, host.args[0]);
+    } catch (e) {
+        return e.message;
+    }
+    return "no failure";
+}()), def.title + ": \"" + host.args[0] + "\" could not be removed");
+host.echo(passed + " passed, " + failed + " failed");
+if (failed > 0)
+    throw new Error(failed + " checks failed");

@@ -1,0 +1,268 @@
+// Opens every page of the archive in headless Chromium, with a test double of window.external
+// over an in-memory registry, as the browser control would show it in the program: no script
+// error, every tweak drawn with the state the registry holds, and a click changes the registry.
+// Writes a screenshot of every page to SHOTS_FOLDER for people to look at.
+// Usage: node render.mjs RURODATOOL ARCHIVE SHOTS_FOLDER
+import { mkdtempSync, mkdirSync, readFileSync, rmSync } from "node:fs";
+import { tmpdir } from "node:os";
+import { join } from "node:path";
+import vm from "node:vm";
+import { chromium } from "playwright-core";
+import { Archive } from "./archive.mjs";
+
+const [tool, file, shots] = process.argv.slice(2);
+const archive = new Archive(tool, file);
+const origin = "http://lumivanta.invalid/";
+const version = 100;
+const answers = { color: "FF8000", file: "C:\\Pictures\\lake.jpg", folder: "D:\\Downloads", listItem: "Made smaller menus" };
+const runKey = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+let checks = 0;
+const problems = [];
+
+function check(what, ok) {
+  checks++;
+  if (!ok)
+    problems.push(what);
+}
+
+function definitions() {
+  const context = { TweakDefinitions: [] };
+  vm.createContext(context);
+  for (const entry of archive.entries().filter((e) => /^tweaks\\js\\defs\\.*\.js$/.test(e)))
+    vm.runInContext(archive.content(entry).toString("latin1"), context, { filename: entry });
+  return context.TweakDefinitions;
+}
+
+// A value other than the Windows default, in the page's terms, and as the registry holds it.
+function seededValue(def) {
+  const asRaw = (n) => (def.type === "dword" ? n : String(n));
+  switch (def.kind) {
+  case "toggle":
+    return def.dflt === def.on ? { value: false, raw: def.off } : { value: true, raw: def.on };
+  case "range": {
+    const n = Number(def.dflt) === def.min ? def.max : def.min;
+    return { value: n, raw: asRaw(n) };
+  }
+  case "choice": {
+    const other = def.choices.find((c) => c.value !== def.dflt).value;
+    return { value: other, raw: other };
+  }
+  case "color":
+    return { value: "0C2238", raw: "12 34 56" };
+  case "file":
+    return { value: "C:\\Pictures\\old.jpg", raw: "C:\\Pictures\\old.jpg" };
+  default:
+    return { value: "D:\\Old downloads", raw: "D:\\Old downloads" };
+  }
+}
+
+function registryOf(defs) {
+  const keys = {
+    [runKey]: { "Sync tool": ["sz", "C:\\Sync\\sync.exe /tray"], Helper: ["expand", "%ProgramFiles%\\Helper\\helper.exe"] },
+    "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion": { ProductName: ["sz", "Windows 10 Pro"] },
+  };
+  for (const def of defs) {
+    const where = def.root + "\\" + def.key;
+    keys[where] = keys[where] || {};
+    if (def.kind === "list")
+      keys[where]["0"] = ["sz", "Showed file name extensions"];
+    else if (def.kind !== "entries")
+      keys[where][def.value] = [def.type, seededValue(def).raw];
+  }
+  return keys;
+}
+
+function contentType(path) {
+  const types = { html: "text/html", css: "text/css", js: "text/javascript", png: "image/png", gif: "image/gif" };
+  return types[path.split(".").pop()] || "application/octet-stream";
+}
+
+// Serves every request from the archive, as the "tweaks:" handler would; anything else fails.
+async function serveArchive(context, failures) {
+  await context.route("**/*", async (route) => {
+    const url = route.request().url();
+    const bytes = url.startsWith(origin) ? archive.content(url.slice(origin.length).replace(/\//g, "\\")) : null;
+    if (bytes === null) {
+      failures.push(`nothing to serve for ${url}`);
+      return route.abort();
+    }
+    return route.fulfill({ body: bytes, contentType: contentType(new URL(url).pathname) });
+  });
+}
+
+async function openPage(context, name) {
+  const page = await context.newPage();
+  const errors = [];
+  page.on("pageerror", (error) => errors.push(`script error: ${error.message}`));
+  page.on("console", (message) => message.type() === "error" && errors.push(`console: ${message.text()}`));
+  page.on("dialog", (dialog) => dialog.accept());
+  await page.goto(origin + "tweaks/" + name, { waitUntil: "load" });
+  const brokenPictures = await page.$$eval("img", (images) =>
+    images.filter((img) => !img.complete || img.naturalWidth === 0).map((img) => img.src));
+  check(`${name}: every picture loads (${brokenPictures.join(", ")})`, brokenPictures.length === 0);
+  return { page, errors };
+}
+
+const registryValue = (page, def) => page.evaluate(([where, name]) => window.lvDouble.value(where, name),
+  [def.root + "\\" + def.key, def.value]);
+const stateOf = (page, def) => page.getAttribute(`[data-tweak="${def.id}"]`, "data-state");
+const messageText = (page) => page.$eval("#message", (m) => (m.className.includes("hidden") ? "" : m.textContent));
+
+async function clickIn(page, def, selector) {
+  await page.click(`[data-tweak="${def.id}"] ${selector}`);
+}
+
+async function restoresDefault(page, def) {
+  await clickIn(page, def, ".restore");
+  const raw = await registryValue(page, def);
+  check(`${def.id}: restore writes the Windows default`, raw !== null && raw[1] === def.dflt);
+  check(`${def.id}: and says so`, (await page.textContent(`[data-tweak="${def.id}"]`)).includes("Windows default"));
+}
+
+async function changesOnClick(page, def) {
+  const box = `[data-tweak="${def.id}"]`;
+  if (def.root === "HKLM") {
+    check(`${def.id}: locked without full access`, await page.isDisabled(`${box} .switch`));
+    return;
+  }
+  const seeded = seededValue(def);
+  const expectRaw = async (what, raw) => {
+    const actual = await registryValue(page, def);
+    check(`${def.id}: ${what} (got ${JSON.stringify(actual)})`, actual !== null && actual[1] === raw);
+  };
+  switch (def.kind) {
+  case "toggle":
+    await clickIn(page, def, ".switch");
+    await expectRaw("a click switches the value", seeded.value ? def.off : def.on);
+    check(`${def.id}: the page shows the new state`, (await stateOf(page, def)) === String(!seeded.value));
+    await clickIn(page, def, ".switch");
+    await expectRaw("a second click switches it back", seeded.raw);
+    break;
+  case "choice": {
+    const index = def.choices.findIndex((c) => c.value !== def.dflt && c.value !== seeded.value);
+    await page.selectOption(`${box} select`, String(index));
+    await expectRaw("choosing writes the choice", def.choices[index].value);
+    break;
+  }
+  case "range":
+    await page.fill(`${box} input`, String(def.max + 1));
+    await clickIn(page, def, "button.small");
+    await expectRaw("a number out of range is refused", seeded.raw);
+    check(`${def.id}: and the page says why`, (await messageText(page)).includes(String(def.max)));
+    await page.fill(`${box} input`, String(def.max - 1));
+    await clickIn(page, def, "button.small");
+    await expectRaw("Set writes the number", def.type === "dword" ? def.max - 1 : String(def.max - 1));
+    check(`${def.id}: the message goes`, (await messageText(page)) === "");
+    break;
+  case "color":
+    await clickIn(page, def, "button.small");
+    await expectRaw("the chosen colour is written as R G B", "255 128 0");
+    break;
+  default:
+    await clickIn(page, def, "button.small");
+    await expectRaw("the chosen path is written", def.kind === "file" ? answers.file : answers.folder);
+  }
+  await restoresDefault(page, def);
+}
+
+async function listsWork(page, def) {
+  const box = `[data-tweak="${def.id}"]`;
+  if (def.kind === "entries") {
+    check(`${def.id}: lists both start-up entries`, (await page.$$(`${box} tr`)).length === 2);
+    await page.click(`${box} tr[data-entry="Sync tool"] button`);
+    check(`${def.id}: Remove deletes the entry`,
+      (await page.evaluate((key) => window.lvDouble.value(key, "Sync tool"), runKey)) === null);
+    check(`${def.id}: and its row`, (await page.$$(`${box} tr`)).length === 1);
+    return;
+  }
+  await clickIn(page, def, "button.small");
+  const call = await page.evaluate(() => window.lvDouble.calls.filter((c) => c.method === "list").pop());
+  check(`${def.id}: the list editor opens on the list's key`,
+    call && call.args.join("|") === [def.root, def.key, def.title].join("|"));
+  check(`${def.id}: the page shows what the editor added`,
+    (await page.textContent(box)).includes(answers.listItem) && (await stateOf(page, def)) === "2");
+}
+
+async function categoryPage(context, category, defs) {
+  const { page, errors } = await openPage(context, category + ".html");
+  for (const def of defs) {
+    const expected = def.kind === "entries" ? "2" : def.kind === "list" ? "1" : String(seededValue(def).value);
+    check(`${def.id}: drawn with the state the registry holds (${await stateOf(page, def)}, expected ${expected})`,
+      (await stateOf(page, def)) === expected);
+    check(`${def.id}: titled`, (await page.textContent(`[data-tweak="${def.id}"] h2`)) === def.title);
+  }
+  await page.screenshot({ path: join(shots, category + ".png"), fullPage: true });
+  for (const def of defs) {
+    try {
+      await (def.kind === "entries" || def.kind === "list" ? listsWork(page, def) : changesOnClick(page, def));
+    } catch (error) {
+      problems.push(`${def.id}: ${error.message.split("\n")[0]}`);
+    }
+  }
+  await page.screenshot({ path: join(shots, category + "-after-clicks.png"), fullPage: true });
+  errors.forEach((e) => problems.push(`${category}.html: ${e}`));
+  await page.close();
+}
+
+async function startPage(context, categories) {
+  const { page, errors } = await openPage(context, "start.html");
+  check("start page: the version from CheckVer", (await page.textContent("#version")) === "Version 1.0");
+  check("start page: the Windows product", (await page.textContent("#windows")).includes("Windows 10 Pro"));
+  const links = await page.$$eval(".categories a", (as) => as.map((a) => a.getAttribute("href")));
+  check("start page: a link to every category", categories.every((c) => links.includes(c + ".html")));
+  await page.screenshot({ path: join(shots, "start.png"), fullPage: true });
+  errors.forEach((e) => problems.push(`start.html: ${e}`));
+  await page.close();
+}
+
+// Outside the program window.external has no Registry: the page must say so, not fail.
+async function withoutProgram(context) {
+  const { page, errors } = await openPage(context, "explorer.html");
+  check("outside the program: the page says it needs the program",
+    (await messageText(page)).includes("inside Lumivanta Manager"));
+  errors.forEach((e) => problems.push(`explorer.html outside the program: ${e}`));
+  await page.close();
+}
+
+async function launch(profile, failures) {
+  const context = await chromium.launchPersistentContext(profile, {
+    executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
+    headless: true,
+    viewport: { width: 960, height: 700 },
+    args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+      "--disable-background-networking", "--disable-component-update", "--disable-sync"],
+  });
+  context.setDefaultTimeout(5000);
+  await serveArchive(context, failures);
+  return context;
+}
+
+const defs = definitions();
+const categories = [...new Set(defs.map((d) => d.category))];
+const doubleSource = readFileSync(new URL("./external-double.js", import.meta.url), "utf8");
+const profile = mkdtempSync(join(tmpdir(), "lv-chromium-"));
+mkdirSync(shots, { recursive: true });
+const failures = [];
+try {
+  let context = await launch(join(profile, "plain"), failures);
+  await withoutProgram(context);
+  await context.close();
+  for (const category of [null, ...categories]) {
+    // A fresh registry for every page, so that one page's clicks do not change the next one's start.
+    context = await launch(join(profile, category || "start"), failures);
+    const config = { keys: registryOf(defs), version, fullAccessHklm: false, answers };
+    await context.addInitScript({ content: `${doubleSource}\ninstallExternalDouble(${JSON.stringify(config)});` });
+    if (category === null)
+      await startPage(context, categories);
+    else
+      await categoryPage(context, category, defs.filter((d) => d.category === category));
+    await context.close();
+  }
+} finally {
+  rmSync(profile, { recursive: true, force: true });
+}
+problems.push(...failures);
+for (const problem of problems)
+  console.log("FAIL " + problem);
+console.log(`render: ${categories.length + 1} pages, ${checks} checks, ${problems.length} problems; screenshots in ${shots}`);
+process.exit(problems.length ? 1 : 0);
