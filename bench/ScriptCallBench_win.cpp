@@ -47,7 +47,7 @@ double ScriptReads(const std::filesystem::path& folder, const std::string& key, 
                         << "for (var i = 0; i < " << count << "; i++)\n"
                         << "    r.RegReadString(\"HKCU\", \"" << escaped << "\", \"v\");\n";
     const auto start = Clock::now();
-    const TScriptOutcome outcome = RunScriptFile(file.string(), {});
+    const TScriptOutcome outcome = RunScriptFiles({file.string()}, {});
     if (!outcome.Succeeded)
         throw std::runtime_error(outcome.Error);
     return Seconds(Clock::now() - start);

@@ -40,5 +40,5 @@ check "for the registry's failure, where it was raised" \
 check "with its message" grep -qx "Message: Invalid data type for 'count'" <<<"$log"
 check "and a stack through the Registry object's method, its file and line" \
   grep -qE '^\[[0-9A-F]{8}\] RegistryAutoObj_Impl_win\.TRegistryAutoObj::RegReadString \(Line [0-9]+, "RegistryAutoObj_Impl_win\.cpp"\)$' <<<"$log"
-check "down to the script host" grep -qE '^\[[0-9A-F]{8}\] ScriptHost_win\.RunScriptFile ' <<<"$log"
+check "down to the script host" grep -qE '^\[[0-9A-F]{8}\] ScriptHost_win\.RunScriptFiles ' <<<"$log"
 [ $failures -eq 0 ] || { echo "$log"; exit 1; }

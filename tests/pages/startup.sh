@@ -9,18 +9,16 @@ run='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 first="LvPageTest$$ first" second="LvPageTest$$ second"
 first_command='"C:\Program Files\Lv Test\first.exe" -quiet'
 second_command='%ProgramFiles%\Lv Test\second.exe'
-work=$(mktemp -d)
 cleanup() {
   win reg delete "$run" /v "$first" /f >/dev/null
   win reg delete "$run" /v "$second" /f >/dev/null
-  rm -rf "$work"
 }
 trap cleanup EXIT
 
 win reg add "$run" /v "$first" /t REG_SZ /d "$first_command" /f >/dev/null
 win reg add "$run" /v "$second" /t REG_EXPAND_SZ /d "$second_command" /f >/dev/null
-cat "$pages/tweaks/js/engine.js" "$pages/tweaks/js/defs/startup.js" "$(dirname "$0")/StartupTests.js" >"$work/StartupTests.js"
-output=$(win "$lvscript" "$work/StartupTests.js" "$first" "$first_command" "$second" "$second_command")
+output=$(win "$lvscript" --include "$pages/tweaks/js/engine.js" --include "$pages/tweaks/js/defs/startup.js" \
+  "$(dirname "$0")/StartupTests.js" "$first" "$first_command" "$second" "$second_command")
 echo "$output"
 status=0
 grep -q '^5 passed, 0 failed$' <<<"$output" || status=1

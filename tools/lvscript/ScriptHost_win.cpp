@@ -100,7 +100,11 @@ private:
 
 class TScriptSite final : public TComObject<IActiveScriptSite> {
 public:
-    TScriptSite(std::string fileName, IUnknown* external) : FFileName(std::move(fileName)), FExternal(external) {}
+    // Each file is parsed with its index in fileNames as its source context.
+    TScriptSite(std::vector<std::string> fileNames, IUnknown* external)
+        : FFileNames(std::move(fileNames)), FExternal(external)
+    {
+    }
 
     void SetHost(IUnknown* host) { FHost = host; }
     const TScriptOutcome& Outcome() const { return FOutcome; }
@@ -145,7 +149,8 @@ public:
         LONG column = 0;
         error->GetSourcePosition(&context, &line, &column);
         FOutcome.Succeeded = false;
-        FOutcome.Error = FFileName + "(" + std::to_string(line + 1) + "): " + AnsiFromBstr(exception.bstrDescription);
+        const std::string& fileName = context < FFileNames.size() ? FFileNames[context] : FFileNames.back();
+        FOutcome.Error = fileName + "(" + std::to_string(line + 1) + "): " + AnsiFromBstr(exception.bstrDescription);
         ::SysFreeString(exception.bstrSource);
         ::SysFreeString(exception.bstrDescription);
         ::SysFreeString(exception.bstrHelpFile);
@@ -155,7 +160,7 @@ public:
     HRESULT STDMETHODCALLTYPE OnLeaveScript() override { return S_OK; }
 
 private:
-    std::string FFileName;
+    std::vector<std::string> FFileNames;
     ComPtr<IUnknown> FExternal;
     ComPtr<IUnknown> FHost;
     TScriptOutcome FOutcome;
@@ -191,12 +196,14 @@ std::wstring ArrayLiteral(const std::vector<std::string>& args)
 
 }
 
-TScriptOutcome RunScriptFile(const std::string& fileName, const std::vector<std::string>& args)
+TScriptOutcome RunScriptFiles(const std::vector<std::string>& fileNames, const std::vector<std::string>& args)
 {
-    const std::wstring source = WideFromAnsi(ReadScript(fileName));
+    std::vector<std::wstring> sources;
+    for (const std::string& fileName : fileNames)
+        sources.push_back(WideFromAnsi(ReadScript(fileName)));
     ComPtr<ITweakExternal> external = new TTweakExternal;
     ComPtr<TScriptSite> site;
-    site.Attach(new TScriptSite(fileName, external.Get()));
+    site.Attach(new TScriptSite(fileNames, external.Get()));
 
     ComPtr<IActiveScript> engine;
     OleCheck(::CoCreateInstance(CLSID_JScript, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
@@ -217,11 +224,14 @@ TScriptOutcome RunScriptFile(const std::string& fileName, const std::vector<std:
     site->SetHost(host.Get());
     OleCheck(engine->AddNamedItem(L"host", SCRIPTITEM_ISVISIBLE));
 
-    const HRESULT parsed =
-        parser->ParseScriptText(source.c_str(), nullptr, nullptr, nullptr, 0, 0, SCRIPTTEXT_ISVISIBLE, nullptr, nullptr);
-    TScriptOutcome outcome = site->Outcome();
-    if (FAILED(parsed) && outcome.Succeeded)
-        outcome = {false, fileName + ": the script engine refused the script (" + SystemErrorMessage(parsed) + ")"};
+    TScriptOutcome outcome;
+    for (std::size_t i = 0; i < sources.size() && outcome.Succeeded; ++i) {
+        const HRESULT parsed = parser->ParseScriptText(sources[i].c_str(), nullptr, nullptr, nullptr, i, 0,
+                                                       SCRIPTTEXT_ISVISIBLE, nullptr, nullptr);
+        outcome = site->Outcome();
+        if (FAILED(parsed) && outcome.Succeeded)
+            outcome = {false, fileNames[i] + ": the script engine refused the script (" + SystemErrorMessage(parsed) + ")"};
+    }
     engine->Close();
     return outcome;
 }

@@ -1,6 +1,8 @@
-// lvscript: runs a page script against the real registry without a window, exactly as a
-// page's script would reach the program through window.external. Exceptions raised on the
-// way are logged, as the program logs them, in "lvscript.log" beside it.
+// lvscript [--include FILE.js]... FILE.js [ARGS...]
+// Runs page scripts against the real registry without a window, exactly as a page's scripts
+// would reach the program through window.external: the included files first, in their order, as
+// a page loads its shared scripts. Exceptions raised on the way are logged, as the program logs
+// them, in "lvscript.log" beside it.
 #include "ScriptHost.h"
 
 #include "diagnostics/JclDebugHandler.h"
@@ -12,13 +14,20 @@
 
 #include <cstdio>
 #include <exception>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: lvscript FILE.js [ARGS...]\n");
+    std::vector<std::string> files;
+    int next = 1;
+    for (; next + 1 < argc && std::string(argv[next]) == "--include"; next += 2)
+        files.push_back(argv[next + 1]);
+    if (next >= argc || std::string(argv[next]) == "--include") {
+        std::fprintf(stderr, "usage: lvscript [--include FILE.js]... FILE.js [ARGS...]\n");
         return 2;
     }
+    files.push_back(argv[next]);
     if (FAILED(::OleInitialize(nullptr))) {
         std::fprintf(stderr, "lvscript: COM cannot start\n");
         return 2;
@@ -29,7 +38,7 @@ int main(int argc, char** argv)
     try {
         CreateSharedRegistry();
         CreateStringListDialogs(nullptr);
-        const TScriptOutcome outcome = RunScriptFile(argv[1], {argv + 2, argv + argc});
+        const TScriptOutcome outcome = RunScriptFiles(files, {argv + next + 1, argv + argc});
         if (!outcome.Succeeded) {
             std::fprintf(stderr, "%s\n", outcome.Error.c_str());
             status = 1;
