@@ -55,7 +55,7 @@ check "the placement is kept at the end" bash -c "${RUN_TOOL:-} reg query '$sett
 
 # "-hidden" counts only as the first argument.
 win app/LumivantaManager.exe /data=pages -hidden & first=$!
-check "-hidden after another argument shows the window" test "$(win "$poke" visible TMainForm | tr -d '\r')" = 1
+check "-hidden after another argument shows the window" win "$poke" shown TMainForm
 win "$poke" end-session
 wait $first
 

@@ -3,6 +3,7 @@
 //   WindowPoke end-session       sends the end of the logon session to the application window
 //   WindowPoke wait CLASS        waits until a top-level window of that class exists
 //   WindowPoke visible CLASS     prints 1 when a window of that class is visible, else 0
+//   WindowPoke shown CLASS       waits until a window of that class is visible
 //   WindowPoke close CLASS       closes a window of that class as its close box does
 //   WindowPoke dialog TEXT ok|cancel [FILE]
 //                                waits for a dialog whose title or one of whose controls reads
@@ -26,6 +27,17 @@ HWND WaitFor(const char* className, const char* title)
         ::Sleep(100);
     }
     return nullptr;
+}
+
+bool WaitUntilShown(const char* className)
+{
+    for (int i = 0; i < 300; ++i) {
+        HWND window = ::FindWindowA(className, nullptr);
+        if (window && ::IsWindowVisible(window))
+            return true;
+        ::Sleep(100);
+    }
+    return false;
 }
 
 // The message the program's tray icon sends its window, with the mouse message in lParam.
@@ -166,13 +178,15 @@ int main(int argc, char** argv)
         std::printf("%d\n", window && ::IsWindowVisible(window) ? 1 : 0);
         return window ? 0 : 1;
     }
+    if (argc == 3 && std::strcmp(argv[1], "shown") == 0)
+        return WaitUntilShown(argv[2]) ? 0 : 1;
     if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "dialog") == 0)
         return AnswerDialog(argv[2], argv[3], argc == 5 ? argv[4] : nullptr);
     if (argc == 2 && std::strcmp(argv[1], "tray-menu") == 0)
         return OpenTrayMenu();
     if (argc == 2 && std::strcmp(argv[1], "close-menu") == 0)
         return CloseMenu();
-    std::fprintf(stderr, "usage: WindowPoke box TITLE | end-session | wait CLASS | visible CLASS"
+    std::fprintf(stderr, "usage: WindowPoke box TITLE | end-session | wait CLASS | visible CLASS | shown CLASS"
                          " | dialog TEXT ok|cancel [FILE] | tray-menu | close-menu\n");
     return 2;
 }
