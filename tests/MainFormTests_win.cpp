@@ -12,6 +12,7 @@
 #include "script/Registry.h"
 
 #include "support/KeptValue.h"
+#include "support/TestObject.h"
 
 #include <gtest/gtest.h>
 
@@ -48,36 +49,10 @@ constexpr char TokenName[] = "Lumivanta Manager [www.lumivanta.com]";
 
 
 // The handler's class factory as the program registers it, counting the handlers urlmon asks for.
-class TCountingFactory final : public IClassFactory {
+class TCountingFactory final : public TTestObject<IClassFactory> {
 public:
-    TCountingFactory() = default;
-    TCountingFactory(const TCountingFactory&) = delete;
-    TCountingFactory& operator=(const TCountingFactory&) = delete;
-    TCountingFactory(TCountingFactory&&) = delete;
-    TCountingFactory& operator=(TCountingFactory&&) = delete;
-
     long Requests() const { return FRequests; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        if (iid != IID_IUnknown && iid != IID_IClassFactory) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefCount; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG count = --FRefCount;
-        if (count == 0)
-            delete this;
-        return count;
-    }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override
     {
         ++FRequests;
@@ -86,21 +61,13 @@ public:
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override { return FInner->LockServer(lock); }
 
 private:
-    ~TCountingFactory() = default;
-
     ComPtr<IClassFactory> FInner{new TMyLVHandlerFactory};
     std::atomic<long> FRequests{0};
-    std::atomic<ULONG> FRefCount{0};
 };
 
 // Records the addresses of BeforeNavigate2 and how many documents completed.
-class TNavigationRecorder final : public IDispatch {
+class TNavigationRecorder final : public TComObject<IDispatch> {
 public:
-    TNavigationRecorder() = default;
-    TNavigationRecorder(const TNavigationRecorder&) = delete;
-    TNavigationRecorder& operator=(const TNavigationRecorder&) = delete;
-    TNavigationRecorder(TNavigationRecorder&&) = delete;
-    TNavigationRecorder& operator=(TNavigationRecorder&&) = delete;
 
     std::vector<std::wstring> Addresses;
     int Errors = 0;
@@ -117,14 +84,6 @@ public:
         *object = static_cast<IDispatch*>(this);
         AddRef();
         return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefCount; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG count = --FRefCount;
-        if (count == 0)
-            delete this;
-        return count;
     }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
     {
@@ -157,9 +116,7 @@ public:
     }
 
 private:
-    ~TNavigationRecorder() = default;
-
-    std::atomic<ULONG> FRefCount{0};
+    ~TNavigationRecorder() override = default;
 };
 
 // Runs the thread's messages until done() holds or timeoutMs have passed; gives done().

@@ -15,6 +15,7 @@
 // - No C++ exception leaves a COM method: each one that does work runs inside Guarded.
 #include "app/EmbeddedWB.h"
 
+#include "ComObject.h"
 #include "UniqueHandle.h"
 #include "app/Maker.h"
 #include "app/MessageLoop.h"
@@ -26,7 +27,6 @@
 #include <mshtmhst.h>
 #include <ocidl.h>
 
-#include <atomic>
 
 using Microsoft::WRL::ComPtr;
 
@@ -76,17 +76,10 @@ void RemoveUserAgentToken() noexcept
 }
 
 // The client site, in-place site and frame, UI handler and ambient-property source.
-class TBrowserSite final : public IOleClientSite,
-                           public IOleInPlaceSite,
-                           public IOleInPlaceFrame,
-                           public IDocHostUIHandler,
-                           public IDispatch {
+class TBrowserSite final
+    : public TComObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame, IDocHostUIHandler, IDispatch> {
 public:
     TBrowserSite(HWND parent, TEmbeddedWBEvents& events) : FParent(parent), FEvents(&events) {}
-    TBrowserSite(const TBrowserSite&) = delete;
-    TBrowserSite& operator=(const TBrowserSite&) = delete;
-    TBrowserSite(TBrowserSite&&) = delete;
-    TBrowserSite& operator=(TBrowserSite&&) = delete;
 
     // The host is going: later calls from the control find no window.
     void Detach() noexcept
@@ -116,14 +109,6 @@ public:
         }
         AddRef();
         return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefCount; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG count = --FRefCount;
-        if (count == 0)
-            delete this;
-        return count;
     }
 
     // IOleClientSite: the control is never saved and lives in no container of documents.
@@ -295,17 +280,12 @@ private:
     HWND FParent;
     TEmbeddedWBEvents* FEvents;
     ComPtr<IOleInPlaceActiveObject> FActiveObject;
-    std::atomic<ULONG> FRefCount{0};
 };
 
 // The DWebBrowserEvents2 sink: DocumentComplete reaches the window, every other event is let be.
-class TBrowserEventSink final : public IDispatch {
+class TBrowserEventSink final : public TComObject<IDispatch> {
 public:
     explicit TBrowserEventSink(TEmbeddedWBEvents& events) : FEvents(&events) {}
-    TBrowserEventSink(const TBrowserEventSink&) = delete;
-    TBrowserEventSink& operator=(const TBrowserEventSink&) = delete;
-    TBrowserEventSink(TBrowserEventSink&&) = delete;
-    TBrowserEventSink& operator=(TBrowserEventSink&&) = delete;
 
     void Detach() noexcept { FEvents = nullptr; }
 
@@ -320,14 +300,6 @@ public:
         }
         *object = nullptr;
         return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefCount; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG count = --FRefCount;
-        if (count == 0)
-            delete this;
-        return count;
     }
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
@@ -367,7 +339,6 @@ private:
     ~TBrowserEventSink() = default;
 
     TEmbeddedWBEvents* FEvents;
-    std::atomic<ULONG> FRefCount{0};
 };
 
 TEmbeddedWB::TEmbeddedWB(HWND parent, TEmbeddedWBEvents& events)

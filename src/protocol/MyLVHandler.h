@@ -5,6 +5,8 @@
 #include <string_view>
 
 #ifdef _WIN32
+#include "ComObject.h"
+
 #include <windows.h>
 #include <urlmon.h>
 #include <wrl/client.h>
@@ -101,24 +103,14 @@ private:
 };
 
 // Makes a new TMyLVHandler for every CreateInstance; an outer object only for IID_IUnknown.
-class TMyLVHandlerFactory final : public IClassFactory {
+class TMyLVHandlerFactory final : public TComObject<IClassFactory> {
 public:
-    TMyLVHandlerFactory() = default;
-    TMyLVHandlerFactory(const TMyLVHandlerFactory&) = delete;
-    TMyLVHandlerFactory& operator=(const TMyLVHandlerFactory&) = delete;
-    TMyLVHandlerFactory(TMyLVHandlerFactory&&) = delete;
-    TMyLVHandlerFactory& operator=(TMyLVHandlerFactory&&) = delete;
-
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
 
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override;
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
 
 private:
-    ~TMyLVHandlerFactory() = default;
-
-    std::atomic<ULONG> FRefCount{0};
+    ~TMyLVHandlerFactory() override = default;
 };
 #endif

@@ -266,19 +266,6 @@ HRESULT TMyLVHandlerFactory::QueryInterface(REFIID iid, void** object)
     return S_OK;
 }
 
-ULONG TMyLVHandlerFactory::AddRef()
-{
-    return ++FRefCount;
-}
-
-ULONG TMyLVHandlerFactory::Release()
-{
-    const ULONG count = --FRefCount;
-    if (count == 0)
-        delete this;
-    return count;
-}
-
 HRESULT TMyLVHandlerFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object)
 {
     if (!object)

@@ -8,6 +8,7 @@
 //   exception becomes error information (the interface's IID and the exception's message) and
 //   E_UNEXPECTED, which the script engine raises as a script error. No exception crosses COM.
 
+#include "ComObject.h"
 #include "script/ComServer.h"
 #include "script/OleText.h"
 
@@ -15,22 +16,17 @@
 #include <oaidl.h>
 #include <wrl/client.h>
 
-#include <atomic>
-
 // Installs error information for a failure of a method of interface iid and gives the HRESULT
 // the method returns: E_UNEXPECTED, or an EOleSysError's own failure code.
 HRESULT ScriptFailure(REFIID iid, const std::exception* failure);
 
 template <typename Interface>
-class TAutoIntfObject : public Interface, public ISupportErrorInfo {
+class TAutoIntfObject : public TComObject<Interface, ISupportErrorInfo> {
 public:
     TAutoIntfObject()
     {
         OleCheck(ComServer().TypeLib()->GetTypeInfoOfGuid(__uuidof(Interface), FTypeInfo.GetAddressOf()));
     }
-    virtual ~TAutoIntfObject() = default;
-    TAutoIntfObject(const TAutoIntfObject&) = delete;
-    TAutoIntfObject& operator=(const TAutoIntfObject&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
@@ -44,16 +40,8 @@ public:
             *object = nullptr;
             return E_NOINTERFACE;
         }
-        AddRef();
+        this->AddRef();
         return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefCount; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG count = --FRefCount;
-        if (count == 0)
-            delete this;
-        return count;
     }
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
@@ -109,6 +97,5 @@ protected:
     }
 
 private:
-    std::atomic<ULONG> FRefCount{0};
     Microsoft::WRL::ComPtr<ITypeInfo> FTypeInfo;
 };

@@ -4,11 +4,12 @@
 // call by call: a sink that records what it is told, an outer object that aggregates the
 // handler, and a class factory that counts what it makes. Windows only.
 
+#include "support/TestObject.h"
+
 #include <windows.h>
 #include <urlmon.h>
 #include <wrl/client.h>
 
-#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -21,42 +22,6 @@ inline std::string Hex(HRESULT value)
     std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(value));
     return text;
 }
-
-// The reference count and QueryInterface of a test object with one interface of its own.
-template <typename Interface>
-class TTestObject : public Interface {
-public:
-    TTestObject() = default;
-    TTestObject(const TTestObject&) = delete;
-    TTestObject& operator=(const TTestObject&) = delete;
-    virtual ~TTestObject() = default;
-
-    ULONG References() const { return FRefCount; }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        if (iid != IID_IUnknown && iid != __uuidof(Interface)) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<Interface*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefCount; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG count = --FRefCount;
-        if (count == 0)
-            delete this;
-        return count;
-    }
-
-private:
-    std::atomic<ULONG> FRefCount{0};
-};
 
 // A protocol sink that records every call it receives, in order, in the manner of Wine's urlmon
 // tests (SET_EXPECT / CHECK_CALLED); a test compares the whole sequence at once.

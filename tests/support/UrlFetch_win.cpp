@@ -1,43 +1,18 @@
 #include "support/UrlFetch.h"
 
+#include "support/TestObject.h"
+
 #include <urlmon.h>
 #include <wrl/client.h>
-
-#include <atomic>
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
 
-class TBindClient final : public IBindStatusCallback {
+class TBindClient final : public TTestObject<IBindStatusCallback> {
 public:
-    TBindClient() = default;
-    TBindClient(const TBindClient&) = delete;
-    TBindClient& operator=(const TBindClient&) = delete;
-
     bool Stopped() const { return FStopped; }
     TFetchResult& Result() { return FResult; }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        if (iid != IID_IUnknown && iid != IID_IBindStatusCallback) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IBindStatusCallback*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefCount; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG count = --FRefCount;
-        if (count == 0)
-            delete this;
-        return count;
-    }
 
     HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding*) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetPriority(LONG* priority) override
@@ -85,7 +60,6 @@ private:
         }
     }
 
-    std::atomic<ULONG> FRefCount{0};
     bool FStopped = false;
     TFetchResult FResult;
 };

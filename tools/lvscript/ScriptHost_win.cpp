@@ -1,5 +1,6 @@
 #include "ScriptHost.h"
 
+#include "ComObject.h"
 #include "Exception.h"
 #include "script/MorvaneAutoObj_Impl.h"
 #include "script/OleText.h"
@@ -9,7 +10,6 @@
 #include <windows.h>
 #include <wrl/client.h>
 
-#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -20,24 +20,6 @@ namespace {
 
 // {F414C260-6AC0-11CF-B6D1-00AA00BBBB58}
 constexpr CLSID CLSID_JScript = {0xF414C260, 0x6AC0, 0x11CF, {0xB6, 0xD1, 0x00, 0xAA, 0x00, 0xBB, 0xBB, 0x58}};
-
-// Reference counting shared by the runner's two small COM objects.
-template <typename... Interfaces>
-class TComObject : public Interfaces... {
-public:
-    virtual ~TComObject() = default;
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefCount; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG count = --FRefCount;
-        if (count == 0)
-            delete this;
-        return count;
-    }
-
-private:
-    std::atomic<ULONG> FRefCount{1};
-};
 
 class THostObject final : public TComObject<IDispatch> {
 public:
@@ -202,8 +184,7 @@ TScriptOutcome RunScriptFiles(const std::vector<std::string>& fileNames, const s
     for (const std::string& fileName : fileNames)
         sources.push_back(WideFromAnsi(ReadScript(fileName)));
     ComPtr<ITweakExternal> external = new TTweakExternal;
-    ComPtr<TScriptSite> site;
-    site.Attach(new TScriptSite(fileNames, external.Get()));
+    const ComPtr<TScriptSite> site = new TScriptSite(fileNames, external.Get());
 
     ComPtr<IActiveScript> engine;
     OleCheck(::CoCreateInstance(CLSID_JScript, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
@@ -219,8 +200,7 @@ TScriptOutcome RunScriptFiles(const std::vector<std::string>& fileNames, const s
     ::VariantInit(&argArray);
     OleCheck(parser->ParseScriptText(ArrayLiteral(args).c_str(), nullptr, nullptr, nullptr, 0, 0,
                                      SCRIPTTEXT_ISEXPRESSION, &argArray, nullptr));
-    ComPtr<IDispatch> host;
-    host.Attach(new THostObject(argArray));
+    const ComPtr<IDispatch> host = new THostObject(argArray);
     site->SetHost(host.Get());
     OleCheck(engine->AddNamedItem(L"host", SCRIPTITEM_ISVISIBLE));
 
