@@ -2,11 +2,11 @@
 // against libzip over the same files and against bare zlib inflate of the same payloads held
 // in memory. It reports times and goals; it fails (exit 1) only on a real error, such as
 // extracted bytes that differ from the packed ones.
-#include "support/TempFolder.h"
 #include "ArchiveWriter.h"
 
 #include "store/FileArch.h"
 #include "store/Streams.h"
+#include "support/TempFolder.h"
 
 #include <zip.h>
 #include <zlib.h>
@@ -289,25 +289,6 @@ void WriteZip(const std::vector<TBenchEntry>& entries, const fs::path& path)
     }
 }
 
-std::string RawDeflate(const std::string& content)
-{
-    z_stream z{};
-    // memLevel 9, as the archive writer uses, so both readers decode the same streams.
-    if (deflateInit2(&z, DeflateLevel, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY) != Z_OK)
-        throw std::runtime_error("deflateInit2 failed");
-    std::string out(deflateBound(&z, static_cast<uLong>(content.size())), '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content.data()));
-    z.avail_in = static_cast<uInt>(content.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    const int result = deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    if (result != Z_STREAM_END)
-        throw std::runtime_error("deflate failed");
-    return out;
-}
-
 struct TPackedSet {
     fs::path Archive;
     fs::path Zip;
@@ -319,7 +300,7 @@ std::vector<std::string> DeflateEach(const std::vector<TBenchEntry>& entries)
     std::vector<std::string> payloads;
     payloads.reserve(entries.size());
     for (const TBenchEntry& entry : entries)
-        payloads.push_back(RawDeflate(entry.Content));
+        payloads.push_back(RawDeflate(entry.Content, DeflateLevel));
     return payloads;
 }
 

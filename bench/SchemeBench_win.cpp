@@ -2,11 +2,12 @@
 // urlmon and our handler, against the same entries read with ExtractFile directly, in the same
 // run. It reports and sets no goal; it fails (exit 1) only on a real error, such as a fetch that
 // fails or bytes that differ from the packed ones.
-#include "support/TempFolder.h"
 #include "ArchiveWriter.h"
 
 #include "protocol/MyLVHandler.h"
 #include "store/FileManager.h"
+#include "support/ArchiveBytes.h"
+#include "support/TempFolder.h"
 #include "support/UrlFetch.h"
 
 #include <windows.h>
@@ -49,15 +50,6 @@ std::string SmallPage()
         page += "<p><input type=\"checkbox\" id=\"tweak" + std::to_string(i) + "\"> Setting number " +
                 std::to_string(i) + "</p>\n";
     return page + "</body></html>\n";
-}
-
-std::string MegabyteScript()
-{
-    std::string text;
-    for (int line = 0; text.size() < 1024 * 1024; ++line)
-        text += "var line" + std::to_string(line) + " = " + std::to_string(line * 7919 % 100003) + ";\n";
-    text.resize(1024 * 1024);
-    return text;
 }
 
 

@@ -75,16 +75,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// 1 MiB of numbered lines: deflated in the archive and read out in many pieces.
-std::string MegabyteScript()
-{
-    std::string text;
-    for (int line = 0; text.size() < 1024 * 1024; ++line)
-        text += "var line" + std::to_string(line) + " = " + std::to_string(line * 7919 % 100003) + ";\n";
-    text.resize(1024 * 1024);
-    return text;
-}
-
 std::string TenThousandBytes()
 {
     std::string bytes(10000, '\0');

@@ -1,6 +1,5 @@
 #include "ArchiveBytes.h"
 
-#include <zlib.h>
 
 #include <fstream>
 #include <random>
@@ -22,22 +21,6 @@ std::string Le32(std::int32_t value)
 std::string Block(std::string_view payload, std::uint16_t flags)
 {
     return Le32(static_cast<std::int32_t>(payload.size())) + Le16(flags) + std::string(payload);
-}
-
-std::string RawDeflate(std::string_view content, int level)
-{
-    z_stream z{};
-    deflateInit2(&z, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&z, static_cast<uLong>(content.size())), '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content.data()));
-    z.avail_in = static_cast<uInt>(content.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    if (deflate(&z, Z_FINISH) != Z_STREAM_END)
-        throw std::runtime_error("deflate failed");
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
 }
 
 std::string DeflatedBlock(std::string_view content)

@@ -2,6 +2,7 @@
 
 // Archive bytes written by hand, so that tests state exactly what lies in the file.
 
+#include "ArchiveWriter.h"
 #include "store/FileArch.h"
 
 #include <cstdint>
@@ -15,8 +16,6 @@ std::string Le32(std::int32_t value);
 
 // A block: size, flags, payload.
 std::string Block(std::string_view payload, std::uint16_t flags = 0);
-// Content deflated as a raw DEFLATE stream (no zlib or gzip wrapper).
-std::string RawDeflate(std::string_view content, int level = 9);
 std::string DeflatedBlock(std::string_view content);
 
 // The archive of the file-format description: index.htm in the root folder (14 bytes,
@@ -45,6 +44,16 @@ public:
 private:
     std::filesystem::path FPath;
 };
+
+// 1 MiB of numbered lines of script: deflated in an archive and read out in many pieces.
+inline std::string MegabyteScript()
+{
+    std::string text;
+    for (int line = 0; text.size() < 1024 * 1024; ++line)
+        text += "var line" + std::to_string(line) + " = " + std::to_string(line * 7919 % 100003) + ";\n";
+    text.resize(1024 * 1024);
+    return text;
+}
 
 std::string ReadFileBytes(const std::filesystem::path& path);
 std::string Extract(TFileArch& archive, std::string_view path);

@@ -25,24 +25,6 @@ void AppendLittleEndian(std::string& out, std::uint32_t value, int width)
         out += static_cast<char>(value >> (8 * i) & 0xFF);
 }
 
-std::string RawDeflate(const std::string& content, int level)
-{
-    z_stream z{};
-    if (deflateInit2(&z, level, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY) != Z_OK)
-        throw EPackError("cannot start compression");
-    std::string out(deflateBound(&z, static_cast<uLong>(content.size())), '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content.data()));
-    z.avail_in = static_cast<uInt>(content.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    const int result = deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    if (result != Z_STREAM_END)
-        throw EPackError("compression failed");
-    return out;
-}
-
 std::string ReadWholeFile(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -95,6 +77,24 @@ std::string JoinLines(const std::vector<std::string>& lines)
     return text;
 }
 
+}
+
+std::string RawDeflate(std::string_view content, int level)
+{
+    z_stream z{};
+    if (deflateInit2(&z, level, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw EPackError("cannot start compression");
+    std::string out(deflateBound(&z, static_cast<uLong>(content.size())), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(content.data()));
+    z.avail_in = static_cast<uInt>(content.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    const int result = deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    if (result != Z_STREAM_END)
+        throw EPackError("compression failed");
+    return out;
 }
 
 std::string EncodeBlock(const std::string& content, const TPackOptions& options)

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A file that cannot go into an archive, or an archive that cannot be written.
@@ -37,5 +38,7 @@ TPackTree ScanFolder(const std::filesystem::path& source);
 // The same tree and options always give the same bytes.
 void WriteArchive(const TPackTree& tree, const std::filesystem::path& archive, const TPackOptions& options);
 
+// Content as a raw DEFLATE stream (no zlib or gzip wrapper), as the archive's blocks hold it.
+std::string RawDeflate(std::string_view content, int level = 9);
 // Encodes content as a block: stored, or raw DEFLATE when that is smaller and not options.Store.
 std::string EncodeBlock(const std::string& content, const TPackOptions& options);
