@@ -11,7 +11,7 @@ folder=$(win winepath -w "$work" | tr -d '\r')
 touch "$work/chosen.txt"
 file="$folder\\chosen.txt"
 
-win "$lvscript" "$script" "$folder" "$file" >"$work/out" 2>&1 & runner=$!
+win "$lvscript" --include "$(dirname "$0")/scripts/Checks.js" "$script" "$folder" "$file" >"$work/out" 2>&1 & runner=$!
 failures=0
 answer() {
   if ! win "$poke" dialog "$@"; then

@@ -4,7 +4,6 @@
 // the definitions: a definition naming the wrong key, value or type then fails here. At the end
 // every value is put back as it was and every key made here is removed.
 // host.args[0]: the program's version as major.minor.
-var passed = 0, failed = 0;
 var registry = external.Registry;
 
 var advanced = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
@@ -31,24 +30,6 @@ var WindowsValues = [
       values: { "{374DE290-123F-4565-9164-39C4925E467B}": "%USERPROFILE%\\Downloads" } },
     { root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control\\CrashControl", type: "dword", values: { AutoReboot: 1 } }
 ];
-
-function check(what, actual, expected) {
-    if (actual === expected) {
-        passed++;
-    } else {
-        failed++;
-        host.echo("FAIL " + what + ": got " + actual + ", expected " + expected);
-    }
-}
-
-function failure(call) {
-    try {
-        call();
-    } catch (e) {
-        return e.message;
-    }
-    return "no failure";
-}
 
 function copyOf(object, changes) {
     var result = {}, name;

@@ -1,17 +1,7 @@
 // The start-up programs list as its page's engine sees it. startup.sh has added two entries
 // with "reg add"; host.args holds their names and commands: NAME1 COMMAND1 NAME2 COMMAND2.
 // The first one is removed through the engine.
-var passed = 0, failed = 0;
 var registry = external.Registry;
-
-function check(what, actual, expected) {
-    if (actual === expected) {
-        passed++;
-    } else {
-        failed++;
-        host.echo("FAIL " + what + ": got " + actual + ", expected " + expected);
-    }
-}
 
 function startupList() {
     var i;

@@ -8,7 +8,7 @@ case "$(basename "${WINEPREFIX:-}")" in
   lv-wine.*) ;;
   *) echo "FAIL refusing to run outside a throw-away prefix of scripts/with-wine-session.sh"; exit 1 ;;
 esac
-includes=(--include "$pages/tweaks/js/engine.js")
+includes=(--include "$(dirname "$0")/../scripts/Checks.js" --include "$pages/tweaks/js/engine.js")
 for definitions in "$pages"/tweaks/js/defs/*.js; do
   includes+=(--include "$definitions")
 done

@@ -17,7 +17,8 @@ trap cleanup EXIT
 
 win reg add "$run" /v "$first" /t REG_SZ /d "$first_command" /f >/dev/null
 win reg add "$run" /v "$second" /t REG_EXPAND_SZ /d "$second_command" /f >/dev/null
-output=$(win "$lvscript" --include "$pages/tweaks/js/engine.js" --include "$pages/tweaks/js/defs/startup.js" \
+output=$(win "$lvscript" --include "$(dirname "$0")/../scripts/Checks.js" --include "$pages/tweaks/js/engine.js" \
+  --include "$pages/tweaks/js/defs/startup.js" \
   "$(dirname "$0")/StartupTests.js" "$first" "$first_command" "$second" "$second_command")
 echo "$output"
 status=0

@@ -1,18 +1,7 @@
 // The Dialogs object as a page's script sees it, run by lvscript while dialogs.sh answers each
 // dialog in this order. host.args: an existing folder, a file name in it.
-var passed = 0, failed = 0;
 var folder = host.args[0], file = host.args[1];
 var dialogs = external.Dialogs;
-
-function check(what, actual, expected) {
-    if (actual === expected) {
-        passed++;
-    } else {
-        failed++;
-        host.echo("FAIL " + what + ": got " + actual + " (" + typeof actual + "), expected " + expected +
-                  " (" + typeof expected + ")");
-    }
-}
 
 check("the same Dialogs object on every read", external.Dialogs === external.Dialogs, true);
 check("a colour confirmed unchanged comes back", dialogs.GetColor(0x123456), "123456");

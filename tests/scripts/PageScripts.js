@@ -1,28 +1,8 @@
 // What a page's script sees through window.external, run by lvscript in the real script
 // engine against the real registry. Everything happens below a key of its own under HKCU,
 // removed at the end.
-var passed = 0, failed = 0;
 var registry = external.Registry;
 var base = "Software\\LumivantaTest-" + Math.floor(Math.random() * 1e9);
-
-function check(what, actual, expected) {
-    if (actual === expected) {
-        passed++;
-    } else {
-        failed++;
-        host.echo("FAIL " + what + ": got " + actual + " (" + typeof actual + "), expected " + expected +
-                  " (" + typeof expected + ")");
-    }
-}
-
-function failure(call) {
-    try {
-        call();
-    } catch (e) {
-        return e.message;
-    }
-    return "no failure";
-}
 
 function rootObject() {
     check("CheckVer of this version", external.CheckVer(100), true);
