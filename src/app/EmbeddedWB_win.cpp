@@ -75,9 +75,32 @@ void RemoveUserAgentToken() noexcept
 
 }
 
+// IDispatch called only by dispatch identifier, as the control calls its site and its event
+// sink: no type information and no names.
+class TUntypedDispatch : public IDispatch {
+public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
+    {
+        if (!count)
+            return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override
+    {
+        if (info)
+            *info = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
+    {
+        return DISP_E_UNKNOWNNAME;
+    }
+};
+
 // The client site, in-place site and frame, UI handler and ambient-property source.
 class TBrowserSite final
-    : public TComObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame, IDocHostUIHandler, IDispatch> {
+    : public TComObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame, IDocHostUIHandler, TUntypedDispatch> {
 public:
     TBrowserSite(HWND parent, TEmbeddedWBEvents& events) : FParent(parent), FEvents(&events) {}
 
@@ -244,23 +267,6 @@ public:
     }
 
     // IDispatch: the ambient properties; only the download-control flags are answered.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
-    {
-        if (!count)
-            return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override
-    {
-        if (info)
-            *info = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
-    {
-        return DISP_E_UNKNOWNNAME;
-    }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                                      UINT*) override
     {
@@ -283,7 +289,7 @@ private:
 };
 
 // The DWebBrowserEvents2 sink: DocumentComplete reaches the window, every other event is let be.
-class TBrowserEventSink final : public TComObject<IDispatch> {
+class TBrowserEventSink final : public TComObject<TUntypedDispatch> {
 public:
     explicit TBrowserEventSink(TEmbeddedWBEvents& events) : FEvents(&events) {}
 
@@ -302,23 +308,6 @@ public:
         return E_NOINTERFACE;
     }
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
-    {
-        if (!count)
-            return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override
-    {
-        if (info)
-            *info = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
-    {
-        return DISP_E_UNKNOWNNAME;
-    }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                                      UINT*) override
     {
