@@ -4,6 +4,7 @@
 #include "store/FileManager.h"
 #include "store/FileStream.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -90,6 +91,10 @@ TEST(FileManager, FolderModeReadsLooseFilesAndNeverOpensTheArchive)
     EXPECT_EQ(Content(manager, ""), "default document");
     EXPECT_EQ(Content(manager, "tweaks\\Start.html"), "loose start");
     EXPECT_EQ(Content(manager, "index.htm"), "default document");
+    // An editor holding the page open for writing does not keep it from loading.
+    std::ofstream editor(dir.Path() / "pages/tweaks/Start.html", std::ios::app);
+    ASSERT_TRUE(editor.is_open());
+    EXPECT_EQ(Content(manager, "tweaks\\Start.html"), "loose start");
 }
 
 TEST(FileManager, FolderModeFailsForWhatItCannotOpen)

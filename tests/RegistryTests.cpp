@@ -165,7 +165,7 @@ TEST_F(RegistryKeys, MakeKeyFailsNamingThePathAsPassed)
     EXPECT_EQ(RegistryFailure([&] { Registry.MakeKey(""); }), "Failed to create key ");
 }
 
-TEST_F(RegistryKeys, HasKeyAsksForReadingWithoutNotificationAndKeepsTheMask)
+TEST_F(RegistryKeys, HasKeyAndHasFullAccessOpenNothingAndKeepTheMask)
 {
     Scratch.MakeKey("Listable");
     Scratch.MakeKey("QueryOnly");
@@ -177,6 +177,9 @@ TEST_F(RegistryKeys, HasKeyAsksForReadingWithoutNotificationAndKeepsTheMask)
     EXPECT_TRUE(Registry.HasKey(Scratch.PathOf("Listable")));
     EXPECT_FALSE(Registry.HasKey(Scratch.PathOf("QueryOnly")));
     EXPECT_FALSE(Registry.HasKey(Scratch.PathOf("Missing")));
+    EXPECT_TRUE(Registry.HasFullAccess(Scratch.Path()));
+    EXPECT_FALSE(Registry.HasFullAccess(Scratch.PathOf("Listable")));
+    EXPECT_FALSE(Registry.HasFullAccess(Scratch.PathOf("Missing")));
     EXPECT_EQ(Registry.AccessMask(), static_cast<REGSAM>(KEY_WRITE));
     EXPECT_EQ(Registry.CurrentKey(), nullptr);
 }
@@ -257,6 +260,7 @@ TEST_F(RegistryKeys, RemoveKeyTreeNeverTakesTheBaseItself)
 
     EXPECT_FALSE(Registry.RemoveKeyTree(""));
     EXPECT_FALSE(Registry.RemoveKeyTree("\\"));
+    EXPECT_FALSE(Registry.RemoveKeyTree("\\\\\\"));
     ASSERT_TRUE(Registry.Open("Child", false));
     EXPECT_FALSE(Registry.RemoveKeyTree(""));
     EXPECT_TRUE(Scratch.HasKey("Child\\Grandchild"));

@@ -270,7 +270,10 @@ TEST_F(RegistryValues, ListValueNamesLeavesOutAValueRemovedWhileListing)
 
 namespace DoubleByteLocale {
 UINT codePage;
+// Bytes that names and texts need beyond the platform's first answer, as with UTF-8 as code page.
+DWORD required;
 std::vector<DWORD> nameBuffers;
+decltype(&::RegQueryValueExA) queryValue;
 decltype(&::RegEnumValueA) enumValue;
 decltype(&::RegEnumKeyExA) enumKey;
 
@@ -283,7 +286,8 @@ LONG WINAPI EnumValue(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPD
                       LPBYTE data, LPDWORD dataLength)
 {
     nameBuffers.push_back(*nameLength);
-    return enumValue(key, index, name, nameLength, reserved, type, data, dataLength);
+    return *nameLength < required ? ERROR_MORE_DATA
+                                  : enumValue(key, index, name, nameLength, reserved, type, data, dataLength);
 }
 
 LONG WINAPI EnumKey(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD reserved, LPSTR className,
@@ -292,9 +296,16 @@ LONG WINAPI EnumKey(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWO
     nameBuffers.push_back(*nameLength);
     return enumKey(key, index, name, nameLength, reserved, className, classLength, lastWrite);
 }
+
+LONG WINAPI QueryValue(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size)
+{
+    const LONG result = queryValue(key, name, reserved, type, data, size);
+    *size = !data && required ? 1 : *size;
+    return result;
+}
 }
 
-TEST_F(RegistryValues, EastAsianCodePagesDoubleTheNameBuffers)
+TEST_F(RegistryValues, NameBuffersFitEastAsianCodePagesAndGrowWhenTheyDoNot)
 {
     using namespace DoubleByteLocale;
     const TImportPatch acp("kernel32.dll", "GetACP", &SystemCodePage);
@@ -316,4 +327,12 @@ TEST_F(RegistryValues, EastAsianCodePagesDoubleTheNameBuffers)
         const DWORD factor = page == 1252 ? 1 : 2;
         EXPECT_EQ(nameBuffers, (std::vector<DWORD>{5 * factor + 1, 4 * factor + 1})) << page;
     }
+    const TImportPatch query("advapi32.dll", "RegQueryValueExA", &QueryValue);
+    queryValue = query.Original();
+    required = 40;
+    Scratch.SetValue("", "text", REG_SZ, std::string(300, '\xE9') + '\0');
+    TStringList names;
+    Registry.ListValueNames(names);
+    EXPECT_EQ(Names(names), (std::vector<std::string>{"five5", "text"}));
+    EXPECT_EQ(Registry.GetText("text"), std::string(300, '\xE9'));
 }

@@ -392,7 +392,7 @@ TEST_F(StrListEditor, OtherKindsOfValueAreLeftOutAndNotCounted)
     SetText("0", "a");
     Scratch.SetInt(ListKey, "1", 7);
     SetText("2", "%PATH%", REG_EXPAND_SZ);
-    SetText("3", "d");
+    SetText("Gr\xF6\xDF" "e", "d");
     const std::int32_t count = Execute({
         WaitCount(2),
         Check([] {

@@ -24,7 +24,8 @@ private:
 // Raises EOleSysError with the system's description of code when code is a failure.
 void OleCheck(HRESULT code);
 
-// The text in the system ANSI code page; characters it cannot hold do not survive.
+// The text in the system ANSI code page; a character it cannot hold becomes the code page's
+// default character ("?"), never a look-alike.
 std::string AnsiFromBstr(BSTR text);
 std::wstring WideFromAnsi(std::string_view text);
 std::string AnsiFromWide(std::wstring_view text);

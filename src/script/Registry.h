@@ -61,6 +61,10 @@ public:
     // When on, closing the current key first writes it to disk.
     bool FlushOnClose() const { return FFlushOnClose; }
     void SetFlushOnClose(bool flush) { FFlushOnClose = flush; }
+    // The registry view every key is opened, made and removed in, added to every mask: none
+    // (the process's own) or KEY_WOW64_64KEY.
+    REGSAM View() const { return FView; }
+    void SetView(REGSAM view) { FView = view; }
 
     // Another hive closes the current key; the same hive changes nothing.
     void SetRoot(HKEY hive);
@@ -76,9 +80,12 @@ public:
     // holds; an existing key is fine. The current key stays as it is.
     void MakeKey(const std::string& path);
     // Removes the key with all its subkeys, deepest first; true when the key itself went.
-    // A path that names the base itself (empty, or a lone backslash) removes nothing.
+    // A path that names no key (empty, or backslashes only) removes nothing.
     bool RemoveKeyTree(const std::string& path);
     bool HasKey(const std::string& path) const;
+    // The key's security grants the caller KEY_ALL_ACCESS; a hive's root is checked too, and
+    // a missing key gives false. Opens nothing for writing and makes nothing.
+    bool HasFullAccess(const std::string& path) const;
     bool HasChildKeys() const;
 
     bool HasValue(const std::string& name) const;
@@ -117,6 +124,7 @@ private:
     UniqueKey FCurrentKey;
     std::string FCurrentPath;
     REGSAM FAccessMask = KEY_ALL_ACCESS;
+    REGSAM FView = 0;
     bool FFlushOnClose = false;
 };
 
@@ -124,9 +132,14 @@ private:
 std::array<std::uint8_t, 4> LittleEndianBytes(std::int32_t value);
 std::int32_t FromLittleEndian(const std::array<std::uint8_t, 4>& bytes);
 
+// KEY_WOW64_64KEY for a 32-bit program on 64-bit Windows, where the process's own view would
+// send HKLM\Software to Wow6432Node; none elsewhere. Asked of the system once.
+REGSAM NativeRegistryView();
+
 // The one accessor that the script objects, the tray menu and the list editor share.
-// Start-up makes it, flushing every key it closes, before any window exists; the end of the
-// program frees it. SharedRegistry fails with std::logic_error outside that time.
+// Start-up makes it, in the native view and flushing every key it closes, before any window
+// exists; the end of the program frees it. SharedRegistry fails with std::logic_error outside
+// that time.
 void CreateSharedRegistry();
 void FreeSharedRegistry();
 TRegistry& SharedRegistry();

@@ -63,8 +63,8 @@ HRESULT TRegistryAutoObj::RegValueExists(BSTR rootKey, BSTR key, BSTR name, VARI
 HRESULT TRegistryAutoObj::HasFullAccess(BSTR rootKey, BSTR key, VARIANT* res)
 {
     return ScriptCall(res, [&] {
-        TSharedRegistryOperation operation(Hive(rootKey));
-        SetResultBool(res, OpenForWriting(operation, key));
+        const TSharedRegistryOperation operation(Hive(rootKey));
+        SetResultBool(res, operation.Registry().HasFullAccess(Text(key)));
     });
 }
 

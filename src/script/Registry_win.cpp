@@ -1,6 +1,7 @@
 #include "script/Registry.h"
 #include "store/StringLists.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -16,17 +17,33 @@ bool IsPredefinedKey(HKEY key)
            value <= reinterpret_cast<ULONG_PTR>(HKEY_PERFORMANCE_NLSTEXT);
 }
 
-// Japanese, Simplified Chinese, Korean, Traditional Chinese and Korean Johab.
-bool IsDoubleByteCodePage(UINT codePage)
-{
-    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1361;
-}
+// Registry names are at most 16,383 characters; in any code page a character takes at most
+// four bytes of an ANSI name.
+constexpr DWORD LongestNameBytes = 4 * 16384;
 
-// RegQueryInfoKeyA reports the longest names in characters; in an East Asian double-byte
-// code page one character can take two bytes of an ANSI name.
+// RegQueryInfoKeyA reports the longest names in characters, and an ANSI name can take several
+// bytes for one of them (two in East Asian code pages, up to four in UTF-8).
 DWORD NameBufferLength(DWORD longestName)
 {
-    return (IsDoubleByteCodePage(::GetACP()) ? 2 * longestName : longestName) + 1;
+    CPINFO info{};
+    const UINT bytesPerCharacter = ::GetCPInfo(::GetACP(), &info) ? info.MaxCharSize : 4;
+    return std::min(longestName * bytesPerCharacter + 1, LongestNameBytes);
+}
+
+// One name of an enumeration; the buffer grows when the platform says it is too short, which
+// it may do when the reported longest name counted characters rather than bytes.
+template <typename Enumerate>
+std::optional<std::string> EnumeratedName(std::vector<char>& buffer, Enumerate enumerate)
+{
+    for (;;) {
+        DWORD length = static_cast<DWORD>(buffer.size());
+        const LONG result = enumerate(buffer.data(), &length);
+        if (result == ERROR_SUCCESS)
+            return std::string(buffer.data(), length);
+        if (result != ERROR_MORE_DATA || buffer.size() >= LongestNameBytes)
+            return std::nullopt;
+        buffer.resize(std::min<std::size_t>(2 * buffer.size(), LongestNameBytes));
+    }
 }
 
 UniqueKey OpenKey(HKEY base, const char* subKey, REGSAM mask)
@@ -66,6 +83,13 @@ RegValueKind KindOfType(DWORD type)
     }
 }
 
+// RegDeleteKeyA would look for the key in the process's own view, not in the one mask names.
+bool DeleteKey(HKEY base, const char* subKey, REGSAM mask)
+{
+    const REGSAM view = mask & KEY_WOW64_RES;
+    return (view ? ::RegDeleteKeyExA(base, subKey, view, 0) : ::RegDeleteKeyA(base, subKey)) == ERROR_SUCCESS;
+}
+
 bool RemoveTree(HKEY base, const char* subKey, REGSAM mask);
 
 void RemoveChildKeys(HKEY key, REGSAM mask)
@@ -75,12 +99,14 @@ void RemoveChildKeys(HKEY key, REGSAM mask)
     if (::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, &longestName, nullptr, nullptr, nullptr, nullptr,
                            nullptr, nullptr) != ERROR_SUCCESS)
         return;
-    std::vector<char> name(NameBufferLength(longestName));
+    std::vector<char> buffer(NameBufferLength(longestName));
     // From the last index down, so that removing a child does not shift the ones still to come.
     for (DWORD index = count; index-- > 0;) {
-        DWORD length = static_cast<DWORD>(name.size());
-        if (::RegEnumKeyExA(key, index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
-            RemoveTree(key, std::string(name.data(), length).c_str(), mask);
+        const std::optional<std::string> name = EnumeratedName(buffer, [&](char* into, DWORD* length) {
+            return ::RegEnumKeyExA(key, index, into, length, nullptr, nullptr, nullptr, nullptr);
+        });
+        if (name)
+            RemoveTree(key, name->c_str(), mask);
     }
 }
 
@@ -88,7 +114,78 @@ bool RemoveTree(HKEY base, const char* subKey, REGSAM mask)
 {
     if (const UniqueKey key = OpenKey(base, subKey, mask))
         RemoveChildKeys(key.Get(), mask);
-    return ::RegDeleteKeyA(base, subKey) == ERROR_SUCCESS;
+    return DeleteKey(base, subKey, mask);
+}
+
+void CloseToken(HANDLE token)
+{
+    ::CloseHandle(token);
+}
+using UniqueToken = UniqueHandle<HANDLE, CloseToken>;
+
+// The program's own token in the form that AccessCheck takes; the program never impersonates.
+UniqueToken CallerToken()
+{
+    HANDLE process = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &process))
+        return {};
+    const UniqueToken processToken(process);
+    HANDLE token = nullptr;
+    return UniqueToken(::DuplicateToken(process, SecurityIdentification, &token) ? token : nullptr);
+}
+
+std::vector<BYTE> KeySecurity(HKEY key)
+{
+    const SECURITY_INFORMATION parts = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    std::vector<BYTE> security(256);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD size = static_cast<DWORD>(security.size());
+        const LONG result = ::RegGetKeySecurity(key, parts, security.data(), &size);
+        if (result == ERROR_SUCCESS)
+            return security;
+        if (result != ERROR_INSUFFICIENT_BUFFER)
+            break;
+        security.resize(size);
+    }
+    return {};
+}
+
+// The key's own security checked against the caller's token: opening a hive with an empty
+// path hands back its pseudo-handle without any check, so an open cannot answer this.
+bool GrantsAllAccess(HKEY key)
+{
+    std::vector<BYTE> security = KeySecurity(key);
+    const UniqueToken token = CallerToken();
+    if (security.empty() || !token)
+        return false;
+    GENERIC_MAPPING mapping{KEY_READ, KEY_WRITE, KEY_EXECUTE, KEY_ALL_ACCESS};
+    PRIVILEGE_SET privileges{};
+    DWORD privilegesLength = sizeof privileges;
+    DWORD granted = 0;
+    BOOL allowed = FALSE;
+    return ::AccessCheck(security.data(), token.Get(), KEY_ALL_ACCESS, &mapping, &privileges, &privilegesLength,
+                         &granted, &allowed) &&
+           allowed;
+}
+
+// What the data of a value needs, asked again while the platform answers that it needs more:
+// in ANSI a text can take more bytes than the first answer said (UTF-8 as the code page).
+std::optional<std::vector<char>> ValueData(HKEY key, const std::string& name, DWORD size, DWORD& type)
+{
+    std::vector<char> data(size);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        DWORD got = static_cast<DWORD>(data.size());
+        const LONG result =
+            ::RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &got);
+        if (result == ERROR_SUCCESS) {
+            data.resize(std::min<std::size_t>(got, data.size()));
+            return data;
+        }
+        if (result != ERROR_MORE_DATA)
+            break;
+        data.resize(std::max<std::size_t>(got, 2 * data.size()));
+    }
+    return std::nullopt;
 }
 
 std::unique_ptr<TRegistry> sharedRegistry;
@@ -157,8 +254,8 @@ void TRegistry::SetRoot(HKEY hive)
 bool TRegistry::Open(const std::string& path, bool create)
 {
     const TKeyPath at = Resolve(path);
-    UniqueKey key = create && !path.empty() ? CreateKey(at.Base, at.SubKey, FAccessMask)
-                                            : OpenKey(at.Base, at.SubKey, FAccessMask);
+    const REGSAM mask = FAccessMask | FView;
+    UniqueKey key = create && !path.empty() ? CreateKey(at.Base, at.SubKey, mask) : OpenKey(at.Base, at.SubKey, mask);
     if (!key)
         return false;
     MakeCurrent(std::move(key), path);
@@ -169,7 +266,7 @@ bool TRegistry::OpenForRead(const std::string& path)
 {
     const TKeyPath at = Resolve(path);
     for (const REGSAM mask : {REGSAM{KEY_READ}, KeyReadWithoutNotify, REGSAM{KEY_QUERY_VALUE}}) {
-        if (UniqueKey key = OpenKey(at.Base, at.SubKey, mask)) {
+        if (UniqueKey key = OpenKey(at.Base, at.SubKey, mask | FView)) {
             MakeCurrent(std::move(key), path);
             FAccessMask = mask;
             return true;
@@ -191,23 +288,31 @@ void TRegistry::Close() noexcept
 void TRegistry::MakeKey(const std::string& path)
 {
     const TKeyPath at = Resolve(path);
-    if (!CreateKey(at.Base, at.SubKey, KEY_ALL_ACCESS))
+    if (!CreateKey(at.Base, at.SubKey, KEY_ALL_ACCESS | FView))
         throw ERegistryException::CreateKeyFailed(path);
 }
 
 bool TRegistry::RemoveKeyTree(const std::string& path)
 {
-    const TKeyPath at = Resolve(path);
-    // A path with no key name would take the base itself, a whole hive perhaps, with it.
-    if (*at.SubKey == '\0')
+    // A path with no key name would take the base itself, a whole hive perhaps, with it; the
+    // platform takes any leading backslash under HKEY_CLASSES_ROOT as the hive's root.
+    if (path.find_first_not_of('\\') == std::string::npos)
         return false;
-    return RemoveTree(at.Base, at.SubKey, FAccessMask);
+    const TKeyPath at = Resolve(path);
+    return RemoveTree(at.Base, at.SubKey, FAccessMask | FView);
 }
 
 bool TRegistry::HasKey(const std::string& path) const
 {
     const TKeyPath at = Resolve(path);
-    return static_cast<bool>(OpenKey(at.Base, at.SubKey, KeyReadWithoutNotify));
+    return static_cast<bool>(OpenKey(at.Base, at.SubKey, KeyReadWithoutNotify | FView));
+}
+
+bool TRegistry::HasFullAccess(const std::string& path) const
+{
+    const TKeyPath at = Resolve(path);
+    const UniqueKey key = OpenKey(at.Base, at.SubKey, READ_CONTROL | FView);
+    return key && GrantsAllAccess(key.Get());
 }
 
 bool TRegistry::HasChildKeys() const
@@ -237,12 +342,13 @@ void TRegistry::ListValueNames(TStringList& names) const
     if (::RegQueryInfoKeyA(CurrentKey(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
                            nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return;
-    std::vector<char> name(NameBufferLength(longestName));
+    std::vector<char> buffer(NameBufferLength(longestName));
     for (DWORD index = 0; index < count; ++index) {
-        DWORD length = static_cast<DWORD>(name.size());
-        if (::RegEnumValueA(CurrentKey(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) ==
-            ERROR_SUCCESS)
-            names.Add(std::string(name.data(), length));
+        const std::optional<std::string> name = EnumeratedName(buffer, [&](char* into, DWORD* length) {
+            return ::RegEnumValueA(CurrentKey(), index, into, length, nullptr, nullptr, nullptr, nullptr);
+        });
+        if (name)
+            names.Add(*name);
     }
 }
 
@@ -251,15 +357,13 @@ std::string TRegistry::GetText(const std::string& name) const
     const std::optional<TValueInfo> info = QueryValueInfo(CurrentKey(), name);
     if (!info || info->Size == 0)
         return {};
-    std::vector<char> data(info->Size);
     DWORD type = REG_NONE;
-    DWORD size = info->Size;
-    if (::RegQueryValueExA(CurrentKey(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
-        ERROR_SUCCESS)
+    const std::optional<std::vector<char>> data = ValueData(CurrentKey(), name, info->Size, type);
+    if (!data)
         throw ERegistryException::GetDataFailed(name);
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         throw ERegistryException::InvalidDataType(name);
-    const std::string text(data.data(), size);
+    const std::string text(data->begin(), data->end());
     return text.substr(0, text.find('\0'));
 }
 
@@ -337,10 +441,20 @@ std::int32_t FromLittleEndian(const std::array<std::uint8_t, 4>& bytes)
     return static_cast<std::int32_t>(bits);
 }
 
+REGSAM NativeRegistryView()
+{
+    static const REGSAM view = [] {
+        BOOL wow64 = FALSE;
+        return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64 ? REGSAM{KEY_WOW64_64KEY} : REGSAM{0};
+    }();
+    return view;
+}
+
 void CreateSharedRegistry()
 {
     sharedRegistry = std::make_unique<TRegistry>();
     sharedRegistry->SetFlushOnClose(true);
+    sharedRegistry->SetView(NativeRegistryView());
 }
 
 void FreeSharedRegistry()

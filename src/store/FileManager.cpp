@@ -54,7 +54,8 @@ void TFileManager::ReadLooseFile(std::string_view path, TMemoryStream& buffer) c
     const std::string fileName = FDataDir + std::string(path);
     if (LeavesDataFolder(path))
         throw EFOpenError(FullPathName(fileName), SystemErrorMessage(AccessDeniedCode()));
-    TFileStream file(fileName);
+    // Shared with writers, so that a page an editor holds open still loads.
+    TFileStream file(fileName, TFileSharing::Everyone);
     const std::int64_t size = file.Size();
     if (size > MaxContentSize)
         throw EReadError();

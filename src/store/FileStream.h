@@ -5,12 +5,20 @@
 #include <memory>
 #include <string>
 
+// Who else may use a file while a TFileStream holds it open.
+enum class TFileSharing {
+    // Other readers only: the file cannot change under the stream.
+    Readers,
+    // Readers, writers and deleters: an editor may hold the file open, or save it.
+    Everyone,
+};
+
 // A read-only stream over a file. Other readers may open the file at the same time,
 // so a second copy of the program can read the archive the first one holds open.
 class TFileStream final : public TStream {
 public:
     // Fails with EFOpenError ("Cannot open file "<full path>". <reason>").
-    explicit TFileStream(const std::string& fileName);
+    explicit TFileStream(const std::string& fileName, TFileSharing sharing = TFileSharing::Readers);
     ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;

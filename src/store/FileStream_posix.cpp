@@ -26,7 +26,8 @@ struct TFileStream::Handle {
     UniqueFd Fd;
 };
 
-TFileStream::TFileStream(const std::string& fileName)
+// POSIX files have no share modes: every open is shared with everyone.
+TFileStream::TFileStream(const std::string& fileName, TFileSharing)
 {
     const std::string path = NativePath(fileName);
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));

@@ -15,10 +15,12 @@ struct TFileStream::Handle {
     UniqueFile File;
 };
 
-TFileStream::TFileStream(const std::string& fileName)
+TFileStream::TFileStream(const std::string& fileName, TFileSharing sharing)
 {
-    const HANDLE handle = ::CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD share = sharing == TFileSharing::Everyone ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE
+                                                          : FILE_SHARE_READ;
+    const HANDLE handle =
+        ::CreateFileA(fileName.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     UniqueFile file(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
     if (!file) {
         const DWORD error = ::GetLastError();

@@ -1,6 +1,6 @@
 // What a page's script sees through window.external, run by lvscript in the real script
 // engine against the real registry. Everything happens below a key of its own under HKCU,
-// removed at the end.
+// removed at the end. host.args: a key under HKLM that the caller checks and removes.
 var registry = external.Registry;
 var base = "Software\\LumivantaTest-" + Math.floor(Math.random() * 1e9);
 
@@ -26,6 +26,11 @@ function strings() {
     check("RegCreateKey with the long hive name fails with the key named",
           failure(function () { registry.RegCreateKey("HKEY_CURRENT_USER", "Software"); }),
           "Failed to create key Software");
+    registry.RegCreateKey("HKLM", host.args[0]);
+    registry.RegWriteString("HKLM", host.args[0], "Gr\u00f6\u00dfe", "\u00e9 \u00df \u20ac");
+    check("non-ASCII reads back", registry.RegReadString("HKLM", host.args[0], "Gr\u00f6\u00dfe"), "\u00e9 \u00df \u20ac");
+    registry.RegWriteString("HKCU", base, "lacking", "\u03a9\uff3c");
+    check("what the code page lacks reads as ?", registry.RegReadString("HKCU", base, "lacking"), "??");
 }
 
 function numbers() {
@@ -61,6 +66,9 @@ function valueLists() {
     check("the names by index", names.join(","), ",a,b");
     check("an index past the list gives empty text", registry.ValuesNames("", "", 3), "");
     check("a missing key has no values", registry.ValuesNames("HKCU", key + "\\Missing", -1), 0);
+    registry.RegWriteString("HKCU", key, "Gr\u00f6\u00dfe", "");
+    check("a non-ASCII name is listed", registry.ValuesNames("HKCU", key, -1) + registry.ValuesNames("", "", 3),
+          "4Gr\u00f6\u00dfe");
     check("a value exists", registry.RegValueExists("HKCU", key, "a"), true);
     check("a deleted value is gone", registry.RegDeleteValue("HKCU", key, "a"), true);
     check("deleting it again gives false", registry.RegDeleteValue("HKCU", key, "a"), false);
@@ -74,6 +82,9 @@ function keys() {
     check("with its subkeys", registry.RegKeyExists("HKCU", base + "\\A"), false);
     check("a missing key is not deleted", registry.RegDeleteKey("HKCU", base + "\\A", true), false);
     check("an empty path never deletes the hive", registry.RegDeleteKey("HKCU", "", true), false);
+    for (var path = "\\"; path.length <= 3; path += "\\")
+        check("a path of backslashes deletes nothing", registry.RegDeleteKey("HKCR", path, true) ||
+              registry.RegDeleteKey("HKCU", path, true), false);
 }
 
 try {
