@@ -8,6 +8,7 @@
 #include "app/CommandLine.h"
 #include "app/MainForm.h"
 #include "app/MessageLoop.h"
+#include "app/InstallerSwitches.h"
 #include "diagnostics/JclDebugHandler.h"
 #include "dialogs/UnitStrListDialog1.h"
 #include "protocol/MyLVHandler.h"
@@ -192,8 +193,12 @@ int RunModules(const std::vector<std::string>& args, std::optional<std::uint32_t
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    const std::vector<std::string> args = ArgumentsAfterProgramName(::GetCommandLineA());
+    // The installer's requests need neither the archive nor the single-instance guard.
+    if (const TInstallerSwitch request = FindInstallerSwitch(args); request != TInstallerSwitch::None)
+        return RunInstallerSwitch(request);
     std::optional<std::uint32_t> failedAt;
-    const int exitCode = RunModules(ArgumentsAfterProgramName(::GetCommandLineA()), failedAt);
+    const int exitCode = RunModules(args, failedAt);
     if (failedAt)
         ::MessageBoxA(nullptr, RuntimeErrorText(ExitStartupFailed, *failedAt).c_str(), "Error", MB_OK | MB_TASKMODAL);
     return exitCode;
