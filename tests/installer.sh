@@ -2,10 +2,9 @@
 # The packages as a user meets them, under Wine: the portable zip's content; the Windows
 # Installer package installed per user, its program in the tray with auto-start, an upgrade
 # over the running copy, a refused downgrade, and removal with and without the settings.
-# Usage: installer.sh PACKAGE.msi PORTABLE.zip make-msi.sh LumivantaManager.exe Ruroda.db ICON.ico
-#        VERSION WindowPoke.exe (RUN_TOOL runs Windows programs)
+# Usage: installer.sh MSI ZIP SOURCE_ROOT PROGRAM ARCHIVE VERSION WindowPoke.exe (RUN_TOOL runs Windows programs)
 set -uo pipefail
-msi=$1 zip=$2 make_msi=$3 program=$4 archive=$5 icon=$6 version=$7 poke=$8
+msi=$1 zip=$2 root=$3 program=$4 archive=$5 version=$6 poke=$7
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # The shortcut stays inside the prefix instead of becoming a menu entry of the host.
@@ -31,7 +30,6 @@ run='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 installed="$(folder LOCALAPPDATA)\\Programs\\Lumivanta Manager\\LumivantaManager.exe"
 dir=$(dirname "$(winepath -u "$installed")")
 shortcut=$(winepath -u "$(folder APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Lumivanta Manager.lnk")
-
 check "the zip holds the program, Ruroda.db, the read-me and the licence" \
   test "$(zipinfo -1 "$zip" | sort | tr '\n' ' ')" = "License.txt LumivantaManager.exe ReadMe.txt Ruroda.db "
 check "its program is the one built" cmp -s <(unzip -p "$zip" LumivantaManager.exe) "$program"
@@ -50,31 +48,26 @@ check "the installed program started with -hidden shows its tray icon" win "$pok
 win "$poke" tray-item 2
 check "the tray menu's auto-start item writes a Run value starting it" \
   matches "$(win reg query "$run" /v LumivantaMgr)" "\"${installed//\\/\\\\}\" -hidden"
-
 # A newer package, whose Ruroda.db is told apart by one more byte.
 cat "$archive" - <<<'' >"$work/Ruroda.db"
-"$make_msi" "$program" "$work/Ruroda.db" "$icon" 99.0.0 "$work/newer.msi" || exit 1
+"$root/packaging/make-msi.sh" "$program" "$work/Ruroda.db" "$root/src/app/Lumivanta.ico" 99.0.0 "$work/newer.msi" || exit 1
 msiexec /i "$work/newer.msi" /qn
 check "a newer package installs over the older one" test $? -eq 0
 wait $first
 check "after ending the running copy through Exit, which keeps the placement" has "$settings" /v MainFormSettings
-check "one product is installed, the newer one" \
-  test "$(products | grep -c 'DisplayName.*Lumivanta Manager') $(products | grep -c 'DisplayVersion.*99\.0\.0')" = "1 1"
+check "one product is installed, the newer one" test "$(products | grep -c -e 'Name.*Lumivanta' -e 'Version.*99\.0\.0$')" = 2
 check "with the newer version's files" cmp -s "$dir/Ruroda.db" "$work/Ruroda.db"
-
 msiexec /i "$msi" /qb & older=$!
 check "the older package refuses to install over the newer one, saying why" \
   win "$poke" dialog "A newer version of Lumivanta Manager is already installed. Remove it first to install this one." ok
-wait $older
-check "and fails" test $? -ne 0
+wait $older; check "and fails" test $? -ne 0
 
 # Wine's upgrade removes the older version as a plain removal, auto-start value and all.
 win "$installed" -hidden & first=$!
 win "$poke" tray-item 2
-msiexec /x "$work/newer.msi" /qn
-check "a silent removal ends with 0" test $? -eq 0
+msiexec /x "$work/newer.msi" /qn; removal=$?
 wait $first
-check "and ends the running copy through Exit" test $? -eq 0
+check "a silent removal ends with 0, after ending the running copy through Exit" test "$removal $?" = "0 0"
 check "it removes the program's folder" test ! -e "$dir"
 check "and the shortcut" test ! -e "$shortcut"
 check "and the class registration" lacks "HKCR\\$class"

@@ -67,23 +67,15 @@ int CloseMenu()
 }
 
 // Only an icon that is there can be modified.
-bool HasTrayIcon(HWND window)
+int WaitForTrayIcon()
 {
     NOTIFYICONDATAA data{};
     data.cbSize = sizeof data;
-    data.hWnd = window;
+    data.hWnd = WaitFor("TMainForm", nullptr);
     data.uID = TrayIconId;
-    return ::Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
-}
-
-int WaitForTrayIcon()
-{
-    HWND window = WaitFor("TMainForm", nullptr);
-    for (int i = 0; window && i < 300; ++i) {
-        if (HasTrayIcon(window))
+    for (int i = 0; data.hWnd && i < 300; ++i, ::Sleep(100))
+        if (::Shell_NotifyIconA(NIM_MODIFY, &data))
             return 0;
-        ::Sleep(100);
-    }
     return 1;
 }
 
