@@ -6,9 +6,9 @@
 // report, "Runtime error 217 at ...", exit code 217.
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/InstallerSwitches.h"
 #include "app/MainForm.h"
 #include "app/MessageLoop.h"
-#include "app/InstallerSwitches.h"
 #include "diagnostics/JclDebugHandler.h"
 #include "dialogs/UnitStrListDialog1.h"
 #include "protocol/MyLVHandler.h"
