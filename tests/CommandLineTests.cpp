@@ -35,6 +35,15 @@ TEST(FindComSwitch, DashOrSlashInAnyLetterCaseAnywhere)
     EXPECT_EQ(FindComSwitch({}), TComSwitch::None);
 }
 
+TEST(FindInstallerSwitch, OfferStartCloseOrUninstallWithOrWithoutPurge)
+{
+    EXPECT_EQ(FindInstallerSwitch({"/OfferStart"}), TInstallerSwitch::OfferStart);
+    EXPECT_EQ(FindInstallerSwitch({"/close"}), TInstallerSwitch::Close);
+    EXPECT_EQ(FindInstallerSwitch({"-UNINSTALL"}), TInstallerSwitch::Uninstall);
+    EXPECT_EQ(FindInstallerSwitch({"/Purge", "/uninstall"}), TInstallerSwitch::Purge);
+    EXPECT_EQ(FindInstallerSwitch({"/purge", "uninstall"}), TInstallerSwitch::None);
+}
+
 TEST(RuntimeErrorText, NumberBetweenBlanksAndEightHexDigits)
 {
     EXPECT_EQ(RuntimeErrorText(217, 0x0040A1B2), "Runtime error 217 at 0040A1B2");

@@ -29,8 +29,11 @@ TEST(TrayLinks, CarryTheVersionTextAfterTheReference)
               "http://www.lumivanta.com/contacts.php?ref=managertray1100");
 }
 
-TEST(TrayAutoStartCommand, QuotesThePathAndAddsTheHiddenSwitch)
+TEST(TrayAutoStartCommand, QuotesThePathAddsTheHiddenSwitchAndReadsEitherFormBack)
 {
+    const std::string path = "C:\\Users\\Ann Lee\\Lumivanta Manager\\LumivantaManager.exe";
+    EXPECT_EQ(AutoStartProgram(AutoStartCommand(path)), path);
+    EXPECT_EQ(AutoStartProgram(path + " -hidden"), path);
     EXPECT_EQ(AutoStartCommand("C:\\Tools\\LumivantaManager.exe"), "\"C:\\Tools\\LumivantaManager.exe\" -hidden");
     EXPECT_EQ(AutoStartCommand("C:\\Program Files\\Lumivanta Manager\\LumivantaManager.exe"),
               "\"C:\\Program Files\\Lumivanta Manager\\LumivantaManager.exe\" -hidden");

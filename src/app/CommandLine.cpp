@@ -39,18 +39,43 @@ bool StartsHidden(const std::vector<std::string>& args)
     return !args.empty() && args.front() == "-hidden";
 }
 
+namespace {
+
+// A switch is its name after a "-" or "/", in any letter case.
+bool IsSwitch(const std::string& arg, std::string_view lowerName)
+{
+    return !arg.empty() && (arg[0] == '-' || arg[0] == '/') && LowerAscii(std::string_view(arg).substr(1)) == lowerName;
+}
+
+bool HasSwitch(const std::vector<std::string>& args, std::string_view lowerName)
+{
+    for (const std::string& arg : args) {
+        if (IsSwitch(arg, lowerName))
+            return true;
+    }
+    return false;
+}
+
+}
+
 TComSwitch FindComSwitch(const std::vector<std::string>& args)
 {
     for (const std::string& arg : args) {
-        if (arg.empty() || (arg[0] != '-' && arg[0] != '/'))
-            continue;
-        const std::string name = LowerAscii(std::string_view(arg).substr(1));
-        if (name == "regserver")
+        if (IsSwitch(arg, "regserver"))
             return TComSwitch::Register;
-        if (name == "unregserver")
+        if (IsSwitch(arg, "unregserver"))
             return TComSwitch::Unregister;
     }
     return TComSwitch::None;
+}
+
+TInstallerSwitch FindInstallerSwitch(const std::vector<std::string>& args)
+{
+    if (HasSwitch(args, "uninstall"))
+        return HasSwitch(args, "purge") ? TInstallerSwitch::Purge : TInstallerSwitch::Uninstall;
+    if (HasSwitch(args, "close"))
+        return TInstallerSwitch::Close;
+    return HasSwitch(args, "offerstart") ? TInstallerSwitch::OfferStart : TInstallerSwitch::None;
 }
 
 std::string RuntimeErrorText(int error, std::uint32_t address)

@@ -18,5 +18,12 @@ enum class TComSwitch { None, Register, Unregister };
 // "REGSERVER" or "UNREGSERVER" anywhere, after a "-" or "/", in any letter case.
 TComSwitch FindComSwitch(const std::vector<std::string>& args);
 
+// What the installer asks of the installed program, matched as the COM switches are:
+// "OFFERSTART" asks the user whether to start the program now; "CLOSE" ends the running copy
+// through its Exit path; "UNINSTALL" does that and removes the program's auto-start value and
+// user-agent token, with "PURGE" also its settings.
+enum class TInstallerSwitch { None, OfferStart, Close, Uninstall, Purge };
+TInstallerSwitch FindInstallerSwitch(const std::vector<std::string>& args);
+
 // The fatal start-up report: "Runtime error 217 at 0040A1B2".
 std::string RuntimeErrorText(int error, std::uint32_t address);

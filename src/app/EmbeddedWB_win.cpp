@@ -32,9 +32,6 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-constexpr char PostPlatformKey[] =
-    "\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post Platform";
-
 // Pictures, videos and background sounds load, scripts run, and every request bypasses the cache.
 constexpr LONG DownloadControlFlags = DLCTL_DLIMAGES | DLCTL_VIDEOS | DLCTL_BGSOUNDS | DLCTL_PRAGMA_NO_CACHE;
 
@@ -58,7 +55,7 @@ HRESULT Guarded(Body&& body) noexcept
 void WriteUserAgentToken()
 {
     TRegistry registry;
-    if (registry.Open(PostPlatformKey, true))
+    if (registry.Open(UserAgentTokenKey, true))
         registry.PutText(UserAgentToken(), "");
 }
 
@@ -66,7 +63,7 @@ void RemoveUserAgentToken() noexcept
 {
     try {
         TRegistry registry;
-        if (registry.Open(PostPlatformKey, false))
+        if (registry.Open(UserAgentTokenKey, false))
             registry.RemoveValue(UserAgentToken());
     } catch (...) {
         // Only memory can fail here; a token left behind is harmless.

@@ -22,11 +22,8 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 constexpr char ClassName[] = "TMainForm";
-constexpr char SettingsKey[] = "SOFTWARE\\Lumivanta Manager";
 constexpr char PlacementValue[] = "MainFormSettings";
 constexpr wchar_t StartPageUrl[] = L"tweaks://tweaks/start.html";
-constexpr char RunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr char AutoStartValue[] = "LumivantaMgr";
 constexpr char ExitWarningTitle[] = "COM Server Warning";
 constexpr char ExitWarningText[] =
     "There are still active COM objects in this application.  One or more clients may have references to these "
@@ -279,7 +276,7 @@ void TMainForm::TrayIconRightButtonUp()
 
 void TMainForm::TrayPopupPopup()
 {
-    FTrayPopup.SetChecked(TrayPopupAutoStart, RegHasValue(HKEY_CURRENT_USER, RunKey, AutoStartValue));
+    FTrayPopup.SetChecked(TrayPopupAutoStart, RegHasValue(HKEY_CURRENT_USER, AutoStartKey, AutoStartValueName));
 }
 
 void TMainForm::TrayPopupTweakClick()
@@ -292,9 +289,9 @@ void TMainForm::TrayPopupTweakClick()
 void TMainForm::TrayPopupAutoStartClick()
 {
     if (FTrayPopup.Checked(TrayPopupAutoStart))
-        RegDropValue(HKEY_CURRENT_USER, RunKey, AutoStartValue);
+        RegDropValue(HKEY_CURRENT_USER, AutoStartKey, AutoStartValueName);
     else
-        RegPutString(HKEY_CURRENT_USER, RunKey, AutoStartValue, AutoStartCommand(ProgramFileName()));
+        RegPutString(HKEY_CURRENT_USER, AutoStartKey, AutoStartValueName, AutoStartCommand(ProgramFileName()));
 }
 
 void TMainForm::TrayPopupHomepageClick()
@@ -336,6 +333,13 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         FitBrowser();
         return 0;
+    case WM_COMMAND:
+        // A menu command sent from another program: the uninstaller ends us through Exit.
+        if (HIWORD(wParam) == 0 && lParam == 0) {
+            TrayPopupClick(LOWORD(wParam));
+            return 0;
+        }
+        break;
     case WM_CLOSE:
         // The program lives on in the tray: closing only hides the window.
         FormClose();

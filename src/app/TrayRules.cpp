@@ -33,3 +33,13 @@ std::string AutoStartCommand(std::string_view programPath)
 {
     return "\"" + std::string(programPath) + "\" -hidden";
 }
+
+std::string AutoStartProgram(std::string_view command)
+{
+    if (command.starts_with('"'))
+        return std::string(command.substr(1, command.find('"', 1) - 1));
+    constexpr std::string_view HiddenSwitch = " -hidden";
+    if (command.ends_with(HiddenSwitch))
+        command.remove_suffix(HiddenSwitch.size());
+    return std::string(command);
+}

@@ -15,6 +15,13 @@ std::uint32_t TrayMarginColour(int x);
 std::string TrayHomepageUrl(std::string_view versionText);
 std::string TrayContactUrl(std::string_view versionText);
 
+// The auto-start value: "LumivantaMgr" under HKEY_CURRENT_USER's Run key.
+inline constexpr char AutoStartKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr char AutoStartValueName[] = "LumivantaMgr";
+
 // The Run value that starts the program with the tray only. The path is quoted: unquoted, a
 // path with blanks would let Windows start whatever program sits at the first blank.
 std::string AutoStartCommand(std::string_view programPath);
+// The program a Run value starts: the quoted path, or the whole text before " -hidden" in the
+// unquoted form that older versions wrote.
+std::string AutoStartProgram(std::string_view command);

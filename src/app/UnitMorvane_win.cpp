@@ -6,6 +6,7 @@
 // report, "Runtime error 217 at ...", exit code 217.
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/InstallerSwitches.h"
 #include "app/MainForm.h"
 #include "app/MessageLoop.h"
 #include "diagnostics/JclDebugHandler.h"
@@ -192,8 +193,12 @@ int RunModules(const std::vector<std::string>& args, std::optional<std::uint32_t
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    const std::vector<std::string> args = ArgumentsAfterProgramName(::GetCommandLineA());
+    // The installer's requests need neither the archive nor the single-instance guard.
+    if (const TInstallerSwitch request = FindInstallerSwitch(args); request != TInstallerSwitch::None)
+        return RunInstallerSwitch(request);
     std::optional<std::uint32_t> failedAt;
-    const int exitCode = RunModules(ArgumentsAfterProgramName(::GetCommandLineA()), failedAt);
+    const int exitCode = RunModules(args, failedAt);
     if (failedAt)
         ::MessageBoxA(nullptr, RuntimeErrorText(ExitStartupFailed, *failedAt).c_str(), "Error", MB_OK | MB_TASKMODAL);
     return exitCode;

@@ -11,10 +11,14 @@
 //                                OK or Cancel
 //   WindowPoke tray-menu         opens the tray menu as a right click on the icon does
 //   WindowPoke close-menu        closes the open menu as the Esc key does
+//   WindowPoke tray-icon         waits until the program's icon is in the notification area
+//   WindowPoke tray-item N       opens the tray menu and chooses its Nth item with the keyboard
 // Each waits up to 30 seconds and exits 1 when the window never comes.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -60,6 +64,32 @@ int CloseMenu()
         return 1;
     ::PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     return 0;
+}
+
+// Only an icon that is there can be modified.
+int WaitForTrayIcon()
+{
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = WaitFor("TMainForm", nullptr);
+    data.uID = TrayIconId;
+    for (int i = 0; data.hWnd && i < 300; ++i, ::Sleep(100))
+        if (::Shell_NotifyIconA(NIM_MODIFY, &data))
+            return 0;
+    return 1;
+}
+
+int ChooseTrayItem(int position)
+{
+    HWND menu = OpenTrayMenu() == 0 ? WaitFor("#32768", nullptr) : nullptr;
+    if (!menu)
+        return 1;
+    for (int i = 0; i < position; ++i)
+        ::PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    ::PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    for (int i = 0; i < 300 && ::IsWindowVisible(menu); ++i)
+        ::Sleep(100);
+    return ::IsWindowVisible(menu) ? 1 : 0;
 }
 
 int AnswerBox(const char* title)
@@ -186,7 +216,11 @@ int main(int argc, char** argv)
         return OpenTrayMenu();
     if (argc == 2 && std::strcmp(argv[1], "close-menu") == 0)
         return CloseMenu();
+    if (argc == 2 && std::strcmp(argv[1], "tray-icon") == 0)
+        return WaitForTrayIcon();
+    if (argc == 3 && std::strcmp(argv[1], "tray-item") == 0)
+        return ChooseTrayItem(std::atoi(argv[2]));
     std::fprintf(stderr, "usage: WindowPoke box TITLE | end-session | wait CLASS | visible CLASS | shown CLASS"
-                         " | dialog TEXT ok|cancel [FILE] | tray-menu | close-menu\n");
+                         " | dialog TEXT ok|cancel [FILE] | tray-menu | close-menu | tray-icon | tray-item N\n");
     return 2;
 }

@@ -1,0 +1,8 @@
+#pragma once
+
+#include "app/CommandLine.h"
+
+// Runs what the installer asks of the installed program (see FindInstallerSwitch) and gives
+// the exit code: 0 when done, 1 when the running copy did not end (the user was asked to
+// confirm Exit and has not) or a value could not be read or removed.
+int RunInstallerSwitch(TInstallerSwitch request);
