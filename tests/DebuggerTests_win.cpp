@@ -297,6 +297,21 @@ TEST_F(ExceptionLog, UnhandledOnlyLeavesHandledExceptionsAlone)
     EXPECT_TRUE(std::filesystem::exists(LogPath()));
 }
 
+TEST_F(ExceptionLog, PropertiesTakeEffectInAnyOrderAlsoWhenSetFromAnotherDestination)
+{
+    FDebugger.SetExceptionLogging(false);
+    FDebugger.SetStackTrackingEnable(false);
+    RaiseAndCatch("off");
+    FDebugger.SetExceptionLogging(true);
+    FDebugger.OnOtherDestination = [](TJclDebugHandler& handler) { handler.SetStackTrackingEnable(true); };
+    RaiseAndCatch("untracked");
+    RaiseAndCatch("tracked");
+    const auto entries = Entries(Log());
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_NE(entries[0].find("'tracked'\r\nCall stack: "), std::string::npos) << entries[0];
+    EXPECT_EQ(entries[1].find("Call stack"), std::string::npos) << entries[1];
+}
+
 TEST(ExceptionLogLifetime, EndsWithTheHandler)
 {
     TTempFolder folder("lvdebugger");
@@ -341,13 +356,17 @@ LONG CALLBACK EndOnStackOverflow(EXCEPTION_POINTERS* pointers)
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
-// Run as a child by the test below.
-int OverflowTheStack(const char* logFileName)
+// Run as a child by the test below; in another destination, while the log is being written.
+int OverflowTheStack(const char* logFileName, bool inDestination)
 {
     TJclDebugHandler debugger([] { return std::string("DebuggerTests"); });
     debugger.SetLogFileName(logFileName);
     ::AddVectoredExceptionHandler(0, EndOnStackOverflow);
-    return Recurse(0);
+    if (!inDestination)
+        return Recurse(0);
+    debugger.OnOtherDestination = [](TJclDebugHandler&) { Recurse(0); };
+    RaiseAndCatch("before the overflow");
+    return 0;
 }
 
 namespace {
@@ -396,6 +415,8 @@ TEST(ExceptionLogStackOverflow, IsLoggedThoughNoStackIsLeft)
     EXPECT_NE(lines[0].find(" Exception EStackOverflow occured "), std::string::npos) << lines[0];
     EXPECT_EQ(lines[1], "Call stack: ");
     EXPECT_NE(lines[3].find("DebuggerTests_win.Recurse (Line "), std::string::npos) << lines[3];
+    // The overflowing thread holds the log: its overflow goes unlogged instead of waiting for it.
+    EXPECT_EQ(RunChild("--overflow \"" + (folder.Path() / "other.log").string() + "\" destination"), 99u);
 }
 
 } // namespace
@@ -404,8 +425,8 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--throw-unhandled")
         return ThrowUnhandled(argv[2]);
-    if (argc == 3 && std::string(argv[1]) == "--overflow")
-        return OverflowTheStack(argv[2]);
+    if (argc >= 3 && std::string(argv[1]) == "--overflow")
+        return OverflowTheStack(argv[2], argc == 4);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

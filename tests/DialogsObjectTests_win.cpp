@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlobj.h>
 #include <wrl/client.h>
 
 #include <optional>
@@ -126,6 +127,29 @@ TEST_F(DialogsObject, StrListEditor1GivesTheCountAndRefusesASecondCallWhileTheEd
     EXPECT_EQ(V_I4(&outcome.Res), 2);
     EXPECT_FALSE(Scratch->HasKey("List\\Other"));
     ::VariantClear(&outcome.Res);
+}
+
+// Selects This PC in the open folder browser and confirms it.
+void CALLBACK ConfirmThisPc(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND browser = ::FindWindowA("#32770", nullptr);
+    if (!browser)
+        return;
+    ::KillTimer(nullptr, timer);
+    LPITEMIDLIST computer = nullptr;
+    ::SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &computer);
+    ::SendMessageA(browser, BFFM_SETSELECTIONA, FALSE, reinterpret_cast<LPARAM>(computer));
+    ::CoTaskMemFree(computer);
+    ::PostMessageA(browser, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(DialogsObject, GetDirectoryOnAFolderWithoutAPathIsACancel)
+{
+    ::SetTimer(nullptr, 0, 50, ConfirmThisPc);
+    VARIANT res{};
+    EXPECT_EQ(Dialogs->GetDirectory(nullptr, &res), S_OK);
+    EXPECT_EQ(V_VT(&res), VT_BOOL) << (V_VT(&res) == VT_BSTR ? V_BSTR(&res) : L"");
+    ::VariantClear(&res);
 }
 
 }

@@ -197,6 +197,17 @@ protected:
         return recorder;
     }
     void StopRecording() { RecorderPoint->Unadvise(RecorderCookie); }
+    // DocumentComplete or NavigateComplete2(frame, url) into the program's sink, as the control fires them.
+    void FireDocumentEvent(DISPID id, IDispatch* frame, const wchar_t* url)
+    {
+        VARIANT args[2];
+        V_VT(&args[0]) = VT_BSTR, V_BSTR(&args[0]) = ::SysAllocString(url);
+        V_VT(&args[1]) = VT_DISPATCH, V_DISPATCH(&args[1]) = frame;
+        DISPPARAMS params{args, nullptr, 2, 0};
+        IDispatch* sink = Form->Browser().EventSink();
+        EXPECT_EQ(sink->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
+        ::SysFreeString(V_BSTR(&args[0]));
+    }
     // The site the control was given, reached through the control as the control reaches it.
     template <typename Interface>
     ComPtr<Interface> Site()
@@ -312,7 +323,7 @@ TEST_F(MainFormTest, ShowingLoadsTheStartPageThroughTheSchemeHandlerButCreatingD
     StopRecording();
 }
 
-TEST_F(MainFormTest, ClosingHidesAndEveryShowingNavigatesAgainWhileNoDocumentCompleted)
+TEST_F(MainFormTest, ClosingHidesAndEveryShowingNavigatesAgainUntilADocumentCompleted)
 {
     CreateForm();
     const ComPtr<TNavigationRecorder> navigation = RecordNavigation();
@@ -331,6 +342,12 @@ TEST_F(MainFormTest, ClosingHidesAndEveryShowingNavigatesAgainWhileNoDocumentCom
     EXPECT_EQ(navigation->Completed, 0) << "this Wine has no HTML engine; with one, no second navigation is due";
     ASSERT_EQ(navigation->Addresses.size(), 2u);
     EXPECT_EQ(navigation->Addresses[1], L"tweaks://tweaks/start.html");
+
+    FireDocumentEvent(DISPID_DOCUMENTCOMPLETE, Form->Browser().Browser(), L"tweaks://tweaks/start.html");
+    ::SendMessageA(Form->Handle(), WM_CLOSE, 0, 0);
+    Form->Show();
+    PumpFor(200);
+    EXPECT_EQ(navigation->Addresses.size(), 2u) << "the completed page stays";
     StopRecording();
 }
 
@@ -391,6 +408,14 @@ TEST_F(MainFormTest, ExternalGivesANewRootObjectForEachRequestOnlyToTweaksPages)
     EXPECT_EQ(first.As(&root), S_OK);
     EXPECT_EQ(first.Get()->AddRef(), 3u) << "one reference for the caller, one for the interface asked above";
     first.Get()->Release();
+
+    // A frame of another scheme whose document cannot answer for itself, then the next page.
+    ComPtr<IWebBrowser2> frame;
+    ASSERT_EQ(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&frame)), S_OK);
+    FireDocumentEvent(DISPID_NAVIGATECOMPLETE2, frame.Get(), L"http://www.lumivanta.invalid/frame.html");
+    EXPECT_EQ(Site<IDocHostUIHandler>()->GetExternal(&external), S_FALSE);
+    FireDocumentEvent(DISPID_NAVIGATECOMPLETE2, Form->Browser().Browser(), L"tweaks://tweaks/start.html");
+    EXPECT_EQ(Site<IDocHostUIHandler>()->GetExternal(second.ReleaseAndGetAddressOf()), S_OK);
 
     Form->Browser().Navigate(L"http://www.lumivanta.invalid/start.html");
     PumpUntil([&] { return Form->Browser().LocationURL() != L"tweaks://tweaks/start.html"; });

@@ -11,6 +11,8 @@ folder=$(win winepath -w "$work" | tr -d '\r')
 touch "$work/chosen.txt"
 file="$folder\\chosen.txt"
 
+# A copy of its own, so that the exception log it keeps beside itself is this test's.
+cp "$lvscript" "$work/" && lvscript="$work/$(basename "$lvscript")"
 win "$lvscript" --include "$(dirname "$0")/scripts/Checks.js" "$script" "$folder" "$file" >"$work/out" 2>&1 & runner=$!
 failures=0
 answer() {
@@ -33,4 +35,6 @@ fi
 wait $runner; status=$?
 output=$(tr -d '\r' <"$work/out")
 echo "$output"
+# No dialog, confirmed or cancelled, is an exception.
+[ -e "$work/lvscript.log" ] && { echo "FAIL lvscript.log was written:"; cat "$work/lvscript.log"; failures=1; }
 [ $failures -eq 0 ] && [ $status -eq 0 ] && grep -q '^9 passed, 0 failed$' <<<"$output"

@@ -41,5 +41,7 @@ private:
 
 // The one application object, made by the program's entry point before any window.
 TApplication& Application();
+// The same object, or null outside the program's lifetime (lvscript, tests that run scripts).
+TApplication* RunningApplication();
 void CreateApplication();
 void FreeApplication();

@@ -69,6 +69,11 @@ TApplication& Application()
     return *TheApplication;
 }
 
+TApplication* RunningApplication()
+{
+    return TheApplication.get();
+}
+
 void CreateApplication()
 {
     TheApplication = std::make_unique<TApplication>();

@@ -11,9 +11,10 @@
 // browser's message processing on the main thread.
 class TEmbeddedWBEvents {
 public:
-    // The object that page scripts reach as window.external: S_OK with one reference in
-    // *external, or S_FALSE and null when the current document gets none.
-    virtual HRESULT BrowserGetExternal(IDispatch** external) = 0;
+    // The object that the scripts of the document at documentUrl (the page or one of its
+    // frames, whichever asks) reach as window.external: S_OK with one reference in *external,
+    // or S_FALSE and null when that document gets none.
+    virtual HRESULT BrowserGetExternal(const std::wstring& documentUrl, IDispatch** external) = 0;
     // A document (a page or a frame) has been loaded.
     virtual void BrowserDocumentComplete(IDispatch* document, const VARIANT& url) = 0;
 
@@ -40,6 +41,8 @@ public:
     // The address of the document in the control; empty when there is none.
     std::wstring LocationURL() const;
     IWebBrowser2* Browser() const { return FBrowser.Get(); }
+    // The sink advised on the control's DWebBrowserEvents2, for firing events as the control does.
+    IDispatch* EventSink() const;
 
 private:
     void Activate(HWND parent);

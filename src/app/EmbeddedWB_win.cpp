@@ -7,6 +7,9 @@
 // - TBrowserEventSink is advised on the control's DWebBrowserEvents2 connection point and
 //   passes DocumentComplete on. It is a separate object because the site's IDispatch already
 //   answers the ambient properties.
+// - window.external is decided for the document that asks, never by the page's address alone:
+//   the page's document asks the site, and each frame's document, as NavigateComplete2 reports
+//   it, is given a TDocumentUIHandler of its own that asks with the frame's address.
 // - Both objects reach the window only through TEmbeddedWBEvents, and only until the host lets
 //   go of them: the control may keep its references a little longer, so a late call finds no
 //   window and does nothing.
@@ -19,12 +22,14 @@
 #include "UniqueHandle.h"
 #include "app/Maker.h"
 #include "app/MessageLoop.h"
+#include "app/PageUrl.h"
 #include "script/OleText.h"
 #include "script/Registry.h"
 
 #include <exdispid.h>
 #include <mshtmdid.h>
 #include <mshtmhst.h>
+#include <mshtml.h>
 #include <ocidl.h>
 
 
@@ -50,6 +55,26 @@ HRESULT Guarded(Body&& body) noexcept
     } catch (...) {
         return E_FAIL;
     }
+}
+
+// Takes ownership of the string.
+std::wstring TextOf(BSTR text)
+{
+    const UniqueBstr owned(text);
+    return owned ? std::wstring(owned.Get(), ::SysStringLen(owned.Get())) : std::wstring();
+}
+
+std::wstring TextOf(const VARIANT& value)
+{
+    return V_VT(&value) == VT_BSTR && V_BSTR(&value) ? std::wstring(V_BSTR(&value), ::SysStringLen(V_BSTR(&value)))
+                                                     : std::wstring();
+}
+
+bool SameObject(IUnknown* first, IUnknown* second)
+{
+    ComPtr<IUnknown> one, other;
+    return first && second && SUCCEEDED(first->QueryInterface(IID_PPV_ARGS(&one))) &&
+           SUCCEEDED(second->QueryInterface(IID_PPV_ARGS(&other))) && one.Get() == other.Get();
 }
 
 void WriteUserAgentToken()
@@ -101,11 +126,31 @@ class TBrowserSite final
 public:
     TBrowserSite(HWND parent, TEmbeddedWBEvents& events) : FParent(parent), FEvents(&events) {}
 
+    // The control, which the host owns.
+    void SetBrowser(IWebBrowser2* browser) noexcept { FBrowser = browser; }
     // The host is going: later calls from the control find no window.
     void Detach() noexcept
     {
         FEvents = nullptr;
+        FBrowser = nullptr;
         FActiveObject.Reset();
+    }
+
+    // window.external for the document at documentUrl, whichever document asks.
+    HRESULT ExternalFor(const std::wstring& documentUrl, IDispatch** external)
+    {
+        return Guarded([&] { return FEvents ? FEvents->BrowserGetExternal(documentUrl, external) : S_FALSE; });
+    }
+
+    // NavigateComplete2, for the page and each of its frames. A frame of another scheme whose
+    // document cannot be given a handler of its own would ask here, where it cannot be told from
+    // the page: then no document of the page is answered here until the next page.
+    void DocumentCreated(IDispatch* frame, const std::wstring& url)
+    {
+        if (SameObject(frame, FBrowser))
+            FForeignFrameUnattributed = false;
+        else if (!AttachFrameHandler(frame) && !IsTweaksUrl(url))
+            FForeignFrameUnattributed = true;
     }
     IOleInPlaceActiveObject* ActiveObject() const { return FActiveObject.Get(); }
 
@@ -243,12 +288,18 @@ public:
             *target = nullptr;
         return E_NOTIMPL;
     }
+    // Asked by the page's own document: decided by the page's address.
     HRESULT STDMETHODCALLTYPE GetExternal(IDispatch** external) override
     {
         if (!external)
             return E_POINTER;
         *external = nullptr;
-        return Guarded([&] { return FEvents ? FEvents->BrowserGetExternal(external) : S_FALSE; });
+        if (!FBrowser || FForeignFrameUnattributed)
+            return S_FALSE;
+        BSTR location = nullptr;
+        if (FAILED(FBrowser->get_LocationURL(&location)))
+            return S_FALSE;
+        return Guarded([&] { return ExternalFor(TextOf(location), external); });
     }
     HRESULT STDMETHODCALLTYPE TranslateUrl(DWORD, LPWSTR, LPWSTR* translated) override
     {
@@ -279,18 +330,121 @@ public:
 
 private:
     ~TBrowserSite() = default;
+    bool AttachFrameHandler(IDispatch* frame);
 
     HWND FParent;
     TEmbeddedWBEvents* FEvents;
+    IWebBrowser2* FBrowser = nullptr;
+    bool FForeignFrameUnattributed = false;
     ComPtr<IOleInPlaceActiveObject> FActiveObject;
 };
 
-// The DWebBrowserEvents2 sink: DocumentComplete reaches the window, every other event is let be.
+// The UI handler of one frame's document: window.external is decided by that document's own
+// address, every other question gets the site's answer. The document owns its handler, so the
+// pointer back to it is valid whenever the document calls.
+class TDocumentUIHandler final : public TComObject<IDocHostUIHandler> {
+public:
+    TDocumentUIHandler(TBrowserSite* site, IHTMLDocument2* document) : FSite(site), FDocument(document) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object)
+            return E_POINTER;
+        if (iid != IID_IUnknown && iid != IID_IDocHostUIHandler) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IDocHostUIHandler*>(this);
+        AddRef();
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE GetExternal(IDispatch** external) override
+    {
+        if (!external)
+            return E_POINTER;
+        *external = nullptr;
+        BSTR url = nullptr;
+        if (FAILED(FDocument->get_URL(&url)))
+            return S_FALSE;
+        return Guarded([&] { return FSite->ExternalFor(TextOf(url), external); });
+    }
+
+    HRESULT STDMETHODCALLTYPE ShowContextMenu(DWORD id, POINT* point, IUnknown* target, IDispatch* object) override
+    {
+        return Site()->ShowContextMenu(id, point, target, object);
+    }
+    HRESULT STDMETHODCALLTYPE GetHostInfo(DOCHOSTUIINFO* info) override { return Site()->GetHostInfo(info); }
+    HRESULT STDMETHODCALLTYPE ShowUI(DWORD id, IOleInPlaceActiveObject* active, IOleCommandTarget* target,
+                                     IOleInPlaceFrame* frame, IOleInPlaceUIWindow* document) override
+    {
+        return Site()->ShowUI(id, active, target, frame, document);
+    }
+    HRESULT STDMETHODCALLTYPE HideUI() override { return Site()->HideUI(); }
+    HRESULT STDMETHODCALLTYPE UpdateUI() override { return Site()->UpdateUI(); }
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL enable) override { return Site()->EnableModeless(enable); }
+    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL active) override { return Site()->OnDocWindowActivate(active); }
+    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL active) override
+    {
+        return Site()->OnFrameWindowActivate(active);
+    }
+    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window, BOOL frame) override
+    {
+        return Site()->ResizeBorder(border, window, frame);
+    }
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG message, const GUID* group, DWORD command) override
+    {
+        return Site()->TranslateAccelerator(message, group, command);
+    }
+    HRESULT STDMETHODCALLTYPE GetOptionKeyPath(LPOLESTR* key, DWORD reserved) override
+    {
+        return Site()->GetOptionKeyPath(key, reserved);
+    }
+    HRESULT STDMETHODCALLTYPE GetDropTarget(IDropTarget* target, IDropTarget** replacement) override
+    {
+        return Site()->GetDropTarget(target, replacement);
+    }
+    HRESULT STDMETHODCALLTYPE TranslateUrl(DWORD translate, LPWSTR url, LPWSTR* translated) override
+    {
+        return Site()->TranslateUrl(translate, url, translated);
+    }
+    HRESULT STDMETHODCALLTYPE FilterDataObject(IDataObject* data, IDataObject** filtered) override
+    {
+        return Site()->FilterDataObject(data, filtered);
+    }
+
+private:
+    ~TDocumentUIHandler() = default;
+    IDocHostUIHandler* Site() const { return FSite.Get(); }
+
+    ComPtr<TBrowserSite> FSite;
+    IHTMLDocument2* FDocument;
+};
+
+bool TBrowserSite::AttachFrameHandler(IDispatch* frame)
+{
+    ComPtr<IWebBrowser2> browser;
+    ComPtr<IDispatch> document;
+    ComPtr<ICustomDoc> custom;
+    ComPtr<IHTMLDocument2> html;
+    if (!frame || FAILED(frame->QueryInterface(IID_PPV_ARGS(&browser))) || FAILED(browser->get_Document(&document)) ||
+        !document || FAILED(document.As(&custom)) || FAILED(document.As(&html)))
+        return false;
+    const ComPtr<IDocHostUIHandler> handler(new TDocumentUIHandler(this, html.Get()));
+    return SUCCEEDED(custom->SetUIHandler(handler.Get()));
+}
+
+// The DWebBrowserEvents2 sink: DocumentComplete reaches the window, NavigateComplete2 the site,
+// every other event is let be.
 class TBrowserEventSink final : public TComObject<TUntypedDispatch> {
 public:
-    explicit TBrowserEventSink(TEmbeddedWBEvents& events) : FEvents(&events) {}
+    TBrowserEventSink(TEmbeddedWBEvents& events, TBrowserSite* site) : FEvents(&events), FSite(site) {}
 
-    void Detach() noexcept { FEvents = nullptr; }
+    void Detach() noexcept
+    {
+        FEvents = nullptr;
+        FSite.Reset();
+    }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
@@ -309,14 +463,17 @@ public:
                                      UINT*) override
     {
         return Guarded([&] {
-            // DocumentComplete(IDispatch* pDisp, VARIANT* URL): arguments arrive last first.
-            if (id == DISPID_DOCUMENTCOMPLETE && FEvents && params && params->cArgs == 2) {
-                const VARIANT& document = params->rgvarg[1];
-                const VARIANT& url = params->rgvarg[0];
-                const VARIANT* urlValue = V_VT(&url) == (VT_VARIANT | VT_BYREF) ? V_VARIANTREF(&url) : &url;
-                FEvents->BrowserDocumentComplete(V_VT(&document) == VT_DISPATCH ? V_DISPATCH(&document) : nullptr,
-                                                 *urlValue);
-            }
+            // DocumentComplete and NavigateComplete2(IDispatch* pDisp, VARIANT* URL): arguments
+            // arrive last first.
+            if (!params || params->cArgs != 2)
+                return S_OK;
+            IDispatch* frame = V_VT(&params->rgvarg[1]) == VT_DISPATCH ? V_DISPATCH(&params->rgvarg[1]) : nullptr;
+            const VARIANT& url = params->rgvarg[0];
+            const VARIANT& urlValue = V_VT(&url) == (VT_VARIANT | VT_BYREF) ? *V_VARIANTREF(&url) : url;
+            if (id == DISPID_DOCUMENTCOMPLETE && FEvents)
+                FEvents->BrowserDocumentComplete(frame, urlValue);
+            else if (id == DISPID_NAVIGATECOMPLETE2 && FSite)
+                FSite->DocumentCreated(frame, TextOf(urlValue));
             return S_OK;
         });
     }
@@ -325,10 +482,11 @@ private:
     ~TBrowserEventSink() = default;
 
     TEmbeddedWBEvents* FEvents;
+    ComPtr<TBrowserSite> FSite;
 };
 
 TEmbeddedWB::TEmbeddedWB(HWND parent, TEmbeddedWBEvents& events)
-    : FParent(parent), FSite(new TBrowserSite(parent, events)), FEventSink(new TBrowserEventSink(events))
+    : FParent(parent), FSite(new TBrowserSite(parent, events)), FEventSink(new TBrowserEventSink(events, FSite.Get()))
 {
     // Written before the control exists, so that the user-agent string it builds carries it.
     WriteUserAgentToken();
@@ -336,6 +494,7 @@ TEmbeddedWB::TEmbeddedWB(HWND parent, TEmbeddedWBEvents& events)
         OleCheck(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&FOleObject)));
         OleCheck(FOleObject->SetClientSite(FSite.Get()));
         OleCheck(FOleObject.As(&FBrowser));
+        FSite->SetBrowser(FBrowser.Get());
         Activate(parent);
         Connect();
         SetMessageFilter([this](MSG& message) { return TranslateAccelerator(message); });
@@ -395,6 +554,11 @@ void TEmbeddedWB::SetBounds(const RECT& bounds)
         inPlace->SetObjectRects(&bounds, &bounds);
 }
 
+IDispatch* TEmbeddedWB::EventSink() const
+{
+    return FEventSink.Get();
+}
+
 HRESULT TEmbeddedWB::Navigate(const std::wstring& url)
 {
     const UniqueBstr address(::SysAllocString(url.c_str()));
@@ -410,8 +574,7 @@ std::wstring TEmbeddedWB::LocationURL() const
     BSTR location = nullptr;
     if (FAILED(FBrowser->get_LocationURL(&location)))
         return {};
-    const UniqueBstr owned(location);
-    return owned ? std::wstring(owned.Get(), ::SysStringLen(owned.Get())) : std::wstring();
+    return TextOf(location);
 }
 
 bool TEmbeddedWB::TranslateAccelerator(MSG& message)

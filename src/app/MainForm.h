@@ -49,7 +49,7 @@ private:
     void FormShow();
     void FormClose();
     void FormDestroy() noexcept;
-    HRESULT BrowserGetExternal(IDispatch** external) override;
+    HRESULT BrowserGetExternal(const std::wstring& documentUrl, IDispatch** external) override;
     void BrowserDocumentComplete(IDispatch* document, const VARIANT& url) override;
 
     void RegisterScheme();

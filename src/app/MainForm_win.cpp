@@ -180,10 +180,10 @@ void TMainForm::FormDestroy() noexcept
         FInternetSession->UnregisterNameSpace(FProtocolFactory.Get(), SchemeName.c_str());
 }
 
-HRESULT TMainForm::BrowserGetExternal(IDispatch** external)
+HRESULT TMainForm::BrowserGetExternal(const std::wstring& documentUrl, IDispatch** external)
 {
     *external = nullptr;
-    if (!IsTweaksUrl(FBrowser->LocationURL()))
+    if (!IsTweaksUrl(documentUrl))
         return S_FALSE;
     ComPtr<ITweakExternal> root(new TTweakExternal);
     *external = root.Detach();

@@ -14,7 +14,7 @@
 // - Notifiers at first priority run before those at normal priority. A per-thread guard keeps a
 //   raise inside a notifier from being reported, so logging can never log itself. The list is
 //   guarded by a lock that is held while notifiers run, so a notifier is never removed while it
-//   is still running.
+//   is still running; a notifier therefore never adds or removes notifiers.
 
 #include "diagnostics/StackWalk.h"
 
@@ -52,7 +52,8 @@ const TStackTrace& LastRaiseStack();
 std::uintptr_t LastRaiseAddress();
 
 // While one exists on a thread, raises on that thread are not reported: for work that must not
-// be observed, such as writing the log.
+// be observed, such as writing the log, and for holding a lock that a notifier takes (a stack
+// overflow's notifiers run on another thread, which would wait for that lock for ever).
 class TRaiseGuard {
 public:
     TRaiseGuard();

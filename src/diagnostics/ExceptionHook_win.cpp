@@ -78,6 +78,10 @@ LONG CALLBACK ReportSystemException(EXCEPTION_POINTERS* pointers)
         raise.FramePointer = pointers->ContextRecord->Ebp;
         std::tie(raise.StackLow, raise.StackHigh) = ThreadStackBounds();
         if (record->ExceptionCode == EXCEPTION_STACK_OVERFLOW) {
+            // A thread inside a notification, or holding a lock that notifiers take, would keep
+            // the helper waiting for ever; its raises go unreported, as on any other path.
+            if (ThreadState.Notifying)
+                return EXCEPTION_CONTINUE_SEARCH;
             const HANDLE notifier = ::CreateThread(nullptr, 0, NotifyOnThread, &raise, 0, nullptr);
             if (notifier) {
                 ::WaitForSingleObject(notifier, INFINITE);
@@ -148,6 +152,8 @@ void UnhookExceptions()
 
 void AddRaiseNotifier(TRaiseNotifier notifier, void* context, TNotifierPriority priority)
 {
+    // A raise while the list is held (out of memory) would wait for the list in Notify.
+    const TRaiseGuard quiet;
     std::unique_lock lock(NotifierLock);
     const auto place = priority == TNotifierPriority::First
                            ? std::find_if(Notifiers.begin(), Notifiers.end(),
@@ -160,6 +166,7 @@ void AddRaiseNotifier(TRaiseNotifier notifier, void* context, TNotifierPriority 
 
 void RemoveRaiseNotifier(TRaiseNotifier notifier, void* context)
 {
+    const TRaiseGuard quiet;
     std::unique_lock lock(NotifierLock);
     std::erase_if(Notifiers, [&](const TNotifierEntry& entry) {
         return entry.Notifier == notifier && entry.Context == context;

@@ -43,11 +43,12 @@ public:
     const std::vector<std::string>& Entry() const { return FEntry; }
 
 private:
+    static void CaptureStack(void* handler, const TRaise& raise);
     static void LogRaise(void* handler, const TRaise& raise);
     void LogException(std::string className, std::optional<std::string> message, std::uintptr_t address,
                       bool systemException);
     void WriteEntry();
-    void ApplyNotifiers();
+    void ApplyUnhandledHandlers();
     static LONG CALLBACK UnhandledSystemException(EXCEPTION_POINTERS* pointers);
     static void UnhandledLanguageException();
 
@@ -62,13 +63,12 @@ private:
     std::string FLogFileName;
     std::vector<std::string> FEntry;
     // One entry at a time, from whichever thread raised it. OnOtherDestination may set the
-    // properties again. Never held while notifiers are added or removed: a raising thread holds
-    // the notifier list while it waits for this lock.
+    // properties again: the notifiers stay registered for the handler's whole life and read the
+    // properties at each raise, so no setter touches the notifier list that the raising thread
+    // holds. Held only where raises are not reported (see TRaiseGuard).
     mutable std::recursive_mutex FLock;
-    // Guards what is registered for this handler.
+    // Guards the process's unhandled-exception handlers while this handler installs or removes them.
     std::mutex FRegistrationLock;
-    bool FStackNotifier = false;
-    bool FLogNotifier = false;
     bool FUnhandledHandlers = false;
     LPTOP_LEVEL_EXCEPTION_FILTER FPreviousFilter = nullptr;
     std::terminate_handler FPreviousTerminate = nullptr;

@@ -28,6 +28,10 @@ UniqueFile OpenFile(const char* fileName, DWORD access, DWORD sharing, DWORD dis
 // The one handler that takes the process's unhandled exceptions, when one does.
 TJclDebugHandler* UnhandledOwner = nullptr;
 
+// The message of this thread's last raise, kept while only unhandled exceptions are logged: the
+// terminate handler has the exception's type but no way to its object short of throwing it again.
+thread_local std::optional<std::string> LastRaiseMessage;
+
 std::string ClassNameOf(const std::type_info& type)
 {
     int status = 0;
@@ -109,65 +113,54 @@ TJclDebugHandler::TJclDebugHandler(std::function<std::string()> applicationTitle
     : FApplicationTitle(std::move(applicationTitle))
 {
     FHooked = HookExceptions();
-    ApplyNotifiers();
+    if (!FHooked)
+        return;
+    AddRaiseNotifier(CaptureStack, this, TNotifierPriority::First);
+    AddRaiseNotifier(LogRaise, this, TNotifierPriority::Normal);
 }
 
 TJclDebugHandler::~TJclDebugHandler()
 {
     if (!FHooked)
         return;
-    FStackTrackingEnable = false;
     FUnhandledExceptionsOnly = false;
-    FExceptionLogging = false;
-    ApplyNotifiers();
+    ApplyUnhandledHandlers();
+    RemoveRaiseNotifier(LogRaise, this);
+    RemoveRaiseNotifier(CaptureStack, this);
     UnhookExceptions();
 }
 
 void TJclDebugHandler::SetStackTrackingEnable(bool value)
 {
     FStackTrackingEnable = value;
-    ApplyNotifiers();
 }
 
 void TJclDebugHandler::SetUnhandledExceptionsOnly(bool value)
 {
     FUnhandledExceptionsOnly = value;
-    ApplyNotifiers();
+    ApplyUnhandledHandlers();
 }
 
 std::string TJclDebugHandler::LogFileName() const
 {
+    const TRaiseGuard quiet;
     std::lock_guard lock(FLock);
     return FLogFileName;
 }
 
 void TJclDebugHandler::SetLogFileName(const std::string& value)
 {
+    const TRaiseGuard quiet;
     std::lock_guard lock(FLock);
     FLogFileName = value;
 }
 
-// Brings the registered notifiers and unhandled-exception handlers in line with the properties.
-void TJclDebugHandler::ApplyNotifiers()
+// Installs or removes the process's unhandled-exception handlers as the property says.
+void TJclDebugHandler::ApplyUnhandledHandlers()
 {
     if (!FHooked)
         return;
     std::lock_guard lock(FRegistrationLock);
-    if (FStackTrackingEnable != FStackNotifier) {
-        if (FStackTrackingEnable)
-            AddRaiseNotifier(CaptureRaiseStack, this, TNotifierPriority::First);
-        else
-            RemoveRaiseNotifier(CaptureRaiseStack, this);
-        FStackNotifier = FStackTrackingEnable;
-    }
-    const bool logRaises = FExceptionLogging && !FUnhandledExceptionsOnly;
-    if (logRaises != FLogNotifier) {
-        if (logRaises)
-            AddRaiseNotifier(LogRaise, this, TNotifierPriority::Normal);
-        else
-            RemoveRaiseNotifier(LogRaise, this);
-        FLogNotifier = logRaises;
-    }
     if (FUnhandledExceptionsOnly != FUnhandledHandlers) {
         if (FUnhandledExceptionsOnly && !UnhandledOwner) {
             UnhandledOwner = this;
@@ -183,11 +176,21 @@ void TJclDebugHandler::ApplyNotifiers()
     }
 }
 
+void TJclDebugHandler::CaptureStack(void* handler, const TRaise& raise)
+{
+    if (static_cast<TJclDebugHandler*>(handler)->FStackTrackingEnable)
+        CaptureRaiseStack(nullptr, raise);
+}
+
 void TJclDebugHandler::LogRaise(void* handler, const TRaise& raise)
 {
     auto& self = *static_cast<TJclDebugHandler*>(handler);
+    if (!self.FExceptionLogging)
+        return;
     try {
-        if (raise.Type)
+        if (self.FUnhandledExceptionsOnly)
+            LastRaiseMessage = raise.Type ? MessageOf(*raise.Type, raise.Object) : std::nullopt;
+        else if (raise.Type)
             self.LogException(ClassNameOf(*raise.Type), MessageOf(*raise.Type, raise.Object), raise.Address, false);
         else
             self.LogException(SystemExceptionClassName(raise.Record->ExceptionCode), std::nullopt, raise.Address, true);
@@ -268,14 +271,7 @@ void TJclDebugHandler::UnhandledLanguageException()
     if (owner && type) {
         TRaiseGuard guard;
         try {
-            std::optional<std::string> message;
-            try {
-                std::rethrow_exception(std::current_exception());
-            } catch (const Exception& failure) {
-                message = failure.Message();
-            } catch (...) {
-            }
-            owner->LogException(ClassNameOf(*type), std::move(message), LastRaiseAddress(), false);
+            owner->LogException(ClassNameOf(*type), LastRaiseMessage, LastRaiseAddress(), false);
         } catch (...) {
         }
     }

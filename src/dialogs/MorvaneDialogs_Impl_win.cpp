@@ -12,7 +12,7 @@
 
 #include <algorithm>
 #include <memory>
-#include <stdexcept>
+#include <new>
 #include <vector>
 
 using Microsoft::WRL::ComPtr;
@@ -22,11 +22,8 @@ namespace {
 // lvscript and the tests run scripts without the application object; their dialogs have no owner.
 HWND OwnerWindow()
 {
-    try {
-        return Application().Handle();
-    } catch (const std::logic_error&) {
-        return nullptr;
-    }
+    const TApplication* application = RunningApplication();
+    return application ? application->Handle() : nullptr;
 }
 
 // ChooseColor and GetOpenFileName answer 0 both for a cancel and for a failure.
@@ -139,9 +136,9 @@ bool BrowseForFolder(IMalloc* allocator, const std::string& startFolder, std::st
         TThreadWindowsDisabled disabled;
         item.reset(::SHBrowseForFolderA(&browse));
     }
-    if (!item)
+    // A virtual folder (Libraries, This PC) has no path to give: a cancel, not its display name.
+    if (!item || !::SHGetPathFromIDListA(item.get(), displayName.get()))
         return false;
-    ::SHGetPathFromIDListA(item.get(), displayName.get());
     chosen = displayName.get();
     return true;
 }
