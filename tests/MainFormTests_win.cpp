@@ -5,6 +5,7 @@
 #include "app/MainForm.h"
 #include "app/Maker.h"
 #include "app/MessageLoop.h"
+#include "app/ProgramWindows.h"
 #include "app/WindowPlacement.h"
 #include "protocol/MyLVHandler.h"
 #include "script/MorvaneAutoObj_Impl.h"
@@ -161,7 +162,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
-        CreateApplication();
         ASSERT_EQ(::CoRegisterClassObject(CLSID_MyLVHandler, Factory.Get(), CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
                                           &FactoryCookie),
                   S_OK);
@@ -169,17 +169,18 @@ protected:
     }
     void TearDown() override
     {
-        Form.reset();
+        DestroyForm();
         ::CoRevokeClassObject(FactoryCookie);
-        FreeApplication();
         ::OleUninitialize();
     }
 
-    void CreateForm() { Form = std::make_unique<TMainForm>(); }
-    // Destroys the window, which saves its placement, and makes the next one, which reads it.
+    // The program's windows as start-up makes them; Form is the main window.
+    void CreateForm() { Form = &Windows.emplace(Debugger).MainForm(); }
+    void DestroyForm() { Windows.reset(); }
+    // Destroys the windows, the main one saving its placement, and makes the next, which reads it.
     void RecreateForm()
     {
-        Form.reset();
+        DestroyForm();
         CreateForm();
     }
     void MoveForm(const TWindowBounds& bounds)
@@ -216,15 +217,25 @@ protected:
     DWORD FactoryCookie = 0;
     ComPtr<IConnectionPoint> RecorderPoint;
     DWORD RecorderCookie = 0;
-    std::unique_ptr<TMainForm> Form;
+    TJclDebugHandler Debugger{[] { return std::string("test"); }};
+    std::optional<TProgramWindows> Windows;
+    TMainForm* Form = nullptr;
 };
 
-TEST_F(MainFormTest, IsCreatedHiddenOwnedByTheApplicationWithTheBrowserFillingItsClientArea)
+// An owned window has a taskbar button, while shown, only with WS_EX_APPWINDOW; its owner never shows.
+TEST_F(MainFormTest, IsCreatedHiddenOwnedByTheApplicationWithATaskbarButtonWhileShownAndTheBrowserFillingIt)
 {
     CreateForm();
     EXPECT_TRUE(::IsWindow(Form->Handle()));
     EXPECT_FALSE(Form->Visible());
     EXPECT_EQ(::GetWindow(Form->Handle(), GW_OWNER), Application().Handle());
+    const LONG extended = ::GetWindowLongA(Form->Handle(), GWL_EXSTYLE);
+    EXPECT_EQ(extended & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW), WS_EX_APPWINDOW);
+    EXPECT_NE(::SendMessageA(Form->Handle(), WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_NE(::SendMessageA(Form->Handle(), WM_GETICON, ICON_SMALL, 0), 0);
+    Form->Show();
+    EXPECT_TRUE(Form->Visible());
+    EXPECT_FALSE(::IsWindowVisible(Application().Handle()));
     char caption[64] = {};
     ::GetWindowTextA(Form->Handle(), caption, sizeof caption);
     EXPECT_STREQ(caption, "Lumivanta Manager");
@@ -267,6 +278,15 @@ TEST_F(MainFormTest, ThePlacementIsSavedAtDestructionAndReadBackAtTheNextCreatio
         EXPECT_EQ(stored->Data, Bytes(bounds));
         EXPECT_EQ(BoundsOf(Form->Handle()), bounds);
     }
+    for (const int command : {SW_MINIMIZE, SW_MAXIMIZE}) {
+        const TWindowBounds normal{640, 480, 120, 90};
+        Form->Show();
+        MoveForm(normal);
+        ::ShowWindow(Form->Handle(), command);
+        RecreateForm();
+        EXPECT_EQ(ReadValue(SettingsKey, PlacementValue)->Data, Bytes(normal)) << "after " << command;
+        EXPECT_EQ(BoundsOf(Form->Handle()), normal);
+    }
 }
 
 // The platform keeps window coordinates within 16 bits (Wine clamps a left edge of 65436 to
@@ -292,7 +312,7 @@ TEST_F(MainFormTest, AStoredValueOfTheWrongSizeOrTypeOrOffEveryMonitorGivesTheDe
         WriteValue(SettingsKey, PlacementValue, type, data);
         CreateForm();
         EXPECT_EQ(BoundsOf(Form->Handle()), PrimaryDefault()) << "type " << type << ", " << data.size() << " bytes";
-        Form.reset();
+        DestroyForm();
     }
 }
 
@@ -343,7 +363,7 @@ TEST_F(MainFormTest, TheUserAgentTokenExistsExactlyWhileTheWindowExists)
     EXPECT_EQ(token->Type, DWORD{REG_SZ});
     EXPECT_EQ(token->Data, std::string(1, '\0'));
     EXPECT_EQ(UserAgentToken(), TokenName);
-    Form.reset();
+    DestroyForm();
     EXPECT_FALSE(ReadValue(PostPlatformKey, TokenName));
 }
 
@@ -398,6 +418,50 @@ TEST_F(MainFormTest, ExternalGivesANewRootObjectForEachRequestOnlyToTweaksPages)
     external = reinterpret_cast<IDispatch*>(1);
     EXPECT_EQ(Site<IDocHostUIHandler>()->GetExternal(&external), S_FALSE);
     EXPECT_EQ(external, nullptr);
+}
+
+// What the timers below saw: a dialog with the main window enabled (1) or disabled (2), the end of
+// the session sent (3).
+int Seen = 0;
+
+void CALLBACK CancelDialog(HWND, UINT, UINT_PTR, DWORD)
+{
+    const HWND dialog = ::FindWindowA("#32770", nullptr);
+    if (dialog && ::IsWindowVisible(dialog) && ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0))
+        Seen = ::IsWindowEnabled(::FindWindowA("TMainForm", nullptr)) ? 1 : 2;
+}
+
+void CALLBACK EndSession(HWND, UINT, UINT_PTR, DWORD)
+{
+    Seen = static_cast<int>(::SendMessageA(Application().Handle(), WM_ENDSESSION, TRUE, 0)) + 3;
+}
+
+// A script waits in its colour dialog, then in ProcessMessages: the dialog disables the main
+// window too; the end of the session ends the script's loop, the placement saved at once, and
+// the outermost loop then ends with 0, before any window goes.
+TEST_F(MainFormTest, WhileAScriptWaitsTheMainWindowIsDisabledAndTheEndOfTheSessionUnwindsWithZero)
+{
+    CreateForm();
+    Form->Show();
+    ComPtr<TTweakExternal> root(new TTweakExternal);
+    ComPtr<IDialogsAutoObj> dialogs;
+    ASSERT_EQ(root->get_Dialogs(dialogs.GetAddressOf()), S_OK);
+    Seen = 0;
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 50, CancelDialog);
+    VARIANT res;
+    EXPECT_EQ(dialogs->GetColor(0xFF0000, &res), S_OK);
+    EXPECT_EQ(Seen, 2) << "0: never open, 1: the main window was enabled";
+    EXPECT_EQ(V_VT(&res), VT_BOOL);
+    EXPECT_TRUE(::IsWindowEnabled(Form->Handle()));
+
+    ::KillTimer(nullptr, timer);
+    DeleteValue(SettingsKey, PlacementValue);
+    timer = ::SetTimer(nullptr, 0, 20, EndSession);
+    while (Seen != 3)
+        EXPECT_EQ(root->ProcessMessages(), S_OK);
+    ::KillTimer(nullptr, timer);
+    EXPECT_TRUE(ReadValue(SettingsKey, PlacementValue));
+    EXPECT_EQ(RunMessageLoop(), 0);
 }
 
 TEST(MessageFilter, SeesMessagesBeforeTheyAreDispatchedAndKeepsThoseItHandles)

@@ -40,6 +40,9 @@ public:
     // The address of the document in the control; empty when there is none.
     std::wstring LocationURL() const;
     IWebBrowser2* Browser() const { return FBrowser.Get(); }
+    // Takes the user-agent token out of the registry before the control goes, when the process
+    // may end at any moment.
+    static void WithdrawUserAgentToken() noexcept;
 
 private:
     void Activate(HWND parent);

@@ -36,8 +36,9 @@ int main(int argc, char** argv)
     debugger.SetLogFileName(ProgramFolder() + "lvscript.log");
     int status = 0;
     try {
+        // The editor's windows are made only when a script first opens it, so that a script
+        // that only works on the registry runs without a display.
         CreateSharedRegistry();
-        CreateStringListDialogs(nullptr);
         const TScriptOutcome outcome = RunScriptFiles(files, {argv + next + 1, argv + argc});
         if (!outcome.Succeeded) {
             std::fprintf(stderr, "%s\n", outcome.Error.c_str());
