@@ -5,6 +5,7 @@
 #include "app/MessageLoop.h"
 #include "app/ProgramWindows.h"
 #include "dialogs/UnitAddEditString.h"
+#include "protocol/MyLVHandler.h"
 #include "dialogs/UnitStrListDialog1.h"
 #include "script/Registry.h"
 #include "support/KeptValue.h"
@@ -249,6 +250,8 @@ protected:
     {
         ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
         CreateSharedRegistry();
+        ASSERT_EQ(::CoRegisterClassObject(CLSID_MyLVHandler, Microsoft::WRL::ComPtr<IClassFactory>(new TMyLVHandlerFactory).Get(),
+                                          CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &FactoryCookie), S_OK);
         Windows.emplace(Debugger);
         Main = Windows->MainForm().Handle();
     }
@@ -256,6 +259,7 @@ protected:
     void TearDown() override
     {
         Windows.reset();
+        ::CoRevokeClassObject(FactoryCookie);
         FreeSharedRegistry();
         ::OleUninitialize();
     }
@@ -297,6 +301,7 @@ protected:
     TJclDebugHandler Debugger{[] { return std::string("test"); }};
     std::optional<TProgramWindows> Windows;
     HWND Main = nullptr;
+    DWORD FactoryCookie = 0;
 };
 
 }
