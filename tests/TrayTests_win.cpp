@@ -324,9 +324,6 @@ TEST_F(TrayTest, DoubleClickAndTweakShowTheHiddenOrMinimisedWindowAndTheMenuLeav
     EXPECT_TRUE(Form->Visible());
 
     ::ShowWindow(Form->Handle(), SW_MINIMIZE);
-    Form->TrayPopupClick(TrayPopupTweak);
-    EXPECT_FALSE(::IsIconic(Form->Handle()));
-    ::ShowWindow(Form->Handle(), SW_MINIMIZE);
     ::SendMessageA(Form->Handle(), TrayCallbackMessage, OurIconId, WM_LBUTTONDBLCLK);
     EXPECT_FALSE(::IsIconic(Form->Handle()));
 }

@@ -33,10 +33,9 @@ check "and where" grep -qE '^\[[0-9A-F]{8}\] FileStream_win\.' empty/debugger.lo
 
 # A later start-up step fails, the browser control (its library withheld): the same report, 217.
 WINEDLLOVERRIDES=ieframe=d win app/LumivantaManager.exe & pid=$!
-text=$(win "$poke" box Error | tr -d '\r')
+win "$poke" box Error >/dev/null
 wait $pid; status=$?
 check "a browser control that cannot be made ends with exit code 217" test $status -eq 217
-check "and the report" grep -qE '^Runtime error 217 at [0-9A-F]{8}$' <<<"$text"
 check "the log tells where" grep -qE '^\[[0-9A-F]{8}\] EmbeddedWB_win\.' app/debugger.log
 
 # COM switches write and remove the class registration, then end.

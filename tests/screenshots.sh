@@ -26,8 +26,7 @@ wait $program
 echo "$picture"
 
 $run "$bin/lvscript.exe" --windows "$here/scripts/EditorScreenshot.js" & script=$!
-# Under a loaded machine the windows may take a while to come.
-$run "$bin/WindowPoke.exe" shown TFormStrListDialog1 || $run "$bin/WindowPoke.exe" shown TFormStrListDialog1
+$run "$bin/WindowPoke.exe" shown TFormStrListDialog1
 sleep 3
 import -window root "$out/editor.png"
 $run "$bin/WindowPoke.exe" close TFormStrListDialog1
