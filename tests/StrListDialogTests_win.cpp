@@ -25,7 +25,6 @@
 namespace {
 
 constexpr char ListKey[] = "List";
-constexpr char SettingsKey[] = "SOFTWARE\\Lumivanta Manager";
 constexpr char PostPlatformKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post Platform";
 constexpr DWORD StepTimeoutMs = 10000;
