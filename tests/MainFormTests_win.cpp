@@ -174,7 +174,6 @@ protected:
         ::OleUninitialize();
     }
 
-    // The program's windows as start-up makes them; Form is the main window.
     void CreateForm() { Form = &Windows.emplace(Debugger).MainForm(); }
     void DestroyForm() { Windows.reset(); }
     // Destroys the window, which saves its placement, and makes the next one, which reads it.

@@ -464,8 +464,7 @@ TEST_F(StrListEditor, CancelWritesNothing)
     EXPECT_EQ(Scratch.ValueNames(ListKey).size(), 1u);
 }
 
-// Over the moved main window, which is disabled meanwhile; the end of the session then ends both
-// loops, the entry dialog's inside the editor's, as cancelled, before any window goes.
+// The end of the session ends both loops, the entry dialog's in the editor's, before any window goes.
 TEST_F(StrListEditor, ShownModallyOverTheMovedMainWindowUntilTheSessionEnds)
 {
     SetText("0", "a");
