@@ -60,7 +60,6 @@ protected:
     {
         ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
         CreateSharedRegistry();
-        CreateStringListDialogs(nullptr);
         ComPtr<ITweakExternal> root = new TTweakExternal;
         ASSERT_EQ(root->get_Dialogs(Dialogs.GetAddressOf()), S_OK);
         Scratch.emplace();

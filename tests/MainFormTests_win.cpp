@@ -5,6 +5,7 @@
 #include "app/MainForm.h"
 #include "app/Maker.h"
 #include "app/MessageLoop.h"
+#include "app/ProgramWindows.h"
 #include "app/WindowPlacement.h"
 #include "protocol/MyLVHandler.h"
 #include "script/MorvaneAutoObj_Impl.h"
@@ -161,7 +162,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
-        CreateApplication();
         ASSERT_EQ(::CoRegisterClassObject(CLSID_MyLVHandler, Factory.Get(), CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
                                           &FactoryCookie),
                   S_OK);
@@ -169,17 +169,17 @@ protected:
     }
     void TearDown() override
     {
-        Form.reset();
+        DestroyForm();
         ::CoRevokeClassObject(FactoryCookie);
-        FreeApplication();
         ::OleUninitialize();
     }
 
-    void CreateForm() { Form = std::make_unique<TMainForm>(); }
+    void CreateForm() { Form = &Windows.emplace(Debugger).MainForm(); }
+    void DestroyForm() { Windows.reset(); }
     // Destroys the window, which saves its placement, and makes the next one, which reads it.
     void RecreateForm()
     {
-        Form.reset();
+        DestroyForm();
         CreateForm();
     }
     void MoveForm(const TWindowBounds& bounds)
@@ -227,15 +227,21 @@ protected:
     DWORD FactoryCookie = 0;
     ComPtr<IConnectionPoint> RecorderPoint;
     DWORD RecorderCookie = 0;
-    std::unique_ptr<TMainForm> Form;
+    TJclDebugHandler Debugger{[] { return std::string("test"); }};
+    std::optional<TProgramWindows> Windows;
+    TMainForm* Form = nullptr;
 };
 
-TEST_F(MainFormTest, IsCreatedHiddenOwnedByTheApplicationWithTheBrowserFillingItsClientArea)
+TEST_F(MainFormTest, IsCreatedHiddenOwnedByTheApplicationWithATaskbarButtonWhileShownAndTheBrowserFillingIt)
 {
     CreateForm();
     EXPECT_TRUE(::IsWindow(Form->Handle()));
     EXPECT_FALSE(Form->Visible());
     EXPECT_EQ(::GetWindow(Form->Handle(), GW_OWNER), Application().Handle());
+    const LONG extended = ::GetWindowLongA(Form->Handle(), GWL_EXSTYLE);
+    EXPECT_EQ(extended & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW), WS_EX_APPWINDOW);
+    EXPECT_TRUE(::SendMessageA(Form->Handle(), WM_GETICON, ICON_BIG, 0) != 0 &&
+                ::SendMessageA(Form->Handle(), WM_GETICON, ICON_SMALL, 0) != 0);
     char caption[64] = {};
     ::GetWindowTextA(Form->Handle(), caption, sizeof caption);
     EXPECT_STREQ(caption, "Lumivanta Manager");
@@ -278,6 +284,11 @@ TEST_F(MainFormTest, ThePlacementIsSavedAtDestructionAndReadBackAtTheNextCreatio
         EXPECT_EQ(stored->Data, Bytes(bounds));
         EXPECT_EQ(BoundsOf(Form->Handle()), bounds);
     }
+    Form->Show();
+    MoveForm({640, 480, 120, 90});
+    ::ShowWindow(Form->Handle(), SW_MINIMIZE);
+    RecreateForm();
+    EXPECT_EQ(BoundsOf(Form->Handle()), (TWindowBounds{640, 480, 120, 90})) << "minimised at the end";
 }
 
 // The platform keeps window coordinates within 16 bits (Wine clamps a left edge of 65436 to
@@ -303,7 +314,7 @@ TEST_F(MainFormTest, AStoredValueOfTheWrongSizeOrTypeOrOffEveryMonitorGivesTheDe
         WriteValue(SettingsKey, PlacementValue, type, data);
         CreateForm();
         EXPECT_EQ(BoundsOf(Form->Handle()), PrimaryDefault()) << "type " << type << ", " << data.size() << " bytes";
-        Form.reset();
+        DestroyForm();
     }
 }
 
@@ -360,7 +371,7 @@ TEST_F(MainFormTest, TheUserAgentTokenExistsExactlyWhileTheWindowExists)
     EXPECT_EQ(token->Type, DWORD{REG_SZ});
     EXPECT_EQ(token->Data, std::string(1, '\0'));
     EXPECT_EQ(UserAgentToken(), TokenName);
-    Form.reset();
+    DestroyForm();
     EXPECT_FALSE(ReadValue(PostPlatformKey, TokenName));
 }
 
@@ -423,6 +434,42 @@ TEST_F(MainFormTest, ExternalGivesANewRootObjectForEachRequestOnlyToTweaksPages)
     external = reinterpret_cast<IDispatch*>(1);
     EXPECT_EQ(Site<IDocHostUIHandler>()->GetExternal(&external), S_FALSE);
     EXPECT_EQ(external, nullptr);
+}
+
+// What the timer below saw: a dialog with the main window enabled (1) or disabled (2); once no
+// dialog is open, the end of the session sent (3).
+int Seen = 0;
+
+void CALLBACK CancelDialogThenEndSession(HWND, UINT, UINT_PTR, DWORD)
+{
+    const HWND dialog = ::FindWindowA("#32770", nullptr);
+    if (dialog && ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0))
+        Seen = ::IsWindowEnabled(::FindWindowA("TMainForm", nullptr)) ? 1 : 2;
+    else if (Seen == 2)
+        Seen = static_cast<int>(::SendMessageA(Application().Handle(), WM_ENDSESSION, TRUE, 0)) + 3;
+}
+
+// A script waits in its colour dialog, which disables the main window too, then in ProcessMessages,
+// which the end of the session ends: the placement saved at once, the outer loop then ends with 0.
+TEST_F(MainFormTest, WhileAScriptWaitsTheMainWindowIsDisabledAndTheEndOfTheSessionUnwindsWithZero)
+{
+    CreateForm();
+    Form->Show();
+    ComPtr<TTweakExternal> root(new TTweakExternal);
+    ComPtr<IDialogsAutoObj> dialogs;
+    ASSERT_EQ(root->get_Dialogs(dialogs.GetAddressOf()), S_OK);
+    Seen = 0;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, CancelDialogThenEndSession);
+    VARIANT res;
+    EXPECT_EQ(dialogs->GetColor(0xFF0000, &res), S_OK);
+    EXPECT_TRUE(V_VT(&res) == VT_BOOL && ::IsWindowEnabled(Form->Handle())) << "cancelled, enabled again";
+    DeleteValue(SettingsKey, PlacementValue);
+    while (Seen == 2)
+        EXPECT_EQ(root->ProcessMessages(), S_OK);
+    ::KillTimer(nullptr, timer);
+    EXPECT_EQ(Seen, 3) << "0: no dialog, 1: the main window was enabled under it";
+    EXPECT_TRUE(ReadValue(SettingsKey, PlacementValue));
+    EXPECT_EQ(RunMessageLoop(), 0);
 }
 
 TEST(MessageFilter, SeesMessagesBeforeTheyAreDispatchedAndKeepsThoseItHandles)

@@ -1,9 +1,14 @@
 // The string list editor's real windows over a key of the test's own. While ExecuteForKey runs
 // its modal loop, a timer plays a script of steps: each step posts or sends messages to the
 // real controls, or waits until the windows reach the state it needs.
+#include "app/Maker.h"
+#include "app/MessageLoop.h"
+#include "app/ProgramWindows.h"
 #include "dialogs/UnitAddEditString.h"
+#include "protocol/MyLVHandler.h"
 #include "dialogs/UnitStrListDialog1.h"
 #include "script/Registry.h"
+#include "support/KeptValue.h"
 #include "support/ScratchKey.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +25,8 @@
 namespace {
 
 constexpr char ListKey[] = "List";
+constexpr char PostPlatformKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post Platform";
 constexpr DWORD StepTimeoutMs = 10000;
 
 // True when the step is done; false to try it again at the next tick.
@@ -219,6 +226,17 @@ int Selected()
     return static_cast<int>(::SendMessageA(List(), LB_GETCURSEL, 0, 0));
 }
 
+void ExpectCentredOverInWorkArea(HWND window, HWND outer)
+{
+    RECT inner{}, around{}, work{}, both{};
+    ::GetWindowRect(window, &inner);
+    ::GetWindowRect(outer, &around);
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_NEAR(inner.left + inner.right, around.left + around.right, 2);
+    EXPECT_NEAR(inner.top + inner.bottom, around.top + around.bottom, 2);
+    EXPECT_TRUE(::IntersectRect(&both, &inner, &work) && ::EqualRect(&both, &inner));
+}
+
 std::string Stored(const std::string& text)
 {
     return std::string(text.c_str(), text.size() + 1);
@@ -228,18 +246,20 @@ class StrListEditor : public testing::Test {
 protected:
     void SetUp() override
     {
+        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
         CreateSharedRegistry();
-        FOwner = ::CreateWindowExA(0, "STATIC", "Lumivanta test owner", WS_OVERLAPPED, 100, 100, 600, 400, nullptr,
-                                   nullptr, ::GetModuleHandleA(nullptr), nullptr);
-        ASSERT_NE(FOwner, nullptr);
-        CreateStringListDialogs(FOwner);
+        ASSERT_EQ(::CoRegisterClassObject(CLSID_MyLVHandler, Microsoft::WRL::ComPtr<IClassFactory>(new TMyLVHandlerFactory).Get(),
+                                          CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &FactoryCookie), S_OK);
+        Windows.emplace(Debugger);
+        Main = Windows->MainForm().Handle();
     }
 
     void TearDown() override
     {
-        FreeStringListDialogs();
-        ::DestroyWindow(FOwner);
+        Windows.reset();
+        ::CoRevokeClassObject(FactoryCookie);
         FreeSharedRegistry();
+        ::OleUninitialize();
     }
 
     void SetText(const std::string& name, const std::string& text, DWORD type = REG_SZ)
@@ -273,8 +293,13 @@ protected:
         return count;
     }
 
+    TKeptValue KeptPlacement{SettingsKey, "MainFormSettings"};
+    TKeptValue KeptToken{PostPlatformKey, UserAgentToken()};
     TScratchKey Scratch;
-    HWND FOwner = nullptr;
+    TJclDebugHandler Debugger{[] { return std::string("test"); }};
+    std::optional<TProgramWindows> Windows;
+    HWND Main = nullptr;
+    DWORD FactoryCookie = 0;
 };
 
 }
@@ -439,25 +464,41 @@ TEST_F(StrListEditor, CancelWritesNothing)
     EXPECT_EQ(Scratch.ValueNames(ListKey).size(), 1u);
 }
 
-TEST_F(StrListEditor, ShownModallyAndRefusingASecondCall)
+// The end of the session ends both loops, the entry dialog's in the editor's, before any window goes.
+TEST_F(StrListEditor, ShownModallyOverTheMovedMainWindowUntilTheSessionEnds)
 {
     SetText("0", "a");
-    const std::string path = Scratch.PathOf(ListKey);
+    Windows->MainForm().Show();
+    ::SetWindowPos(Main, nullptr, 300, 200, 600, 400, SWP_NOZORDER);
+    DeleteValue(SettingsKey, "MainFormSettings");
     const std::int32_t count = Execute({
         WaitCount(1),
         Check([&] {
             EXPECT_TRUE(FormStrListDialog1().Executing());
-            EXPECT_FALSE(::IsWindowEnabled(FOwner));
+            EXPECT_FALSE(::IsWindowEnabled(Main));
+            ExpectCentredOverInWorkArea(Editor(), Main);
             EXPECT_EQ(WindowText(Editor()), "Test list");
             EXPECT_THROW(FormStrListDialog1().ExecuteForKey(HKEY_CURRENT_USER, Scratch.PathOf("Missing")),
                          std::logic_error);
         }),
-        WaitCount(1),
+        ClickEditor("Add"),
+        Type("Add a new value", "Add", "", "never written"),
+        Check([&] {
+            ExpectCentredOverInWorkArea(Entry(), Main);
+            EXPECT_FALSE(::IsWindowEnabled(Editor()));
+            EXPECT_EQ(::GetFocus(), Child(Entry(), "Edit"));
+            ::SendMessageA(::GetWindow(Main, GW_OWNER), WM_ENDSESSION, TRUE, 0);
+            EXPECT_TRUE(ReadValue(SettingsKey, "MainFormSettings"));
+            EXPECT_FALSE(ReadValue(PostPlatformKey, UserAgentToken().c_str()));
+            EXPECT_TRUE(::IsWindow(Main) && ::IsWindowVisible(Entry()));
+        }),
     });
     EXPECT_EQ(count, 1);
+    EXPECT_EQ(Scratch.ValueNames(ListKey).size(), 1u);
     EXPECT_FALSE(FormStrListDialog1().Executing());
-    EXPECT_TRUE(::IsWindowEnabled(FOwner));
+    EXPECT_TRUE(::IsWindowEnabled(Main));
     EXPECT_FALSE(::IsWindowVisible(Editor()));
+    EXPECT_EQ(RunMessageLoop(), 0) << "the quit request waits for the outermost loop";
 }
 
 TEST_F(StrListEditor, DoubleClickEditsOnlyWithASelection)

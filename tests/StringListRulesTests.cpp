@@ -57,11 +57,14 @@ TEST(StringListRules, CentringTruncatesEachHalf)
     EXPECT_EQ(position.Top, 50 + 100 - 49);
 }
 
-TEST(StringListRules, CentringAWiderWindowGoesLeftOfTheOuter)
+TEST(StringListRules, CentringAWiderWindowGoesLeftOfTheOuterButStaysInTheWorkArea)
 {
     const TPosition position = CentredOver({0, 0, 400, 200}, 564, 130);
     EXPECT_EQ(position.Left, -82);
     EXPECT_EQ(position.Top, 35);
+    EXPECT_EQ(CentredWithin({0, 0, 400, 200}, {0, 0, 1024, 738}, 564, 130).Left, 0);
+    EXPECT_EQ(CentredWithin({1000, 700, 200, 200}, {0, 0, 1024, 738}, 400, 200).Top, 738 - 200);
+    EXPECT_EQ(CentredWithin({0, 0, 100, 100}, {-1280, 0, 1280, 1024}, 2000, 100).Left, -1280);
 }
 
 TEST(StringListRules, ButtonPairIsCentredWithAGap)

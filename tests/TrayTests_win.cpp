@@ -4,6 +4,7 @@
 #include "app/Application.h"
 #include "app/MainForm.h"
 #include "app/MessageLoop.h"
+#include "app/ProgramWindows.h"
 #include "app/TrayIcon.h"
 #include "app/TrayRules.h"
 #include "protocol/MyLVHandler.h"
@@ -67,6 +68,7 @@ bool QuitPosted()
 // What a timer saw of the open menu or message box, the timer running inside its modal loop.
 struct TSeen {
     bool MenuOpen = false;
+    HWND Foreground = nullptr;
     bool AutoStartChecked = false;
     bool BoxOpen = false;
     std::string BoxText;
@@ -84,6 +86,7 @@ void CALLBACK CloseMenu(HWND, UINT, UINT_PTR timer, DWORD)
         return;
     ::KillTimer(nullptr, timer);
     Seen.MenuOpen = true;
+    Seen.Foreground = ::GetForegroundWindow();
     Seen.AutoStartChecked = (::GetMenuState(SeenMenu, TrayPopupAutoStart, MF_BYCOMMAND) & MF_CHECKED) != 0;
     ::EndMenu();
 }
@@ -112,22 +115,20 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
-        CreateApplication();
         CreateSharedRegistry();
         ComPtr<IClassFactory> factory(new TMyLVHandlerFactory);
         ASSERT_EQ(::CoRegisterClassObject(CLSID_MyLVHandler, factory.Get(), CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
                                           &FactoryCookie),
                   S_OK);
         Seen = {};
-        Form = std::make_unique<TMainForm>();
+        Form = &Windows.emplace(Debugger).MainForm();
         SeenMenu = Form->TrayPopup();
     }
     void TearDown() override
     {
-        Form.reset();
+        Windows.reset();
         ::CoRevokeClassObject(FactoryCookie);
         FreeSharedRegistry();
-        FreeApplication();
         ::OleUninitialize();
         QuitPosted();
     }
@@ -154,7 +155,9 @@ protected:
     TKeptValue KeptPlacement{SettingsKey, PlacementValue};
     TKeptValue KeptToken{PostPlatformKey, TokenName};
     DWORD FactoryCookie = 0;
-    std::unique_ptr<TMainForm> Form;
+    TJclDebugHandler Debugger{[] { return std::string("test"); }};
+    std::optional<TProgramWindows> Windows;
+    TMainForm* Form = nullptr;
 };
 
 TEST_F(TrayTest, TheIconIsThereFromCreationToDestructionAndComesBackWhenTheShellRestarts)
@@ -167,7 +170,7 @@ TEST_F(TrayTest, TheIconIsThereFromCreationToDestructionAndComesBackWhenTheShell
     ::SendMessageA(window, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_TRUE(HasTrayIcon(window));
 
-    Form.reset();
+    Windows.reset();
     EXPECT_FALSE(HasTrayIcon(window));
 }
 
@@ -307,16 +310,22 @@ TEST_F(TrayTest, ExitWhileAHandlerIsAliveAsksFirstAndNoKeepsTheProgramRunning)
     EXPECT_TRUE(QuitPosted());
 }
 
-TEST_F(TrayTest, DoubleClickAndTweakShowTheHiddenWindow)
+TEST_F(TrayTest, DoubleClickAndTweakShowTheHiddenOrMinimisedWindowAndTheMenuLeavesItBehind)
 {
     ASSERT_FALSE(Form->Visible());
     ::SendMessageA(Form->Handle(), TrayCallbackMessage, OurIconId, WM_LBUTTONDBLCLK);
     EXPECT_TRUE(Form->Visible());
+    OpenAndCloseMenu();
+    EXPECT_EQ(Seen.Foreground, Application().Handle()) << "the program's own hidden window, for the menu";
 
     ::SendMessageA(Form->Handle(), WM_CLOSE, 0, 0);
     ASSERT_FALSE(Form->Visible());
     Form->TrayPopupClick(TrayPopupTweak);
     EXPECT_TRUE(Form->Visible());
+
+    ::ShowWindow(Form->Handle(), SW_MINIMIZE);
+    ::SendMessageA(Form->Handle(), TrayCallbackMessage, OurIconId, WM_LBUTTONDBLCLK);
+    EXPECT_FALSE(::IsIconic(Form->Handle()));
 }
 
 }

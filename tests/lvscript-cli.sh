@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # lvscript's command line: included files run first and in order, in one engine; a failure
-# names the file and line it happened in; arguments after the script reach host.args.
+# names the file and line it happened in; arguments after the script reach host.args. A script
+# that opens no list editor needs no display.
 # Usage: lvscript-cli.sh lvscript.exe (RUN_TOOL runs Windows programs)
 set -uo pipefail
 lvscript=$1
@@ -18,7 +19,7 @@ check() {
   local what=$1; shift
   if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
 }
-run() { ${RUN_TOOL:-} ./lvscript.exe "$@" 2>&1 | tr -d '\r'; }
+run() { env -u DISPLAY ${RUN_TOOL:-} ./lvscript.exe "$@" 2>&1 | tr -d '\r'; }
 cp "$lvscript" lvscript.exe
 
 check "included files run first, in their order, and the arguments follow the script" \

@@ -31,6 +31,13 @@ check "and the report names the error and an address" grep -qE '^Runtime error 2
 check "the log beside the program tells why" grep -q '^Message: Cannot open file ".*Ruroda.db"' empty/debugger.log
 check "and where" grep -qE '^\[[0-9A-F]{8}\] FileStream_win\.' empty/debugger.log
 
+# A later start-up step fails, the browser control (its library withheld): the same report, 217.
+WINEDLLOVERRIDES=ieframe=d win app/LumivantaManager.exe & pid=$!
+win "$poke" box Error >/dev/null
+wait $pid; status=$?
+check "a browser control that cannot be made ends with exit code 217" test $status -eq 217
+check "the log tells where" grep -qE '^\[[0-9A-F]{8}\] EmbeddedWB_win\.' app/debugger.log
+
 # COM switches write and remove the class registration, then end.
 win app/LumivantaManager.exe /RegServer; status=$?
 check "REGSERVER ends with 0" test $status -eq 0

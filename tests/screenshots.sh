@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes two pictures for a person to look at: the tray menu open, margin and all, and the string
-# list editor over three entries.
+# list editor over three entries, opened over the shown main window.
 # Not a test: nothing is compared. Needs a display (Xvfb), a Wine prefix and imagemagick's
 # "import"; for instance:
 #   xvfb-run -a -s "-screen 0 1024x768x24" scripts/with-wine-session.sh BIN/wine_keeper.exe \
@@ -25,9 +25,8 @@ $run "$bin/WindowPoke.exe" end-session
 wait $program
 echo "$picture"
 
-$run "$bin/lvscript.exe" "$here/scripts/EditorScreenshot.js" & script=$!
-# The editor exists, hidden, from the start; give it time to be shown.
-$run "$bin/WindowPoke.exe" wait TFormStrListDialog1
+$run "$bin/lvscript.exe" --windows "$here/scripts/EditorScreenshot.js" & script=$!
+$run "$bin/WindowPoke.exe" shown TFormStrListDialog1
 sleep 3
 import -window root "$out/editor.png"
 $run "$bin/WindowPoke.exe" close TFormStrListDialog1

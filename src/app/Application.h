@@ -25,18 +25,27 @@ public:
     // Ends the message loop once control returns to it.
     void Terminate();
 
-    // Runs when the logon session ends. The system may end the process as soon as that
-    // message is answered, so the windows are torn down here rather than after the loop.
+    // Runs when the logon session ends, before the answer: the system may end the process as
+    // soon as the message is answered, so what must outlive the process is saved here. The
+    // windows themselves stay until every message loop on the stack has unwound.
     void SetOnEndSession(std::function<void()> handler) { FOnEndSession = std::move(handler); }
+
+    // Sees the window's messages before the platform does and answers true for one it has
+    // handled, with its result: the tray menu, which this window owns while it is open, is
+    // drawn by the main window this way.
+    using TMessageHook = std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
+    void SetMessageHook(TMessageHook hook) { FMessageHook = std::move(hook); }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void EndSession();
 
     HWND FHandle = nullptr;
     std::string FTitle;
     bool FShowMainForm = true;
     std::function<void()> FOnEndSession;
+    TMessageHook FMessageHook;
 };
 
 // The one application object, made by the program's entry point before any window.

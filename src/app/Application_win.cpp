@@ -45,21 +45,42 @@ void TApplication::EndSession()
 {
     if (FOnEndSession)
         FOnEndSession();
+    // Every loop on the stack ends on the quit request and posts it again for the one outside:
+    // the modal loops of the dialogs (as a cancel), the platform's dialogs and message boxes,
+    // a script's ProcessMessages; a menu needs to be told.
+    ::EndMenu();
     Terminate();
+}
+
+LRESULT TApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = 0;
+    if (FMessageHook && FMessageHook(message, wParam, lParam, result))
+        return result;
+    switch (message) {
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam)
+            EndSession();
+        return 0;
+    default:
+        return ::DefWindowProcA(FHandle, message, wParam, lParam);
+    }
 }
 
 LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    // The logon session ends: the same tear-down as Exit from the tray.
-    if (message == WM_ENDSESSION && wParam && TheApplication && window == TheApplication->FHandle) {
-        try {
-            TheApplication->EndSession();
-        } catch (...) {
+    if (!TheApplication || window != TheApplication->FHandle)
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    try {
+        return TheApplication->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        // The session ends all the same.
+        if (message == WM_ENDSESSION)
             ::PostQuitMessage(0);
-        }
         return 0;
     }
-    return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
 TApplication& Application()

@@ -43,6 +43,9 @@ public:
     IWebBrowser2* Browser() const { return FBrowser.Get(); }
     // The sink advised on the control's DWebBrowserEvents2, for firing events as the control does.
     IDispatch* EventSink() const;
+    // Takes the user-agent token out of the registry before the control goes, when the process
+    // may end at any moment.
+    static void WithdrawUserAgentToken() noexcept;
 
 private:
     void Activate(HWND parent);

@@ -509,6 +509,11 @@ TEmbeddedWB::~TEmbeddedWB()
     Close();
 }
 
+void TEmbeddedWB::WithdrawUserAgentToken() noexcept
+{
+    RemoveUserAgentToken();
+}
+
 void TEmbeddedWB::Close() noexcept
 {
     SetMessageFilter(nullptr);

@@ -12,26 +12,31 @@
 #include <memory>
 
 // The main window: a top-level window owned by the application's window, whose client area is
-// the embedded browser showing the program's pages. It is created hidden, hides instead of
-// closing, and keeps its placement in the registry between runs. Its tray icon, present from
+// the embedded browser showing the program's pages. It has the taskbar button while it is
+// shown (the application's window, which owns it, never shows). It is created hidden, hides
+// instead of closing, and keeps its placement in the registry between runs. Its tray icon, present from
 // its creation to its destruction, opens a menu with the right button and shows the window on
 // a left double-click.
 class TMainForm final : private TEmbeddedWBEvents {
 public:
     // FormCreate: registers the "tweaks:" scheme and applies the stored placement. The
-    // handler's class factory must already be registered with COM.
-    TMainForm();
+    // handler's class factory must already be registered with COM; debugger, the program's
+    // exception log, outlives the window.
+    explicit TMainForm(TJclDebugHandler& debugger);
     // FormDestroy: saves the placement and withdraws the scheme.
     ~TMainForm();
     TMainForm(const TMainForm&) = delete;
     TMainForm& operator=(const TMainForm&) = delete;
 
     HWND Handle() const { return FWindow.Get(); }
-    // The exception log, watching from the window's creation to its destruction.
     TJclDebugHandler& Debugger() { return FDebugger; }
     bool Visible() const;
-    // Makes the window visible; becoming visible loads the start page until a document completed.
+    // Makes the window visible, restored and in front; becoming visible loads the start page
+    // until a document completed.
     void Show();
+    // The logon session ends: what must not wait for the windows' destruction, at once (the
+    // placement, the user-agent token, the scheme).
+    void SessionEnding() noexcept;
     TEmbeddedWB& Browser() { return *FBrowser; }
 
     HMENU TrayPopup() const { return FTrayPopup.Handle(); }
@@ -53,8 +58,12 @@ private:
     void BrowserDocumentComplete(IDispatch* document, const VARIANT& url) override;
 
     void RegisterScheme();
+    void WithdrawScheme() noexcept;
+    void SetIcons();
     void LoadWindowPlacement();
     void SaveWindowPlacement();
+    void SaveWindowPlacementQuietly() noexcept;
+    bool ApplicationMessage(UINT message, LPARAM lParam, LRESULT& result);
     void FitBrowser();
 
     void TrayIconMessage(LPARAM mouseMessage);
@@ -67,8 +76,7 @@ private:
     void TrayContactUsClick();
     void TrayPopupExitClick();
 
-    // First in, last out: exceptions while the window is built or torn down are logged too.
-    TJclDebugHandler FDebugger;
+    TJclDebugHandler& FDebugger;
     UniqueWindow FWindow;
     std::unique_ptr<TEmbeddedWB> FBrowser;
     Microsoft::WRL::ComPtr<IClassFactory> FProtocolFactory;

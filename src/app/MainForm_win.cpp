@@ -24,6 +24,8 @@ namespace {
 constexpr char ClassName[] = "TMainForm";
 constexpr char PlacementValue[] = "MainFormSettings";
 constexpr wchar_t StartPageUrl[] = L"tweaks://tweaks/start.html";
+// The icon as the program's resource script names it.
+constexpr WORD ProgramIconId = 1;
 constexpr char ExitWarningTitle[] = "COM Server Warning";
 constexpr char ExitWarningText[] =
     "There are still active COM objects in this application.  One or more clients may have references to these "
@@ -97,15 +99,17 @@ std::optional<std::vector<std::uint8_t>> StoredPlacement(const TRegistry& regist
 
 }
 
-TMainForm::TMainForm() : FDebugger([] { return Application().Title(); })
+TMainForm::TMainForm(TJclDebugHandler& debugger) : FDebugger(debugger)
 {
     RegisterWindowClass(WindowProc);
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-    FWindow = UniqueWindow(::CreateWindowExA(0, ClassName, ProductName, style, 0, 0, DefaultWindowWidth,
+    // Owned windows get no taskbar button unless they ask for one.
+    FWindow = UniqueWindow(::CreateWindowExA(WS_EX_APPWINDOW, ClassName, ProductName, style, 0, 0, DefaultWindowWidth,
                                              DefaultWindowHeight, Application().Handle(), nullptr,
                                              ::GetModuleHandleA(nullptr), this));
     if (!FWindow)
         throw Exception("The main window cannot be created");
+    SetIcons();
     FBrowser = std::make_unique<TEmbeddedWB>(Handle(), static_cast<TEmbeddedWBEvents&>(*this));
     FitBrowser();
     FormCreate();
@@ -113,6 +117,7 @@ TMainForm::TMainForm() : FDebugger([] { return Application().Title(); })
 
 TMainForm::~TMainForm()
 {
+    Application().SetMessageHook(nullptr);
     FormDestroy();
     FBrowser.reset();
     // Messages of the window's own destruction find no form any more.
@@ -126,12 +131,35 @@ bool TMainForm::Visible() const
 
 void TMainForm::Show()
 {
+    // A window hidden while minimised comes back restored as well.
+    const int command = ::IsIconic(Handle()) ? SW_RESTORE : SW_SHOW;
     if (Visible()) {
+        ::ShowWindow(Handle(), command);
         ::SetForegroundWindow(Handle());
         return;
     }
-    ::ShowWindow(Handle(), SW_SHOW);
+    ::ShowWindow(Handle(), command);
     FormShow();
+}
+
+void TMainForm::SessionEnding() noexcept
+{
+    SaveWindowPlacementQuietly();
+    TEmbeddedWB::WithdrawUserAgentToken();
+    WithdrawScheme();
+}
+
+void TMainForm::SetIcons()
+{
+    const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    // Shared icons: the system frees them with the module.
+    const auto icon = [instance](int size) {
+        return reinterpret_cast<LPARAM>(::LoadImageA(instance, MAKEINTRESOURCEA(ProgramIconId), IMAGE_ICON,
+                                                     ::GetSystemMetrics(size), ::GetSystemMetrics(size),
+                                                     LR_DEFAULTCOLOR | LR_SHARED));
+    };
+    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, icon(SM_CXICON));
+    ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, icon(SM_CXSMICON));
 }
 
 void TMainForm::FormCreate()
@@ -144,6 +172,19 @@ void TMainForm::FormCreate()
     LoadWindowPlacement();
     FTaskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
     FTrayIcon = std::make_unique<TTrayIcon>(Handle(), ProductName);
+    Application().SetMessageHook([this](UINT message, WPARAM, LPARAM lParam, LRESULT& result) {
+        return ApplicationMessage(message, lParam, result);
+    });
+}
+
+bool TMainForm::ApplicationMessage(UINT message, LPARAM lParam, LRESULT& result)
+{
+    result = TRUE;
+    if (message == WM_MEASUREITEM)
+        return MeasureTrayItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+    if (message == WM_DRAWITEM)
+        return DrawTrayItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    return false;
 }
 
 void TMainForm::RegisterScheme()
@@ -171,13 +212,25 @@ void TMainForm::FormClose()
 void TMainForm::FormDestroy() noexcept
 {
     FTrayIcon.reset();
+    SaveWindowPlacementQuietly();
+    WithdrawScheme();
+}
+
+void TMainForm::WithdrawScheme() noexcept
+{
+    // Once only: the end of the session may have withdrawn it already.
+    if (FInternetSession)
+        FInternetSession->UnregisterNameSpace(FProtocolFactory.Get(), SchemeName.c_str());
+    FInternetSession.Reset();
+}
+
+void TMainForm::SaveWindowPlacementQuietly() noexcept
+{
     try {
         SaveWindowPlacement();
     } catch (...) {
         // A placement that cannot be written is not worth more than the default next time.
     }
-    if (FInternetSession)
-        FInternetSession->UnregisterNameSpace(FProtocolFactory.Get(), SchemeName.c_str());
 }
 
 HRESULT TMainForm::BrowserGetExternal(const std::wstring& documentUrl, IDispatch** external)
@@ -213,8 +266,16 @@ void TMainForm::LoadWindowPlacement()
 
 void TMainForm::SaveWindowPlacement()
 {
-    RECT window{};
-    ::GetWindowRect(Handle(), &window);
+    // The normal rectangle: a minimised or maximised window opens as the user last had it.
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    ::GetWindowPlacement(Handle(), &placement);
+    RECT window = placement.rcNormalPosition;
+    // It is in workspace coordinates, which start at the corner of the monitor's work area.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoA(::MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST), &monitor);
+    ::OffsetRect(&window, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
     const TWindowBounds bounds{window.right - window.left, window.bottom - window.top, window.left, window.top};
     TRegistry registry;
     if (registry.Open(SettingsKey, true))
@@ -266,12 +327,14 @@ void TMainForm::TrayIconDblClick()
 
 void TMainForm::TrayIconRightButtonUp()
 {
-    // Only a menu of the foreground window closes when the user clicks elsewhere.
-    ::SetForegroundWindow(Handle());
+    // Only a menu of the foreground window closes when the user clicks elsewhere; the
+    // program's own hidden window takes that part, so no visible window jumps forward.
+    const HWND owner = Application().Handle();
+    ::SetForegroundWindow(owner);
     TrayPopupPopup();
     POINT cursor{};
     ::GetCursorPos(&cursor);
-    TrayPopupClick(FTrayPopup.Track(Handle(), cursor));
+    TrayPopupClick(FTrayPopup.Track(owner, cursor));
 }
 
 void TMainForm::TrayPopupPopup()
@@ -281,8 +344,7 @@ void TMainForm::TrayPopupPopup()
 
 void TMainForm::TrayPopupTweakClick()
 {
-    if (!Visible())
-        Show();
+    Show();
     BringApplicationForward();
 }
 

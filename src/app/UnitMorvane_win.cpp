@@ -1,16 +1,17 @@
 // The program's entry point. Start-up brings the modules up in a fixed order (OLE, program
 // values, content manager, COM server switches, the scheme handler's factory, the shared
-// registry, the single-instance guard), then the application object, the class registration,
-// the windows and the message loop; tear-down runs in reverse. Only the content manager can
-// fail in practice (Ruroda.db missing or damaged): that ends the program with the run-time's
-// report, "Runtime error 217 at ...", exit code 217.
+// registry, the single-instance guard), then the class registration, the windows and the
+// message loop; tear-down runs in reverse. A step that fails, the content manager (Ruroda.db
+// missing or damaged) or any later one (a window, the browser control, COM), is logged, torn
+// down and reported as the run-time reports it, "Runtime error 217 at ...", exit code 217.
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/InstallerSwitches.h"
 #include "app/MainForm.h"
+#include "app/Maker.h"
 #include "app/MessageLoop.h"
+#include "app/ProgramWindows.h"
 #include "diagnostics/JclDebugHandler.h"
-#include "dialogs/UnitStrListDialog1.h"
 #include "protocol/MyLVHandler.h"
 #include "script/ProgramValues.h"
 #include "script/Registry.h"
@@ -120,13 +121,34 @@ private:
     DWORD FCookie = 0;
 };
 
-// Kept as the code address of the report; never inlined, so the address is this call's.
+// The code addresses of the report: each start-up step that can fail is a function of its own,
+// never inlined, and the report names the one that was running.
 __attribute__((noinline)) void CreateContentManager(const std::vector<std::string>& args)
 {
     FileManager = std::make_unique<TFileManager>(ProgramFolder() + "Ruroda.db", ProgramFolder(), args);
 }
 
-int RunWindows(TComSwitch comSwitch, const std::vector<std::string>& args, IClassFactory* factory)
+__attribute__((noinline)) ComPtr<IClassFactory> CreateHandlerFactory()
+{
+    ComPtr<IClassFactory> factory = new TMyLVHandlerFactory;
+    CreateSharedRegistry();
+    return factory;
+}
+
+__attribute__((noinline)) std::unique_ptr<TProgramWindows> CreateWindows(TJclDebugHandler& debugger)
+{
+    return std::make_unique<TProgramWindows>(debugger);
+}
+
+std::uint32_t CodeAddress(const void* code)
+{
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(code));
+}
+
+// The COM server's switches, then the windows and the message loop. runningStep names the step
+// under way for the report of a failure.
+int RunWindows(TComSwitch comSwitch, const std::vector<std::string>& args, IClassFactory* factory,
+               TJclDebugHandler& debugger, std::uint32_t& runningStep)
 {
     TComSession com;
     if (comSwitch == TComSwitch::Unregister) {
@@ -141,64 +163,61 @@ int RunWindows(TComSwitch comSwitch, const std::vector<std::string>& args, IClas
         return 0;
     TClassObjectRegistration registration(factory);
 
-    CreateApplication();
-    Application().SetTitle("Lumivanta Suite");
-    std::optional<TMainForm> mainForm;
-    mainForm.emplace();
-    CreateStringListDialogs(Application().Handle());
-    // The windows go in reverse order of creation: the main window, which saves its placement, last.
-    const auto destroyWindows = [&mainForm] {
-        FreeStringListDialogs();
-        mainForm.reset();
-    };
-    Application().SetOnEndSession(destroyWindows);
+    runningStep = CodeAddress(reinterpret_cast<const void*>(&CreateWindows));
+    const std::unique_ptr<TProgramWindows> windows = CreateWindows(debugger);
     Application().SetShowMainForm(!StartsHidden(args));
     if (Application().ShowMainForm())
-        mainForm->Show();
-    const int exitCode = RunMessageLoop();
-    destroyWindows();
-    FreeApplication();
-    return exitCode;
+        windows->MainForm().Show();
+    // The end of the session ends this loop too, after every loop inside it; the windows go
+    // only then, in reverse order of creation, the main window (which saves its placement) last.
+    return RunMessageLoop();
 }
 
-// Runs the program; a module step that fails leaves failedAt set, after the steps already
-// done have been torn down.
+// Runs the program. A step that fails, at any point of the start-up, leaves failedAt set to
+// the step's code address, after the steps already done have been torn down.
 int RunModules(const std::vector<std::string>& args, std::optional<std::uint32_t>& failedAt)
 {
     TOleSession ole;
     ProgramFolder();
     ProgramVersionText();
-    TModules modules;
+    // Watches the whole run; the main window only names its file again.
+    TJclDebugHandler debugger([] { return std::string(ProductName); });
+    debugger.SetLogFileName(ProgramFolder() + "debugger.log");
+    std::uint32_t runningStep = CodeAddress(reinterpret_cast<const void*>(&CreateContentManager));
     try {
-        // The main window's log does not exist yet; this one records why the content manager failed.
-        TJclDebugHandler startupDebugger([] { return std::string(); });
-        startupDebugger.SetLogFileName(ProgramFolder() + "debugger.log");
+        TModules modules;
         CreateContentManager(args);
-    } catch (const std::exception&) {
-        failedAt = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(&CreateContentManager));
+        const TComSwitch comSwitch = FindComSwitch(args);
+        runningStep = CodeAddress(reinterpret_cast<const void*>(&CreateHandlerFactory));
+        const ComPtr<IClassFactory> factory = CreateHandlerFactory();
+
+        // Never closed: the system releases it when the process ends.
+        ::CreateMutexA(nullptr, FALSE, "LumivantaMutex");
+        if (::GetLastError() == ERROR_ALREADY_EXISTS)
+            return 0;
+        return RunWindows(comSwitch, args, factory.Get(), debugger, runningStep);
+    } catch (...) {
+        failedAt = runningStep;
         return ExitStartupFailed;
     }
-    const TComSwitch comSwitch = FindComSwitch(args);
-    ComPtr<IClassFactory> factory = new TMyLVHandlerFactory;
-    CreateSharedRegistry();
-
-    // Never closed: the system releases it when the process ends.
-    ::CreateMutexA(nullptr, FALSE, "LumivantaMutex");
-    if (::GetLastError() == ERROR_ALREADY_EXISTS)
-        return 0;
-    return RunWindows(comSwitch, args, factory.Get());
 }
 
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    const std::vector<std::string> args = ArgumentsAfterProgramName(::GetCommandLineA());
-    // The installer's requests need neither the archive nor the single-instance guard.
-    if (const TInstallerSwitch request = FindInstallerSwitch(args); request != TInstallerSwitch::None)
-        return RunInstallerSwitch(request);
     std::optional<std::uint32_t> failedAt;
-    const int exitCode = RunModules(args, failedAt);
+    int exitCode = ExitStartupFailed;
+    try {
+        const std::vector<std::string> args = ArgumentsAfterProgramName(::GetCommandLineA());
+        // The installer's requests need neither the archive nor the single-instance guard.
+        if (const TInstallerSwitch request = FindInstallerSwitch(args); request != TInstallerSwitch::None)
+            return RunInstallerSwitch(request);
+        exitCode = RunModules(args, failedAt);
+    } catch (...) {
+        // Before any step: the command line or OLE itself.
+        failedAt = CodeAddress(reinterpret_cast<const void*>(&RunModules));
+    }
     if (failedAt)
         ::MessageBoxA(nullptr, RuntimeErrorText(ExitStartupFailed, *failedAt).c_str(), "Error", MB_OK | MB_TASKMODAL);
     return exitCode;

@@ -7,6 +7,8 @@
 
 #include <exception>
 #include <functional>
+#include <optional>
+#include <vector>
 
 // What the dialogs' plain windows share: their class, font, panels and controls, the modal
 // loop and the error report of a window procedure.
@@ -45,8 +47,31 @@ Form* FormOfWindow(HWND window, UINT message, LPARAM lParam)
 // exception may leave a window procedure.
 void ReportFailure(HWND window, const std::exception& failure);
 
-// Shows a window modally while it lives: its owner is disabled, and enabled again before the
-// window hides so that activation returns to the owner.
+// While it lives, every visible and enabled top-level window of this thread but except is
+// disabled; those still existing are enabled again at its end, also when it ends by an error.
+// Each dialog of the program is modal to all of the program's windows this way, not only to
+// its owner, so that no page can be used behind it.
+class TThreadWindowsDisabled {
+public:
+    explicit TThreadWindowsDisabled(HWND except = nullptr);
+    ~TThreadWindowsDisabled();
+    TThreadWindowsDisabled(const TThreadWindowsDisabled&) = delete;
+    TThreadWindowsDisabled& operator=(const TThreadWindowsDisabled&) = delete;
+
+private:
+    static BOOL CALLBACK DisableOne(HWND window, LPARAM self);
+
+    HWND FExcept;
+    std::vector<HWND> FDisabled;
+};
+
+// Moves window, at its present size, centred over anchor when anchor is shown and not
+// minimised, otherwise centred on the work area of anchor's monitor (the primary monitor
+// without an anchor); either way into that work area.
+void PlaceOver(HWND window, HWND anchor);
+
+// Shows a window modally while it lives, in front and active: the thread's other windows are
+// disabled, and enabled again before the window hides so that activation returns to them.
 class TModalShow {
 public:
     explicit TModalShow(HWND window);
@@ -56,8 +81,7 @@ public:
 
 private:
     HWND FWindow;
-    HWND FOwner;
-    bool FOwnerDisabled = false;
+    std::optional<TThreadWindowsDisabled> FOthersDisabled;
 };
 
 // Dispatches the application's messages until modalResult is set and gives it; onIdle runs

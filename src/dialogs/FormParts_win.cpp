@@ -101,22 +101,63 @@ void ReportFailure(HWND window, const std::exception& failure)
     // The application's window, at the root of the owners, carries its title.
     char title[256] = "";
     ::GetWindowTextA(::GetAncestor(window, GA_ROOTOWNER), title, sizeof title);
+    const TThreadWindowsDisabled disabled;
     ::MessageBoxA(window, failure.what(), title, MB_OK | MB_ICONERROR);
 }
 
-TModalShow::TModalShow(HWND window) : FWindow(window), FOwner(::GetWindow(window, GW_OWNER))
+TThreadWindowsDisabled::TThreadWindowsDisabled(HWND except) : FExcept(except)
 {
-    if (FOwner && ::IsWindowEnabled(FOwner)) {
-        ::EnableWindow(FOwner, FALSE);
-        FOwnerDisabled = true;
+    ::EnumThreadWindows(::GetCurrentThreadId(), DisableOne, reinterpret_cast<LPARAM>(this));
+}
+
+TThreadWindowsDisabled::~TThreadWindowsDisabled()
+{
+    for (HWND window : FDisabled)
+        if (::IsWindow(window))
+            ::EnableWindow(window, TRUE);
+}
+
+BOOL CALLBACK TThreadWindowsDisabled::DisableOne(HWND window, LPARAM self)
+{
+    auto& disabled = *reinterpret_cast<TThreadWindowsDisabled*>(self);
+    if (window == disabled.FExcept || !::IsWindowVisible(window) || !::IsWindowEnabled(window))
+        return TRUE;
+    try {
+        disabled.FDisabled.push_back(window);
+    } catch (...) {
+        // Out of memory: a window that could not be remembered stays enabled.
+        return FALSE;
     }
+    ::EnableWindow(window, FALSE);
+    return TRUE;
+}
+
+void PlaceOver(HWND window, HWND anchor)
+{
+    const HMONITOR monitor = anchor ? ::MonitorFromWindow(anchor, MONITOR_DEFAULTTONEAREST)
+                                    : ::MonitorFromWindow(nullptr, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    ::GetMonitorInfoA(monitor, &info);
+    const RECT& work = info.rcWork;
+    const TRect workArea{work.left, work.top, work.right - work.left, work.bottom - work.top};
+    const bool overAnchor = anchor && ::IsWindowVisible(anchor) && !::IsIconic(anchor);
+    const TRect size = WindowBounds(window);
+    const TPosition position =
+        CentredWithin(overAnchor ? WindowBounds(anchor) : workArea, workArea, size.Width, size.Height);
+    ::SetWindowPos(window, nullptr, position.Left, position.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TModalShow::TModalShow(HWND window) : FWindow(window)
+{
+    FOthersDisabled.emplace(window);
     ::ShowWindow(FWindow, SW_SHOW);
+    ::SetForegroundWindow(FWindow);
 }
 
 TModalShow::~TModalShow()
 {
-    if (FOwnerDisabled)
-        ::EnableWindow(FOwner, TRUE);
+    FOthersDisabled.reset();
     ::ShowWindow(FWindow, SW_HIDE);
 }
 

@@ -3,6 +3,7 @@
 #include "Exception.h"
 #include "app/Application.h"
 #include "dialogs/ColorText.h"
+#include "dialogs/FormParts.h"
 #include "dialogs/UnitStrListDialog1.h"
 #include "script/Registry.h"
 #include "script/RootKeyName.h"
@@ -69,33 +70,6 @@ int CALLBACK SelectStartFolder(HWND browser, UINT message, LPARAM, LPARAM data)
     return 0;
 }
 
-// The folder browser is modal only to its owner; the thread's other windows are disabled
-// while it is open so that no page can be used behind it.
-class TThreadWindowsDisabled {
-public:
-    TThreadWindowsDisabled() { ::EnumThreadWindows(::GetCurrentThreadId(), DisableOne, reinterpret_cast<LPARAM>(this)); }
-    ~TThreadWindowsDisabled()
-    {
-        for (HWND window : FDisabled)
-            if (::IsWindow(window))
-                ::EnableWindow(window, TRUE);
-    }
-    TThreadWindowsDisabled(const TThreadWindowsDisabled&) = delete;
-    TThreadWindowsDisabled& operator=(const TThreadWindowsDisabled&) = delete;
-
-private:
-    static BOOL CALLBACK DisableOne(HWND window, LPARAM self)
-    {
-        if (::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
-            reinterpret_cast<TThreadWindowsDisabled*>(self)->FDisabled.push_back(window);
-            ::EnableWindow(window, FALSE);
-        }
-        return TRUE;
-    }
-
-    std::vector<HWND> FDisabled;
-};
-
 // No critical-error boxes (an empty removable drive) while the browser looks at drives.
 class TCriticalErrorsQuiet {
 public:
@@ -157,7 +131,7 @@ HRESULT TDialogsAutoObj::GetColor(LONG curColor, VARIANT* res)
         choose.rgbResult = ColorRefFromScriptColor(curColor);
         choose.lpCustColors = custom;
         choose.Flags = CC_RGBINIT | CC_FULLOPEN;
-        if (::ChooseColorA(&choose))
+        if (TThreadWindowsDisabled disabled; ::ChooseColorA(&choose))
             SetResultText(res, ColorResultText(choose.rgbResult));
         else {
             CheckCommonDialog("The colour dialog");
@@ -181,7 +155,7 @@ HRESULT TDialogsAutoObj::GetFile(BSTR curFile, BSTR typeDescr, BSTR typeExt, VAR
         open.lpstrTitle = "Select File";
         open.lpstrDefExt = "*.*";
         open.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-        if (::GetOpenFileNameA(&open))
+        if (TThreadWindowsDisabled disabled; ::GetOpenFileNameA(&open))
             SetResultText(res, fileName.c_str());
         else {
             CheckCommonDialog("The file dialog");

@@ -48,6 +48,16 @@ TPosition CentredOver(const TRect& outer, int width, int height)
     return {outer.Left + outer.Width / 2 - width / 2, outer.Top + outer.Height / 2 - height / 2};
 }
 
+TPosition CentredWithin(const TRect& outer, const TRect& workArea, int width, int height)
+{
+    const TPosition centred = CentredOver(outer, width, height);
+    const auto into = [](int start, int size, int areaStart, int areaSize) {
+        return std::max(areaStart, std::min(start, areaStart + areaSize - size));
+    };
+    return {into(centred.Left, width, workArea.Left, workArea.Width),
+            into(centred.Top, height, workArea.Top, workArea.Height)};
+}
+
 TButtonPair CentredButtonPair(int panelWidth, int firstWidth)
 {
     const int half = panelWidth / 2;

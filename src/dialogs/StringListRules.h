@@ -30,6 +30,10 @@ struct TPosition {
 // Where a window of the given size goes to be centred over another: each half size truncated.
 TPosition CentredOver(const TRect& outer, int width, int height);
 
+// Centred over outer as above, then moved into the work area; a window larger than the work
+// area keeps its top left corner in it, so that its caption and close box can be reached.
+TPosition CentredWithin(const TRect& outer, const TRect& workArea, int width, int height);
+
 struct TButtonPair {
     int FirstLeft;
     int SecondLeft;

@@ -12,7 +12,8 @@
 // ExecuteForKey runs.
 class TFormStrListDialog1 {
 public:
-    explicit TFormStrListDialog1(HWND owner);
+    // Owned by owner, appearing over anchor (both may be null).
+    TFormStrListDialog1(HWND owner, HWND anchor);
     ~TFormStrListDialog1();
     TFormStrListDialog1(const TFormStrListDialog1&) = delete;
     TFormStrListDialog1& operator=(const TFormStrListDialog1&) = delete;
@@ -33,7 +34,9 @@ private:
     std::unique_ptr<TState> FState;
 };
 
-// The editor and its entry dialog, made at start-up and freed at the end.
-void CreateStringListDialogs(HWND owner);
+// The editor and its entry dialog, owned by owner and appearing over anchor: the program makes
+// them at start-up (see ProgramWindows.h) and frees them at the end.
+void CreateStringListDialogs(HWND owner, HWND anchor);
 void FreeStringListDialogs();
+// The editor; made at the first use, owned by nobody, where the program did not make it.
 TFormStrListDialog1& FormStrListDialog1();

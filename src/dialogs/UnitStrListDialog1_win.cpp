@@ -1,5 +1,6 @@
 #include "dialogs/UnitStrListDialog1.h"
 
+#include "Exception.h"
 #include "dialogs/FormParts.h"
 #include "dialogs/StringListRules.h"
 #include "dialogs/UnitAddEditString.h"
@@ -56,7 +57,7 @@ std::pair<std::vector<std::string>, std::vector<std::string>> LoadEntries(HKEY r
 }
 
 struct TFormStrListDialog1::TState {
-    explicit TState(HWND owner);
+    TState(HWND owner, HWND anchor);
     ~TState();
     TState(const TState&) = delete;
     TState& operator=(const TState&) = delete;
@@ -64,7 +65,7 @@ struct TFormStrListDialog1::TState {
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    void FormCreate(HWND owner);
+    void FormCreate();
     void LayOut();
     void Load(HKEY rootKey, const std::string& keyPath);
     int SelectedIndex() const;
@@ -81,6 +82,8 @@ struct TFormStrListDialog1::TState {
     void Command(HWND control, WORD notification);
 
     UniqueWindow FWindow;
+    // The window the editor and its entry dialog appear over: the main window.
+    HWND FAnchor;
     HWND PanelLeft = nullptr;
     HWND ButtonAdd = nullptr;
     HWND ButtonEdit = nullptr;
@@ -95,7 +98,7 @@ struct TFormStrListDialog1::TState {
     bool FExecuting = false;
 };
 
-TFormStrListDialog1::TState::TState(HWND owner)
+TFormStrListDialog1::TState::TState(HWND owner, HWND anchor) : FAnchor(anchor)
 {
     RegisterFormClass(ClassName, WindowProc);
     FWindow = UniqueWindow(CreateForm(ClassName, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, {0, 0, FormWidth, FormHeight},
@@ -115,7 +118,7 @@ TFormStrListDialog1::TState::TState(HWND owner)
                                     LBS_NOINTEGRALHEIGHT,
                                 {0, 0, 0, 0});
     ::SendMessageA(ListStrings, LB_SETITEMHEIGHT, 0, ItemHeight);
-    FormCreate(owner);
+    FormCreate();
 }
 
 TFormStrListDialog1::TState::~TState()
@@ -124,15 +127,11 @@ TFormStrListDialog1::TState::~TState()
     ::SetWindowLongPtrA(FWindow.Get(), GWLP_USERDATA, 0);
 }
 
-void TFormStrListDialog1::TState::FormCreate(HWND owner)
+void TFormStrListDialog1::TState::FormCreate()
 {
     ::SetWindowTextA(FWindow.Get(), DesignCaption);
     LayOut();
-    if (!owner)
-        return;
-    const TPosition position = CentredOver(WindowBounds(owner), FormWidth, FormHeight);
-    ::SetWindowPos(FWindow.Get(), nullptr, position.Left, position.Top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceOver(FWindow.Get(), FAnchor);
 }
 
 void TFormStrListDialog1::TState::LayOut()
@@ -210,10 +209,8 @@ bool TFormStrListDialog1::TState::ShowEntryDialog(const char* caption, const cha
     entry.SetCaption(caption);
     entry.SetButtonCaption(buttonCaption);
     entry.SetText(text);
-    const TRect entryBounds = WindowBounds(entry.Handle());
-    const TPosition position = CentredOver(WindowBounds(FWindow.Get()), entryBounds.Width, entryBounds.Height);
-    ::SetWindowPos(entry.Handle(), nullptr, position.Left, position.Top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The main window may have moved, or been minimised, since the last time.
+    PlaceOver(entry.Handle(), FAnchor);
     return entry.ShowModal() == IDOK;
 }
 
@@ -250,8 +247,11 @@ void TFormStrListDialog1::TState::ActionEditExecute()
 void TFormStrListDialog1::TState::ActionDeleteExecute()
 {
     const int selected = SelectedIndex();
-    if (selected < 0 || ::MessageBoxA(FWindow.Get(), "Do you really want to delete the selected value?",
-                                      "Delete confirmation", MB_YESNO) != IDYES)
+    if (selected < 0)
+        return;
+    if (TThreadWindowsDisabled disabled;
+        ::MessageBoxA(FWindow.Get(), "Do you really want to delete the selected value?", "Delete confirmation",
+                      MB_YESNO) != IDYES)
         return;
     const TSharedRegistryOperation operation(FRootKey);
     if (!OpenForWriting(operation.Registry(), FKeyPath))
@@ -323,7 +323,9 @@ LRESULT CALLBACK TFormStrListDialog1::TState::WindowProc(HWND window, UINT messa
     }
 }
 
-TFormStrListDialog1::TFormStrListDialog1(HWND owner) : FState(std::make_unique<TState>(owner)) {}
+TFormStrListDialog1::TFormStrListDialog1(HWND owner, HWND anchor) : FState(std::make_unique<TState>(owner, anchor))
+{
+}
 
 TFormStrListDialog1::~TFormStrListDialog1() = default;
 
@@ -346,7 +348,9 @@ std::int32_t TFormStrListDialog1::ExecuteForKey(HKEY rootKey, const std::string&
     FState->FModalResult = 0;
     FState->FExecuting = true;
     try {
+        PlaceOver(Handle(), FState->FAnchor);
         const TModalShow shown(Handle());
+        ::SetFocus(FState->ListStrings);
         FState->UpdateActions();
         RunModalLoop(FState->FModalResult, [this] { FState->UpdateActions(); });
     } catch (...) {
@@ -362,9 +366,9 @@ bool TFormStrListDialog1::Executing() const
     return FState->FExecuting;
 }
 
-void CreateStringListDialogs(HWND owner)
+void CreateStringListDialogs(HWND owner, HWND anchor)
 {
-    TheForm = std::make_unique<TFormStrListDialog1>(owner);
+    TheForm = std::make_unique<TFormStrListDialog1>(owner, anchor);
     CreateFormAddEditString(TheForm->Handle());
 }
 
@@ -377,7 +381,15 @@ void FreeStringListDialogs()
 
 TFormStrListDialog1& FormStrListDialog1()
 {
-    if (!TheForm)
-        throw std::logic_error("The string list editor is used outside the program's lifetime");
+    // A script runner without the program's windows makes them at the first use, so that a
+    // script that only works on the registry needs no display.
+    if (!TheForm) {
+        // Where no window at all can be made, the process has no display (Wine without one).
+        const UniqueWindow probe(::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                                   ::GetModuleHandleA(nullptr), nullptr));
+        if (!probe)
+            throw Exception("The string list editor cannot be opened: there is no display");
+        CreateStringListDialogs(nullptr, nullptr);
+    }
     return *TheForm;
 }

@@ -4,6 +4,7 @@
 // tests set up and check them without going through the code under test.
 
 #include "script/Registry.h"
+#include "support/KeptValue.h"
 
 #include <windows.h>
 
@@ -12,10 +13,6 @@
 #include <string_view>
 #include <vector>
 
-struct TRawValue {
-    DWORD Type;
-    std::string Data;
-};
 
 // A key of its own, HKEY_CURRENT_USER\Software\LumivantaTest-<random>, removed with everything
 // below it. Relative paths name keys below it; the empty one names the key itself.
