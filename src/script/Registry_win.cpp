@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -372,17 +373,28 @@ void TRegistry::ListValueNames(TStringList& names) const
 
 std::string TRegistry::GetText(const std::string& name) const
 {
-    const std::optional<TValueInfo> info = QueryValueInfo(CurrentKey(), name);
-    if (!info || info->Size == 0)
-        return {};
+    // Most texts fit a small buffer: then one query gives the type and the data together,
+    // where asking for the size first would cost a second trip to the registry.
+    std::array<char, 256> small;
     DWORD type = REG_NONE;
-    const std::optional<std::vector<char>> data = ValueData(CurrentKey(), name, info->Size, type);
-    if (!data)
-        throw ERegistryException::GetDataFailed(name);
+    DWORD size = static_cast<DWORD>(small.size());
+    const LONG result =
+        ::RegQueryValueExA(CurrentKey(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(small.data()), &size);
+    if ((result != ERROR_SUCCESS && result != ERROR_MORE_DATA) || size == 0)
+        return {};
+    std::vector<char> large;
+    if (result == ERROR_MORE_DATA) {
+        std::optional<std::vector<char>> data = ValueData(CurrentKey(), name, size, type);
+        if (!data)
+            throw ERegistryException::GetDataFailed(name);
+        large = std::move(*data);
+    }
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         throw ERegistryException::InvalidDataType(name);
-    const std::string text(data->begin(), data->end());
-    return text.substr(0, text.find('\0'));
+    const std::string_view text = result == ERROR_SUCCESS
+                                      ? std::string_view(small.data(), std::min<std::size_t>(size, small.size()))
+                                      : std::string_view(large.data(), large.size());
+    return std::string(text.substr(0, text.find('\0')));
 }
 
 std::int32_t TRegistry::GetInt(const std::string& name) const

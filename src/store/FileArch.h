@@ -15,9 +15,12 @@ public:
     using Exception::Exception;
 };
 
+class TRawInflater;
+
 // The reader of the page archive. It holds the archive open, keeps the directory (folder
 // lines with their numbers, key lines with their entry offsets) in memory and decodes one
-// entry at a time. Not re-entrant: it has one file position.
+// entry at a time. Not re-entrant: it has one file position, one decoder and one read buffer,
+// all reused from entry to entry.
 class TFileArch {
 public:
     static constexpr std::int32_t StatusOk = 0;
@@ -29,6 +32,9 @@ public:
     explicit TFileArch(const std::string& archiveName);
     // The same over any stream, such as archive bytes in memory.
     TFileArch(std::string archiveName, std::unique_ptr<TStream> file);
+    ~TFileArch();
+    TFileArch(const TFileArch&) = delete;
+    TFileArch& operator=(const TFileArch&) = delete;
 
     // Clears stream and fills it with the decoded entry for path (any letter case, backslashes
     // between folders); leaves it empty when there is no such entry. stream ends at position 0.
@@ -44,6 +50,12 @@ public:
     TStream& File() { return *FFile; }
 
 private:
+    struct TBlock {
+        int Method;
+        const std::uint8_t* Payload;
+        std::size_t Size;
+    };
+    TBlock LocateBlock();
     void ReadDirectory();
     void ReadNumbers(TStringList& list, std::size_t width);
 
@@ -55,6 +67,13 @@ private:
     std::int32_t FStatus = StatusOk;
     TStringList FFolders;
     TUStringList FKeys;
+    // Made at the first deflated block and reset for every later one.
+    std::unique_ptr<TRawInflater> FInflater;
+    // A block's bytes when the archive is not in memory; it keeps the room it has grown to.
+    TMemoryStream FReadBuffer;
+    // The lower-cased path and the key of the last lookup, kept for their room as well.
+    std::string FPath;
+    std::string FKey;
 };
 
 // Largest content a block may decode to: the browser is told sizes as 32-bit signed values.
