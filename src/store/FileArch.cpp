@@ -109,6 +109,46 @@ TFileArch::TFileArch(std::string archiveName, std::unique_ptr<TStream> file)
 
 TFileArch::~TFileArch() = default;
 
+namespace {
+bool StrictlyAscends(const TStringList& list)
+{
+    for (std::size_t i = 1; i < list.Count(); ++i)
+        if (list.CompareLines(list.Strings(i - 1), list.Strings(i)) >= 0)
+            return false;
+    return true;
+}
+}
+
+void TDirectIndex::Build(const TStringList& list, bool lowered)
+{
+    FLines.clear();
+    FLowered.clear();
+    if (!StrictlyAscends(list))
+        return;
+    FLowered.reserve(lowered ? list.Count() : 0);
+    FLines.reserve(list.Count());
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        std::string_view text = list.Strings(i);
+        if (lowered) {
+            FLowered.push_back(LowerAscii(text));
+            // A locale may fold some letter otherwise (the Turkish I): such a line is bisected.
+            if (list.CompareLines(text, FLowered.back()) != 0)
+                continue;
+            text = FLowered.back();
+        }
+        FLines.emplace(text, static_cast<std::uint32_t>(i));
+    }
+}
+
+bool TDirectIndex::Find(std::string_view text, std::size_t& index) const
+{
+    const auto line = FLines.find(text);
+    if (line == FLines.end())
+        return false;
+    index = line->second;
+    return true;
+}
+
 void TFileArch::ReadDirectory()
 {
     char signature[4];
@@ -129,6 +169,8 @@ void TFileArch::ReadDirectory()
     ReadBlock(text);
     FKeys.AddLines(text.AsString());
     ReadNumbers(FKeys, 4);
+    FFolderIndex.Build(FFolders, true);
+    FKeyIndex.Build(FKeys, false);
 }
 
 // Gives each line its number from the array behind the block; a cut-short array reads as 0.
@@ -208,11 +250,11 @@ void TFileArch::ExtractFile(std::string_view path, TMemoryStream& stream)
     const std::string_view name = slash == std::string::npos ? whole : whole.substr(slash + 1, 999);
 
     std::size_t index = 0;
-    if (!FFolders.Find(folder, index))
+    if (!FFolderIndex.Find(folder, index) && !FFolders.Find(folder, index))
         return;
     FKey.assign(NumToStr2(FFolders.Objects(index)));
     FKey.append(name);
-    if (!FKeys.Find(FKey, index))
+    if (!FKeyIndex.Find(FKey, index) && !FKeys.Find(FKey, index))
         return;
     const std::int64_t offset = FKeys.Objects(index);
     if (offset <= 0 || offset >= FFileSize)

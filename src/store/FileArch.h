@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 // A deflated payload that zlib cannot decode; the message is the decoder's own.
 class EDecompressionError : public Exception {
@@ -16,6 +18,22 @@ public:
 };
 
 class TRawInflater;
+
+// Where a lookup ends for the texts of a list's own lines, found without bisecting. It is made
+// only over lines that strictly ascend: there the bisection meets line i for exactly the
+// texts that compare equal to it, which include the line's own text. Any other text is not in
+// the index and is bisected, so the index never changes what a lookup finds.
+class TDirectIndex {
+public:
+    // lowered: index each line's ASCII lower-case form, as folder lookups ask for it; the
+    // folder comparison ignores letter case, so that form finds the same line.
+    void Build(const TStringList& list, bool lowered);
+    bool Find(std::string_view text, std::size_t& index) const;
+
+private:
+    std::vector<std::string> FLowered;
+    std::unordered_map<std::string_view, std::uint32_t> FLines;
+};
 
 // The reader of the page archive. It holds the archive open, keeps the directory (folder
 // lines with their numbers, key lines with their entry offsets) in memory and decodes one
@@ -67,6 +85,8 @@ private:
     std::int32_t FStatus = StatusOk;
     TStringList FFolders;
     TUStringList FKeys;
+    TDirectIndex FFolderIndex;
+    TDirectIndex FKeyIndex;
     // Made at the first deflated block and reset for every later one.
     std::unique_ptr<TRawInflater> FInflater;
     // A block's bytes when the archive is not in memory; it keeps the room it has grown to.
