@@ -29,11 +29,13 @@ constexpr std::int64_t ReadAhead = 4096;
 // zlib decodes with its fast loop only while this much output room is left.
 constexpr std::size_t FastLoopRoom = 258;
 
-// The block stores no decoded size. Pages deflate to about a quarter of their size, so four
-// times the payload holds most entries at the first try; larger ones double the room.
+// The block stores no decoded size, and a DEFLATE stream tells its size only for stored
+// blocks. Pages deflate to a fifth of their size or less, so eight times the payload holds
+// nearly every entry at the first try, and larger ones double the room. Room never written
+// costs little: the system gives a large buffer's pages only when they are first touched.
 std::size_t FirstOutputRoom(std::size_t payloadSize)
 {
-    return std::min<std::size_t>(std::max<std::size_t>(payloadSize * 4, 4096) + FastLoopRoom, MaxContentSize);
+    return std::min<std::size_t>(std::max<std::size_t>(payloadSize * 8, 4096) + FastLoopRoom, MaxContentSize);
 }
 
 }
