@@ -24,7 +24,7 @@ constexpr std::size_t BlockHeaderSize = 6;
 
 // One read takes a block's header with this much behind it: the whole of a small entry's
 // payload comes with the read that finds its size.
-constexpr std::int64_t ReadAhead = 4096;
+constexpr std::int64_t ReadAhead = 1024;
 
 // zlib decodes with its fast loop only while this much output room is left.
 constexpr std::size_t FastLoopRoom = 258;
