@@ -1,14 +1,16 @@
 // Measures how fast the page archive opens and serves entries asked for in random order,
-// against libzip over the same files and against bare zlib inflate of the same payloads held
-// in memory. It reports times and goals; it fails (exit 1) only on a real error, such as
-// extracted bytes that differ from the packed ones.
+// against libzip over the same files (where libzip is built, not on Windows) and against bare
+// zlib inflate of the same payloads held in memory. It reports times and goals; it fails
+// (exit 1) only on a real error, such as extracted bytes that differ from the packed ones.
 #include "ArchiveWriter.h"
 
 #include "store/FileArch.h"
 #include "store/Streams.h"
 #include "support/TempFolder.h"
 
+#if LV_BENCH_WITH_LIBZIP
 #include <zip.h>
+#endif
 #include <zlib.h>
 
 #include <algorithm>
@@ -23,6 +25,7 @@
 #include <future>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <random>
 #include <span>
 #include <stdexcept>
@@ -47,10 +50,9 @@ constexpr std::size_t EntriesPerFolder = 40;
 constexpr std::size_t MaxFolderDepth = 4;
 constexpr std::size_t MiB = 1024 * 1024;
 
-// Archive extraction at most this many times bare inflate; archive open + extraction below
-// this many times libzip's.
-constexpr double ExtractRatioGoal = 1.2;
-constexpr double ZipRatioGoal = 1.0;
+// Archive open + extraction at most this many times libzip's. The goal of extraction against
+// bare inflate is each plan's own.
+constexpr double ZipRatioGoal = 0.6;
 
 constexpr auto Words = std::to_array<std::string_view>({
     "tweak", "setting", "registry", "explorer", "taskbar", "startup", "service", "network",
@@ -243,6 +245,7 @@ void WriteTree(const std::vector<TBenchEntry>& entries, const fs::path& root)
     }
 }
 
+#if LV_BENCH_WITH_LIBZIP
 std::runtime_error ZipError(zip_t* zip, const std::string& what)
 {
     return std::runtime_error(what + ": " + zip_strerror(zip));
@@ -288,6 +291,7 @@ void WriteZip(const std::vector<TBenchEntry>& entries, const fs::path& path)
         throw;
     }
 }
+#endif
 
 struct TPackedSet {
     fs::path Archive;
@@ -310,7 +314,9 @@ TPackedSet Pack(const std::vector<TBenchEntry>& entries, const fs::path& folder)
     // The zip and the payloads are made from memory, so a second core makes them while the
     // files are written and packed into the archive.
     auto payloads = std::async(std::launch::async, [&] {
+#if LV_BENCH_WITH_LIBZIP
         WriteZip(entries, packed.Zip);
+#endif
         return DeflateEach(entries);
     });
     const fs::path tree = folder / "tree";
@@ -354,6 +360,7 @@ std::unique_ptr<TFileArch> OpenArchive(const fs::path& path)
     return archive;
 }
 
+#if LV_BENCH_WITH_LIBZIP
 struct TZipDiscard {
     void operator()(zip_t* zip) const { zip_discard(zip); }
 };
@@ -387,6 +394,7 @@ std::string_view ReadZipEntry(zip_t* zip, const std::string& path, TMemoryStream
                                  " bytes of " + path);
     return ContentOf(buffer);
 }
+#endif
 
 // Decodes into a buffer allocated in advance, with room to spare: the floor any reader can reach.
 std::string_view InflateRaw(const std::string& payload, std::size_t contentSize, TMemoryStream& buffer)
@@ -450,17 +458,14 @@ std::uint64_t ReadEveryEntry(const TReader& reader, const std::vector<TLookup>& 
 // Each reader's bytes are checked once, which also warms the caches. Then each round times one
 // pass of every reader in turn, so a busy moment on the machine hurts them alike, and the best
 // round of each reader counts.
-template <std::size_t Count>
-std::array<double, Count> BestPassMilliseconds(const std::array<TReader, Count>& readers,
-                                               const std::vector<TLookup>& lookups, std::uint64_t expectedTotal,
-                                               int rounds)
+std::vector<double> BestPassMilliseconds(const std::vector<TReader>& readers, const std::vector<TLookup>& lookups,
+                                         std::uint64_t expectedTotal, int rounds)
 {
     for (const TReader& reader : readers)
         VerifyEveryEntry(reader, lookups);
-    std::array<double, Count> best;
-    best.fill(std::numeric_limits<double>::infinity());
+    std::vector<double> best(readers.size(), std::numeric_limits<double>::infinity());
     for (int round = 0; round < rounds; ++round) {
-        for (std::size_t i = 0; i < Count; ++i) {
+        for (std::size_t i = 0; i < readers.size(); ++i) {
             const double pass = TimedMilliseconds([&] { return ReadEveryEntry(readers[i], lookups, expectedTotal); });
             best[i] = std::min(best[i], pass);
         }
@@ -470,35 +475,40 @@ std::array<double, Count> BestPassMilliseconds(const std::array<TReader, Count>&
 
 struct TTimes {
     double ArchiveOpen = 0;
-    double ZipOpen = 0;
     double ArchiveExtract = 0;
     double ArchiveExtractNewStream = 0;
-    double ZipExtract = 0;
     double BareInflate = 0;
+    // Only where libzip is built.
+    std::optional<double> ZipOpen;
+    std::optional<double> ZipExtract;
 };
 
-// Alternates the two, for the same reason as the extraction rounds.
+// Alternates the readers, for the same reason as the extraction rounds.
 void MeasureOpening(const TPackedSet& packed, TTimes& times)
 {
     double archiveBest = std::numeric_limits<double>::infinity();
-    double zipBest = std::numeric_limits<double>::infinity();
+    [[maybe_unused]] double zipBest = std::numeric_limits<double>::infinity();
     for (int round = 0; round < OpenRounds; ++round) {
         archiveBest = std::min(archiveBest, TimedMilliseconds([&] { return OpenArchive(packed.Archive); }));
+#if LV_BENCH_WITH_LIBZIP
         zipBest = std::min(zipBest, TimedMilliseconds([&] { return OpenZip(packed.Zip); }));
+#endif
     }
     times.ArchiveOpen = archiveBest;
+#if LV_BENCH_WITH_LIBZIP
     times.ZipOpen = zipBest;
+#endif
 }
 
 void MeasureExtraction(const TPackedSet& packed, const std::vector<TLookup>& lookups, std::uint64_t expectedTotal,
                        int rounds, TTimes& times)
 {
     const std::unique_ptr<TFileArch> archive = OpenArchive(packed.Archive);
-    const TZipHandle zip = OpenZip(packed.Zip);
     TMemoryStream stream;
     std::unique_ptr<TMemoryStream> newStream;
     TMemoryStream buffer;
-    const std::array<TReader, 4> readers = {{
+    std::vector<TReader> readers = {
+        {"bare inflate", [&](const TLookup& item) { return InflateRaw(*item.Payload, item.Content->size(), buffer); }},
         {"archive", [&](const TLookup& item) {
              archive->ExtractFile(item.ArchivePath, stream);
              return ContentOf(stream);
@@ -509,14 +519,17 @@ void MeasureExtraction(const TPackedSet& packed, const std::vector<TLookup>& loo
              archive->ExtractFile(item.ArchivePath, *newStream);
              return ContentOf(*newStream);
          }},
-        {"libzip", [&](const TLookup& item) { return ReadZipEntry(zip.get(), item.ZipPath, buffer); }},
-        {"bare inflate", [&](const TLookup& item) { return InflateRaw(*item.Payload, item.Content->size(), buffer); }},
-    }};
-    const auto best = BestPassMilliseconds(readers, lookups, expectedTotal, rounds);
-    times.ArchiveExtract = best[0];
-    times.ArchiveExtractNewStream = best[1];
-    times.ZipExtract = best[2];
-    times.BareInflate = best[3];
+    };
+#if LV_BENCH_WITH_LIBZIP
+    const TZipHandle zip = OpenZip(packed.Zip);
+    readers.push_back({"libzip", [&](const TLookup& item) { return ReadZipEntry(zip.get(), item.ZipPath, buffer); }});
+#endif
+    const std::vector<double> best = BestPassMilliseconds(readers, lookups, expectedTotal, rounds);
+    times.BareInflate = best[0];
+    times.ArchiveExtract = best[1];
+    times.ArchiveExtractNewStream = best[2];
+    if (best.size() > 3)
+        times.ZipExtract = best[3];
 }
 
 double Mebibytes(std::uint64_t bytes) { return static_cast<double>(bytes) / MiB; }
@@ -535,47 +548,52 @@ void PrintGoal(const char* what, double ratio, const char* relation, double goal
 }
 
 void PrintReport(const std::string& title, std::size_t entryCount, std::uint64_t contentBytes,
-                 const TPackedSet& packed, const TTimes& t)
+                 const TPackedSet& packed, const TTimes& t, double extractGoal)
 {
-    std::printf("\n%s: %.1f MiB of content, archive %.1f MiB, zip %.1f MiB\n", title.c_str(),
-                Mebibytes(contentBytes), Mebibytes(fs::file_size(packed.Archive)),
-                Mebibytes(fs::file_size(packed.Zip)));
+    std::printf("\n%s: %.1f MiB of content, archive %.1f MiB\n", title.c_str(), Mebibytes(contentBytes),
+                Mebibytes(fs::file_size(packed.Archive)));
     std::printf("  %-8s %-28s %10s %12s %10s\n", "", "", "best ms", "us per entry", "MiB/s");
     std::printf("  %-8s %-28s %10.3f\n", "open", "archive (TFileArch)", t.ArchiveOpen);
-    std::printf("  %-8s %-28s %10.3f\n", "", "zip (zip_open)", t.ZipOpen);
+    if (t.ZipOpen)
+        std::printf("  %-8s %-28s %10.3f\n", "", "zip (zip_open)", *t.ZipOpen);
     PrintRow("extract", "archive ExtractFile", t.ArchiveExtract, entryCount, contentBytes);
     PrintRow("", "archive, new stream each", t.ArchiveExtractNewStream, entryCount, contentBytes);
-    PrintRow("", "zip (locate + fopen + fread)", t.ZipExtract, entryCount, contentBytes);
+    if (t.ZipExtract)
+        PrintRow("", "zip (locate + fopen + fread)", *t.ZipExtract, entryCount, contentBytes);
     PrintRow("", "bare raw inflate", t.BareInflate, entryCount, contentBytes);
 
     const double extractRatio = t.ArchiveExtract / t.BareInflate;
     const double newStreamRatio = t.ArchiveExtractNewStream / t.BareInflate;
-    const double zipRatio = (t.ArchiveOpen + t.ArchiveExtract) / (t.ZipOpen + t.ZipExtract);
-    PrintGoal("archive extract / bare inflate", extractRatio, "<=", ExtractRatioGoal, extractRatio <= ExtractRatioGoal);
+    PrintGoal("archive extract / bare inflate", extractRatio, "<=", extractGoal, extractRatio <= extractGoal);
     std::printf("  %-46s %6.3f   (no goal)\n", "archive extract, new stream / bare inflate", newStreamRatio);
-    PrintGoal("archive open+extract / zip open+extract", zipRatio, "<", ZipRatioGoal, zipRatio < ZipRatioGoal);
+    if (t.ZipOpen && t.ZipExtract) {
+        const double zipRatio = (t.ArchiveOpen + t.ArchiveExtract) / (*t.ZipOpen + *t.ZipExtract);
+        PrintGoal("archive open+extract / zip open+extract", zipRatio, "<=", ZipRatioGoal, zipRatio <= ZipRatioGoal);
+    }
 }
 
 struct TBenchPlan {
     std::string Title;
     std::function<std::vector<TBenchEntry>()> MakeEntries;
     int Rounds;
+    // Archive extraction at most this many times bare inflate.
+    double ExtractGoal;
 };
 
 std::vector<TBenchPlan> FullPlans()
 {
     return {
-        {"10,000 small entries", [] { return MakeSmallEntries(10'000); }, 5},
-        {"100,000 small entries", [] { return MakeSmallEntries(100'000); }, 3},
-        {"4 large entries", [] { return MakeLargeEntries({4 * MiB, 6 * MiB, 8 * MiB, 10 * MiB}); }, 5},
+        {"10,000 small entries", [] { return MakeSmallEntries(10'000); }, 5, 1.10},
+        {"100,000 small entries", [] { return MakeSmallEntries(100'000); }, 3, 1.10},
+        {"4 large entries", [] { return MakeLargeEntries({4 * MiB, 6 * MiB, 8 * MiB, 10 * MiB}); }, 5, 1.05},
     };
 }
 
 std::vector<TBenchPlan> QuickPlans()
 {
     return {
-        {"500 small entries", [] { return MakeSmallEntries(500); }, 3},
-        {"2 large entries", [] { return MakeLargeEntries({256 * 1024, 256 * 1024}); }, 3},
+        {"500 small entries", [] { return MakeSmallEntries(500); }, 3, 1.10},
+        {"2 large entries", [] { return MakeLargeEntries({256 * 1024, 256 * 1024}); }, 3, 1.05},
     };
 }
 
@@ -594,7 +612,7 @@ void RunPlan(const TBenchPlan& plan, const fs::path& folder)
     TTimes times;
     MeasureOpening(packed, times);
     MeasureExtraction(packed, lookups, contentBytes, plan.Rounds, times);
-    PrintReport(plan.Title, entries.size(), contentBytes, packed, times);
+    PrintReport(plan.Title, entries.size(), contentBytes, packed, times, plan.ExtractGoal);
     fs::remove_all(folder);
 }
 

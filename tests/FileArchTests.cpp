@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 // Root folder 0 with a.txt; folder "a" (2) with b.txt; folder "a\b" (1) with c.gif; the folder
@@ -205,4 +209,23 @@ TEST(FileArch, OpensArchiveFilesAndNamesTheFileItCannotOpen)
         EXPECT_EQ(message.rfind("Cannot open file \"" + FullPathName(missing) + "\". ", 0), 0u) << message;
         EXPECT_GT(message.size(), ("Cannot open file \"" + FullPathName(missing) + "\". ").size());
     }
+}
+
+TEST(FileArch, AnOpenArchiveIsNeverReadOutsideTheFile)
+{
+    TTempDir dir;
+    const auto path = dir.Write("Ruroda.db", ExampleArchive());
+    TFileArch archive(path.string());
+#ifdef _WIN32
+    // Held without write sharing: no other handle may cut the file short under the reader.
+    const HANDLE writer = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(Extract(archive, "tweaks\\start.html"), StartHtml);
+#else
+    // Another process may cut it short here: the read fails instead of the process.
+    std::filesystem::resize_file(path, 8);
+    EXPECT_THROW(Extract(archive, "tweaks\\start.html"), EReadError);
+#endif
 }

@@ -297,7 +297,7 @@ LONG WINAPI RecordClose(HKEY key)
 }
 }
 
-TEST_F(RegistryKeys, CloseFlushesWhenAskedAndNeverClosesAHive)
+TEST_F(RegistryKeys, CloseFlushesChangesOnlyWhenAskedAndNeverClosesAHive)
 {
     using namespace RecordedCalls;
     const TImportPatch flushPatch("advapi32.dll", "RegFlushKey", &RecordFlush);
@@ -314,10 +314,25 @@ TEST_F(RegistryKeys, CloseFlushesWhenAskedAndNeverClosesAHive)
 
     Registry.SetFlushOnClose(true);
     ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
+    Registry.GetText("missing");
+    Registry.Close();
+    EXPECT_TRUE(flushed.empty());
+    ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
     key = Registry.CurrentKey();
+    Registry.PutText("text", "a");
     Registry.Close();
     Registry.Close();
     EXPECT_EQ(flushed, std::vector<HKEY>{key});
+    ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
+    EXPECT_FALSE(Registry.RemoveValue("missing"));
+    Registry.MakeKey("Child");
+    Registry.Close();
+    Registry.MakeKey(Scratch.PathOf("Child"));
+    Registry.Close();
+    EXPECT_EQ(flushed.size(), 2u);
+    EXPECT_TRUE(Registry.RemoveKeyTree(Scratch.PathOf("Child")));
+    Registry.Close();
+    EXPECT_EQ(flushed, (std::vector<HKEY>{key, key, HKEY_CURRENT_USER}));
 
     closed.clear();
     ASSERT_TRUE(Registry.Open("", false));

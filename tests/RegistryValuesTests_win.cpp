@@ -69,6 +69,7 @@ TEST_F(RegistryValues, GetTextReadsBothStringKindsUpToTheFirstNul)
     Scratch.SetValue("", "unended", REG_SZ, "abc"sv);
     Scratch.SetValue("", "empty", REG_SZ, ""sv);
     Scratch.SetValue("", "emptyBinary", REG_BINARY, ""sv);
+    Scratch.SetValue("", "long", REG_SZ, std::string(5000, 'L') + '\0' + "after");
     ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
 
     EXPECT_EQ(Registry.GetText(""), "default");
@@ -79,6 +80,7 @@ TEST_F(RegistryValues, GetTextReadsBothStringKindsUpToTheFirstNul)
     EXPECT_EQ(Registry.GetText("empty"), "");
     EXPECT_EQ(Registry.GetText("emptyBinary"), "");
     EXPECT_EQ(Registry.GetText("missing"), "");
+    EXPECT_EQ(Registry.GetText("long"), std::string(5000, 'L'));
 }
 
 TEST_F(RegistryValues, GetTextRefusesEveryOtherKind)
@@ -86,11 +88,13 @@ TEST_F(RegistryValues, GetTextRefusesEveryOtherKind)
     Scratch.SetValue("", "dword", REG_DWORD, "\x01\0\0\0"sv);
     Scratch.SetValue("", "binary", REG_BINARY, "ab\0"sv);
     Scratch.SetValue("", "multi", REG_MULTI_SZ, "a\0\0"sv);
+    Scratch.SetValue("", "longBinary", REG_BINARY, std::string(5000, 'B'));
     ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
 
     EXPECT_EQ(RegistryFailure([&] { Registry.GetText("dword"); }), "Invalid data type for 'dword'");
     EXPECT_EQ(RegistryFailure([&] { Registry.GetText("binary"); }), "Invalid data type for 'binary'");
     EXPECT_EQ(RegistryFailure([&] { Registry.GetText("multi"); }), "Invalid data type for 'multi'");
+    EXPECT_EQ(RegistryFailure([&] { Registry.GetText("longBinary"); }), "Invalid data type for 'longBinary'");
 }
 
 TEST_F(RegistryValues, GetIntReadsIntegersOfUpToFourBytes)

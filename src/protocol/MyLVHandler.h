@@ -12,6 +12,9 @@
 #include <wrl/client.h>
 
 #include <atomic>
+#include <memory>
+
+class TMemoryStream;
 #endif
 
 // The scheme the program serves its pages through ("tweaks://tweaks/start.html").
@@ -87,7 +90,7 @@ private:
     explicit TMyLVHandler(IUnknown* outer);
     ~TMyLVHandler();
 
-    // Fills FPath, FDataStream and FDataSize; S_OK or the failure to report to the sink.
+    // Fills FPath, FContent and FDataSize; S_OK or the failure to report to the sink.
     HRESULT LoadContent(LPCWSTR url) noexcept;
 
     TInnerUnknown FInner{*this};
@@ -99,7 +102,8 @@ private:
     LONG FBytesRead = 0;
     LONG FDataSize = 0;
     Microsoft::WRL::ComPtr<IInternetProtocolSink> FSink;
-    Microsoft::WRL::ComPtr<IStream> FDataStream;
+    // The decoded entry, read out from here as it is: no copy into a stream of the platform's.
+    std::unique_ptr<TMemoryStream> FContent;
 };
 
 // Makes a new TMyLVHandler for every CreateInstance; an outer object only for IID_IUnknown.

@@ -3,9 +3,9 @@
 //   SchemeName. urlmon asks it for a new TMyLVHandler for every URL of the scheme, usually as
 //   the inner object of an aggregate of its own (an outer object and IID_IUnknown).
 // - Start turns the URL into an entry path, has FileManager decode the entry into memory and
-//   copies it into a global-memory stream. Still inside Start it tells the sink that all data is
-//   there (ReportData) and that the request is done (ReportResult). urlmon reads through Read,
-//   under Wine from inside ReportData, and lets go with Terminate.
+//   keeps it. Still inside Start it tells the sink that all data is there (ReportData) and that
+//   the request is done (ReportResult). urlmon reads through Read, under Wine from inside
+//   ReportData, straight out of the decoded bytes, and lets go with Terminate.
 // - The content manager reports failures as exceptions. LoadContent is the one place that
 //   catches them and turns them into the result the sink is given, so no exception leaves a COM
 //   method and the browser always hears the end of its request.
@@ -50,26 +50,6 @@ TFileManager& ContentManager()
     if (!FileManager)
         throw std::logic_error("The content manager is not running");
     return *FileManager;
-}
-
-// A stream over movable global memory, freed with its last reference, holding content and
-// positioned at its start.
-HRESULT GlobalStreamOf(const TMemoryStream& content, ComPtr<IStream>& stream)
-{
-    ComPtr<IStream> created;
-    HRESULT result = ::CreateStreamOnHGlobal(nullptr, TRUE, created.GetAddressOf());
-    const auto size = static_cast<ULONG>(content.Size());
-    ULONG written = size;
-    // The stream refuses a null buffer even for no bytes, and empty content has none.
-    if (SUCCEEDED(result) && size != 0)
-        result = created->Write(content.Data(), size, &written);
-    if (SUCCEEDED(result) && written != size)
-        result = STG_E_MEDIUMFULL;
-    if (SUCCEEDED(result))
-        result = created->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    if (SUCCEEDED(result))
-        stream = std::move(created);
-    return result;
 }
 
 }
@@ -168,15 +148,14 @@ HRESULT TMyLVHandler::Start(LPCWSTR url, IInternetProtocolSink* sink, IInternetB
 
 HRESULT TMyLVHandler::LoadContent(LPCWSTR url) noexcept
 {
-    FDataStream.Reset();
+    FContent.reset();
     FDataSize = 0;
     try {
         FPath = EntryPathFromUrl(AnsiFromUrl(url));
-        TMemoryStream content;
-        ContentManager().GetContent(FPath, content);
-        if (FAILED(GlobalStreamOf(content, FDataStream)))
-            return INET_E_DATA_NOT_AVAILABLE;
-        FDataSize = static_cast<LONG>(content.Size());
+        auto content = std::make_unique<TMemoryStream>();
+        ContentManager().GetContent(FPath, *content);
+        FDataSize = static_cast<LONG>(content->Size());
+        FContent = std::move(content);
         return S_OK;
     } catch (const EFOpenError&) {
         return INET_E_RESOURCE_NOT_FOUND;
@@ -197,7 +176,7 @@ HRESULT TMyLVHandler::Abort(HRESULT, DWORD)
 
 HRESULT TMyLVHandler::Terminate(DWORD)
 {
-    FDataStream.Reset();
+    FContent.reset();
     FSink.Reset();
     return S_OK;
 }
@@ -217,12 +196,11 @@ HRESULT TMyLVHandler::Read(void* buffer, ULONG size, ULONG* countRead)
     if (countRead)
         *countRead = 0;
     // Never started, failed or terminated: there is nothing to read.
-    if (!FDataStream)
+    if (!FContent)
         return S_FALSE;
-    ULONG count = 0;
-    const HRESULT result = FDataStream->Read(buffer, size, &count);
-    if (FAILED(result))
-        return result;
+    if (!buffer && size != 0)
+        return E_INVALIDARG;
+    const auto count = static_cast<ULONG>(FContent->Read(buffer, size));
     FBytesRead += static_cast<LONG>(count);
     if (countRead)
         *countRead = count;

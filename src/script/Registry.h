@@ -58,7 +58,8 @@ public:
     // What Open and the key lookups of RemoveKeyTree ask for; OpenForRead overwrites it.
     REGSAM AccessMask() const { return FAccessMask; }
     void SetAccessMask(REGSAM mask) { FAccessMask = mask; }
-    // When on, closing the current key first writes it to disk.
+    // When on, closing a key after a change (a value written or removed, a key made or
+    // removed) first writes the change to disk; after reads alone nothing is written.
     bool FlushOnClose() const { return FFlushOnClose; }
     void SetFlushOnClose(bool flush) { FFlushOnClose = flush; }
     // The registry view every key is opened, made and removed in, added to every mask: none
@@ -74,6 +75,8 @@ public:
     // Opens with KEY_READ, else KeyReadWithoutNotify, else KEY_QUERY_VALUE; AccessMask takes
     // the mask that succeeded.
     bool OpenForRead(const std::string& path);
+    // Closes the current key. A change made since the last Close is flushed first, when
+    // FlushOnClose asks for it: through the current key, or the root hive when none is open.
     void Close() noexcept;
 
     // Makes the key and the missing keys on its path with full access, whatever AccessMask
@@ -126,6 +129,8 @@ private:
     REGSAM FAccessMask = KEY_ALL_ACCESS;
     REGSAM FView = 0;
     bool FFlushOnClose = false;
+    // Something changed since the last Close.
+    bool FChanged = false;
 };
 
 // The four bytes of an integer value, lowest first, and back.

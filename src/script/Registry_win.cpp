@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -52,10 +53,14 @@ UniqueKey OpenKey(HKEY base, const char* subKey, REGSAM mask)
     return UniqueKey(::RegOpenKeyExA(base, subKey, 0, mask, &key) == ERROR_SUCCESS ? key : nullptr);
 }
 
-UniqueKey CreateKey(HKEY base, const char* subKey, REGSAM mask)
+// created tells whether the key is new, rather than one that was there already.
+UniqueKey CreateKey(HKEY base, const char* subKey, REGSAM mask, bool& created)
 {
     HKEY key = nullptr;
-    const LONG result = ::RegCreateKeyExA(base, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, mask, nullptr, &key, nullptr);
+    DWORD disposition = 0;
+    const LONG result =
+        ::RegCreateKeyExA(base, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, mask, nullptr, &key, &disposition);
+    created = result == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY;
     return UniqueKey(result == ERROR_SUCCESS ? key : nullptr);
 }
 
@@ -90,9 +95,10 @@ bool DeleteKey(HKEY base, const char* subKey, REGSAM mask)
     return (view ? ::RegDeleteKeyExA(base, subKey, view, 0) : ::RegDeleteKeyA(base, subKey)) == ERROR_SUCCESS;
 }
 
-bool RemoveTree(HKEY base, const char* subKey, REGSAM mask);
+// removed is set when any key of the tree went, also when the tree's top could not.
+bool RemoveTree(HKEY base, const char* subKey, REGSAM mask, bool& removed);
 
-void RemoveChildKeys(HKEY key, REGSAM mask)
+void RemoveChildKeys(HKEY key, REGSAM mask, bool& removed)
 {
     DWORD count = 0;
     DWORD longestName = 0;
@@ -106,15 +112,17 @@ void RemoveChildKeys(HKEY key, REGSAM mask)
             return ::RegEnumKeyExA(key, index, into, length, nullptr, nullptr, nullptr, nullptr);
         });
         if (name)
-            RemoveTree(key, name->c_str(), mask);
+            RemoveTree(key, name->c_str(), mask, removed);
     }
 }
 
-bool RemoveTree(HKEY base, const char* subKey, REGSAM mask)
+bool RemoveTree(HKEY base, const char* subKey, REGSAM mask, bool& removed)
 {
     if (const UniqueKey key = OpenKey(base, subKey, mask))
-        RemoveChildKeys(key.Get(), mask);
-    return DeleteKey(base, subKey, mask);
+        RemoveChildKeys(key.Get(), mask, removed);
+    const bool deleted = DeleteKey(base, subKey, mask);
+    removed = removed || deleted;
+    return deleted;
 }
 
 void CloseToken(HANDLE token)
@@ -255,10 +263,13 @@ bool TRegistry::Open(const std::string& path, bool create)
 {
     const TKeyPath at = Resolve(path);
     const REGSAM mask = FAccessMask | FView;
-    UniqueKey key = create && !path.empty() ? CreateKey(at.Base, at.SubKey, mask) : OpenKey(at.Base, at.SubKey, mask);
+    bool created = false;
+    UniqueKey key =
+        create && !path.empty() ? CreateKey(at.Base, at.SubKey, mask, created) : OpenKey(at.Base, at.SubKey, mask);
     if (!key)
         return false;
     MakeCurrent(std::move(key), path);
+    FChanged = FChanged || created;
     return true;
 }
 
@@ -275,12 +286,15 @@ bool TRegistry::OpenForRead(const std::string& path)
     return false;
 }
 
+// RegFlushKey writes the key's whole hive to disk and holds up every other writer of that hive
+// meanwhile: it is paid for changes only, never for reads.
 void TRegistry::Close() noexcept
 {
+    if (FChanged && FFlushOnClose)
+        ::RegFlushKey(FCurrentKey ? FCurrentKey.Get() : FRootKey);
+    FChanged = false;
     if (!FCurrentKey)
         return;
-    if (FFlushOnClose)
-        ::RegFlushKey(FCurrentKey.Get());
     FCurrentKey.Reset();
     FCurrentPath.clear();
 }
@@ -288,8 +302,10 @@ void TRegistry::Close() noexcept
 void TRegistry::MakeKey(const std::string& path)
 {
     const TKeyPath at = Resolve(path);
-    if (!CreateKey(at.Base, at.SubKey, KEY_ALL_ACCESS | FView))
+    bool created = false;
+    if (!CreateKey(at.Base, at.SubKey, KEY_ALL_ACCESS | FView, created))
         throw ERegistryException::CreateKeyFailed(path);
+    FChanged = FChanged || created;
 }
 
 bool TRegistry::RemoveKeyTree(const std::string& path)
@@ -299,7 +315,10 @@ bool TRegistry::RemoveKeyTree(const std::string& path)
     if (path.find_first_not_of('\\') == std::string::npos)
         return false;
     const TKeyPath at = Resolve(path);
-    return RemoveTree(at.Base, at.SubKey, FAccessMask | FView);
+    bool removed = false;
+    const bool result = RemoveTree(at.Base, at.SubKey, FAccessMask | FView, removed);
+    FChanged = FChanged || removed;
+    return result;
 }
 
 bool TRegistry::HasKey(const std::string& path) const
@@ -354,17 +373,28 @@ void TRegistry::ListValueNames(TStringList& names) const
 
 std::string TRegistry::GetText(const std::string& name) const
 {
-    const std::optional<TValueInfo> info = QueryValueInfo(CurrentKey(), name);
-    if (!info || info->Size == 0)
-        return {};
+    // Most texts fit a small buffer: then one query gives the type and the data together,
+    // where asking for the size first would cost a second trip to the registry.
+    std::array<char, 256> small;
     DWORD type = REG_NONE;
-    const std::optional<std::vector<char>> data = ValueData(CurrentKey(), name, info->Size, type);
-    if (!data)
-        throw ERegistryException::GetDataFailed(name);
+    DWORD size = static_cast<DWORD>(small.size());
+    const LONG result =
+        ::RegQueryValueExA(CurrentKey(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(small.data()), &size);
+    if ((result != ERROR_SUCCESS && result != ERROR_MORE_DATA) || size == 0)
+        return {};
+    std::vector<char> large;
+    if (result == ERROR_MORE_DATA) {
+        std::optional<std::vector<char>> data = ValueData(CurrentKey(), name, size, type);
+        if (!data)
+            throw ERegistryException::GetDataFailed(name);
+        large = std::move(*data);
+    }
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         throw ERegistryException::InvalidDataType(name);
-    const std::string text(data->begin(), data->end());
-    return text.substr(0, text.find('\0'));
+    const std::string_view text = result == ERROR_SUCCESS
+                                      ? std::string_view(small.data(), std::min<std::size_t>(size, small.size()))
+                                      : std::string_view(large.data(), large.size());
+    return std::string(text.substr(0, text.find('\0')));
 }
 
 std::int32_t TRegistry::GetInt(const std::string& name) const
@@ -398,6 +428,7 @@ void TRegistry::PutData(const std::string& name, DWORD type, const void* data, s
     if (::RegSetValueExA(CurrentKey(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
                          static_cast<DWORD>(size)) != ERROR_SUCCESS)
         throw ERegistryException::SetDataFailed(name);
+    FChanged = true;
 }
 
 void TRegistry::PutText(const std::string& name, const std::string& text)
@@ -423,7 +454,9 @@ void TRegistry::PutBytes(const std::string& name, std::span<const std::uint8_t> 
 
 bool TRegistry::RemoveValue(const std::string& name)
 {
-    return ::RegDeleteValueA(CurrentKey(), name.c_str()) == ERROR_SUCCESS;
+    const bool removed = ::RegDeleteValueA(CurrentKey(), name.c_str()) == ERROR_SUCCESS;
+    FChanged = FChanged || removed;
+    return removed;
 }
 
 std::array<std::uint8_t, 4> LittleEndianBytes(std::int32_t value)

@@ -20,23 +20,44 @@ std::int32_t ReadLittleEndian(const std::uint8_t* bytes, std::size_t width)
     return static_cast<std::int32_t>(value);
 }
 
-class RawInflater {
+constexpr std::size_t BlockHeaderSize = 6;
+
+// One read takes a block's header with this much behind it: the whole of a small entry's
+// payload comes with the read that finds its size.
+constexpr std::int64_t ReadAhead = 1024;
+
+// zlib decodes with its fast loop only while this much output room is left.
+constexpr std::size_t FastLoopRoom = 258;
+
+// The block stores no decoded size, and a DEFLATE stream tells its size only for stored
+// blocks. Pages deflate to a fifth of their size or less, so eight times the payload holds
+// nearly every entry at the first try, and larger ones double the room. Room never written
+// costs little: the system gives a large buffer's pages only when they are first touched.
+std::size_t FirstOutputRoom(std::size_t payloadSize)
+{
+    return std::min<std::size_t>(std::max<std::size_t>(payloadSize * 8, 4096) + FastLoopRoom, MaxContentSize);
+}
+
+}
+
+class TRawInflater {
 public:
-    RawInflater()
+    TRawInflater()
     {
         if (inflateInit2(&FZ, -MAX_WBITS) != Z_OK)
             throw EDecompressionError("insufficient memory");
     }
-    ~RawInflater() { inflateEnd(&FZ); }
-    RawInflater(const RawInflater&) = delete;
-    RawInflater& operator=(const RawInflater&) = delete;
+    ~TRawInflater() { inflateEnd(&FZ); }
+    TRawInflater(const TRawInflater&) = delete;
+    TRawInflater& operator=(const TRawInflater&) = delete;
 
     // Decodes one raw DEFLATE stream up to its final block; bytes after it are ignored.
     void Decode(const std::uint8_t* input, std::size_t size, TMemoryStream& output)
     {
+        inflateReset(&FZ);
         FZ.next_in = const_cast<Bytef*>(input);
         FZ.avail_in = static_cast<uInt>(size);
-        output.Reserve(std::min<std::size_t>(std::max<std::size_t>(size * 4, 4096), MaxContentSize));
+        output.Reserve(FirstOutputRoom(size));
         for (;;) {
             std::size_t written = static_cast<std::size_t>(output.Size());
             if (written == output.Capacity()) {
@@ -61,16 +82,19 @@ private:
     z_stream FZ{};
 };
 
-constexpr std::size_t BlockHeaderSize = 6;
-
+namespace {
+void LowerAsciiInPlace(std::string& text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + 32);
+}
 }
 
 std::string LowerAscii(std::string_view text)
 {
     std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 32);
+    LowerAsciiInPlace(lower);
     return lower;
 }
 
@@ -83,6 +107,48 @@ TFileArch::TFileArch(std::string archiveName, std::unique_ptr<TStream> file)
     : FArchiveName(std::move(archiveName)), FFile(std::move(file)), FFileSize(FFile->Size())
 {
     ReadDirectory();
+}
+
+TFileArch::~TFileArch() = default;
+
+namespace {
+bool StrictlyAscends(const TStringList& list)
+{
+    for (std::size_t i = 1; i < list.Count(); ++i)
+        if (list.CompareLines(list.Strings(i - 1), list.Strings(i)) >= 0)
+            return false;
+    return true;
+}
+}
+
+void TDirectIndex::Build(const TStringList& list, bool lowered)
+{
+    FLines.clear();
+    FLowered.clear();
+    if (!StrictlyAscends(list))
+        return;
+    FLowered.reserve(lowered ? list.Count() : 0);
+    FLines.reserve(list.Count());
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        std::string_view text = list.Strings(i);
+        if (lowered) {
+            FLowered.push_back(LowerAscii(text));
+            // A locale may fold some letter otherwise (the Turkish I): such a line is bisected.
+            if (list.CompareLines(text, FLowered.back()) != 0)
+                continue;
+            text = FLowered.back();
+        }
+        FLines.emplace(text, static_cast<std::uint32_t>(i));
+    }
+}
+
+bool TDirectIndex::Find(std::string_view text, std::size_t& index) const
+{
+    const auto line = FLines.find(text);
+    if (line == FLines.end())
+        return false;
+    index = line->second;
+    return true;
 }
 
 void TFileArch::ReadDirectory()
@@ -105,6 +171,8 @@ void TFileArch::ReadDirectory()
     ReadBlock(text);
     FKeys.AddLines(text.AsString());
     ReadNumbers(FKeys, 4);
+    FFolderIndex.Build(FFolders, true);
+    FKeyIndex.Build(FKeys, false);
 }
 
 // Gives each line its number from the array behind the block; a cut-short array reads as 0.
@@ -120,25 +188,54 @@ void TFileArch::ReadNumbers(TStringList& list, std::size_t width)
         list.SetObject(i, ReadLittleEndian(&bytes[i * width], width));
 }
 
+// The block at the archive's position. Its payload is checked against the file's size before
+// anything is read or allocated for it; a stream in memory (a mapped archive) hands it over in
+// place, any other is read with one read for a small block.
+TFileArch::TBlock TFileArch::LocateBlock()
+{
+    const std::int64_t start = FFile->Position();
+    const std::uint8_t* memory = FFile->Memory();
+    const std::uint8_t* bytes = nullptr;
+    std::size_t got = 0;
+    if (memory) {
+        if (start >= 0 && start <= FFileSize)
+            bytes = memory + start;
+        got = bytes ? static_cast<std::size_t>(FFileSize - start) : 0;
+    } else {
+        FReadBuffer.SetSize(static_cast<std::size_t>(std::clamp<std::int64_t>(FFileSize - start, 0, ReadAhead)));
+        got = FFile->Read(FReadBuffer.Data(), static_cast<std::size_t>(FReadBuffer.Size()));
+        bytes = FReadBuffer.Data();
+    }
+    if (got < BlockHeaderSize)
+        throw EReadError();
+    const std::int32_t size = ReadLittleEndian(bytes, 4);
+    const int method = bytes[4] & 15;
+    const bool hasPayload = method == 0 || method == 1;
+    if (size < 0 || (hasPayload && size > FFileSize - start - static_cast<std::int64_t>(BlockHeaderSize)))
+        throw EReadError();
+    const std::size_t blockSize = BlockHeaderSize + (hasPayload ? static_cast<std::size_t>(size) : 0);
+    if (!memory && blockSize > got) {
+        FReadBuffer.SetSize(blockSize);
+        FFile->ReadBuffer(FReadBuffer.Data() + got, blockSize - got);
+        bytes = FReadBuffer.Data();
+    }
+    FFile->Seek(start + static_cast<std::int64_t>(blockSize));
+    return {method, bytes + BlockHeaderSize, static_cast<std::size_t>(size)};
+}
+
 void TFileArch::ReadBlock(TMemoryStream& stream)
 {
     stream.Clear();
     stream.Seek(0);
-    std::uint8_t header[BlockHeaderSize];
-    FFile->ReadBuffer(header, sizeof header);
-    const std::int32_t size = ReadLittleEndian(header, 4);
-    const int method = header[4] & 15;
-    // Checked before anything is allocated: a damaged header must not make us allocate
-    // more than the file holds.
-    if (size < 0 || ((method == 0 || method == 1) && size > FFileSize - FFile->Position()))
-        throw EReadError();
-    if (method == 0) {
-        stream.SetSize(static_cast<std::size_t>(size));
-        FFile->ReadBuffer(stream.Data(), static_cast<std::size_t>(size));
-    } else if (method == 1) {
-        auto payload = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(size));
-        FFile->ReadBuffer(payload.get(), static_cast<std::size_t>(size));
-        RawInflater().Decode(payload.get(), static_cast<std::size_t>(size), stream);
+    const TBlock block = LocateBlock();
+    if (block.Method == 0) {
+        stream.SetSize(block.Size);
+        if (block.Size > 0)
+            std::memcpy(stream.Data(), block.Payload, block.Size);
+    } else if (block.Method == 1) {
+        if (!FInflater)
+            FInflater = std::make_unique<TRawInflater>();
+        FInflater->Decode(block.Payload, block.Size, stream);
     }
     stream.Seek(0);
 }
@@ -147,16 +244,19 @@ void TFileArch::ExtractFile(std::string_view path, TMemoryStream& stream)
 {
     stream.Clear();
     stream.Seek(0);
-    const std::string lower = LowerAscii(path);
-    const std::size_t slash = lower.rfind('\\');
-    const std::string_view whole(lower);
+    FPath.assign(path);
+    LowerAsciiInPlace(FPath);
+    const std::size_t slash = FPath.rfind('\\');
+    const std::string_view whole(FPath);
     const std::string_view folder = slash == std::string::npos ? std::string_view() : whole.substr(0, slash);
     const std::string_view name = slash == std::string::npos ? whole : whole.substr(slash + 1, 999);
 
     std::size_t index = 0;
-    if (!FFolders.Find(folder, index))
+    if (!FFolderIndex.Find(folder, index) && !FFolders.Find(folder, index))
         return;
-    if (!FKeys.Find(NumToStr2(FFolders.Objects(index)) + std::string(name), index))
+    FKey.assign(NumToStr2(FFolders.Objects(index)));
+    FKey.append(name);
+    if (!FKeyIndex.Find(FKey, index) && !FKeys.Find(FKey, index))
         return;
     const std::int64_t offset = FKeys.Objects(index);
     if (offset <= 0 || offset >= FFileSize)

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 // A deflated payload that zlib cannot decode; the message is the decoder's own.
 class EDecompressionError : public Exception {
@@ -15,9 +17,28 @@ public:
     using Exception::Exception;
 };
 
+class TRawInflater;
+
+// Where a lookup ends for the texts of a list's own lines, found without bisecting. It is made
+// only over lines that strictly ascend: there the bisection meets line i for exactly the
+// texts that compare equal to it, which include the line's own text. Any other text is not in
+// the index and is bisected, so the index never changes what a lookup finds.
+class TDirectIndex {
+public:
+    // lowered: index each line's ASCII lower-case form, as folder lookups ask for it; the
+    // folder comparison ignores letter case, so that form finds the same line.
+    void Build(const TStringList& list, bool lowered);
+    bool Find(std::string_view text, std::size_t& index) const;
+
+private:
+    std::vector<std::string> FLowered;
+    std::unordered_map<std::string_view, std::uint32_t> FLines;
+};
+
 // The reader of the page archive. It holds the archive open, keeps the directory (folder
 // lines with their numbers, key lines with their entry offsets) in memory and decodes one
-// entry at a time. Not re-entrant: it has one file position.
+// entry at a time. Not re-entrant: it has one file position, one decoder and one read buffer,
+// all reused from entry to entry.
 class TFileArch {
 public:
     static constexpr std::int32_t StatusOk = 0;
@@ -29,6 +50,9 @@ public:
     explicit TFileArch(const std::string& archiveName);
     // The same over any stream, such as archive bytes in memory.
     TFileArch(std::string archiveName, std::unique_ptr<TStream> file);
+    ~TFileArch();
+    TFileArch(const TFileArch&) = delete;
+    TFileArch& operator=(const TFileArch&) = delete;
 
     // Clears stream and fills it with the decoded entry for path (any letter case, backslashes
     // between folders); leaves it empty when there is no such entry. stream ends at position 0.
@@ -44,6 +68,12 @@ public:
     TStream& File() { return *FFile; }
 
 private:
+    struct TBlock {
+        int Method;
+        const std::uint8_t* Payload;
+        std::size_t Size;
+    };
+    TBlock LocateBlock();
     void ReadDirectory();
     void ReadNumbers(TStringList& list, std::size_t width);
 
@@ -55,6 +85,15 @@ private:
     std::int32_t FStatus = StatusOk;
     TStringList FFolders;
     TUStringList FKeys;
+    TDirectIndex FFolderIndex;
+    TDirectIndex FKeyIndex;
+    // Made at the first deflated block and reset for every later one.
+    std::unique_ptr<TRawInflater> FInflater;
+    // A block's bytes when the archive is not in memory; it keeps the room it has grown to.
+    TMemoryStream FReadBuffer;
+    // The lower-cased path and the key of the last lookup, kept for their room as well.
+    std::string FPath;
+    std::string FKey;
 };
 
 // Largest content a block may decode to: the browser is told sizes as 32-bit signed values.

@@ -15,6 +15,9 @@ enum class TFileSharing {
 
 // A read-only stream over a file. Other readers may open the file at the same time,
 // so a second copy of the program can read the archive the first one holds open.
+// Reads are positional: a Seek costs no system call. On Windows a file shared with readers
+// only is mapped into memory, since it cannot change while it is open; elsewhere the file is
+// read, because another process may cut a file short under a mapping.
 class TFileStream final : public TStream {
 public:
     // Fails with EFOpenError ("Cannot open file "<full path>". <reason>").
@@ -27,6 +30,7 @@ public:
     void Seek(std::int64_t position) override;
     std::int64_t Position() const override { return FPosition; }
     std::int64_t Size() const override;
+    const std::uint8_t* Memory() const override;
 
 private:
     struct Handle;

@@ -46,12 +46,15 @@ TFileStream::TFileStream(const std::string& fileName, TFileSharing)
 
 TFileStream::~TFileStream() = default;
 
+// pread, not a mapping: a file that another process cuts short gives a short read here, where
+// a mapping would end the process with SIGBUS.
 std::size_t TFileStream::Read(void* buffer, std::size_t count)
 {
     auto* out = static_cast<char*>(buffer);
     std::size_t total = 0;
     while (total < count) {
-        const ssize_t got = ::read(FHandle->Fd.Get(), out + total, std::min<std::size_t>(count - total, INT_MAX));
+        const auto at = static_cast<off_t>(FPosition + static_cast<std::int64_t>(total));
+        const ssize_t got = ::pread(FHandle->Fd.Get(), out + total, std::min<std::size_t>(count - total, INT_MAX), at);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
@@ -64,9 +67,8 @@ std::size_t TFileStream::Read(void* buffer, std::size_t count)
 
 void TFileStream::Seek(std::int64_t position)
 {
-    const off_t reached = ::lseek(FHandle->Fd.Get(), static_cast<off_t>(position), SEEK_SET);
-    if (reached >= 0)
-        FPosition = reached;
+    if (position >= 0)
+        FPosition = position;
 }
 
 std::int64_t TFileStream::Size() const
@@ -74,6 +76,8 @@ std::int64_t TFileStream::Size() const
     struct stat info {};
     return ::fstat(FHandle->Fd.Get(), &info) == 0 ? static_cast<std::int64_t>(info.st_size) : 0;
 }
+
+const std::uint8_t* TFileStream::Memory() const { return nullptr; }
 
 std::string FullPathName(const std::string& fileName)
 {

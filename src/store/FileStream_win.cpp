@@ -5,14 +5,39 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 void CloseFile(HANDLE handle) { ::CloseHandle(handle); }
 using UniqueFile = UniqueHandle<HANDLE, CloseFile>;
+void UnmapView(const void* view) { ::UnmapViewOfFile(view); }
+using UniqueView = UniqueHandle<const void*, UnmapView>;
+
+// The whole file as a read-only view; none for an empty file, or when the address space has
+// no room for it (the stream then reads the file instead).
+UniqueView MapWholeFile(HANDLE file, std::int64_t size)
+{
+    if (size <= 0 || static_cast<std::uint64_t>(size) > SIZE_MAX)
+        return {};
+    const UniqueFile mapping(::CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping)
+        return {};
+    // The view keeps the mapping object alive on its own.
+    return UniqueView(::MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0));
+}
+
+std::int64_t FileSize(HANDLE file)
+{
+    LARGE_INTEGER size;
+    return ::GetFileSizeEx(file, &size) ? size.QuadPart : 0;
+}
 }
 
 struct TFileStream::Handle {
     UniqueFile File;
+    UniqueView View;
+    std::int64_t ViewSize = 0;
 };
 
 TFileStream::TFileStream(const std::string& fileName, TFileSharing sharing)
@@ -26,19 +51,40 @@ TFileStream::TFileStream(const std::string& fileName, TFileSharing sharing)
         const DWORD error = ::GetLastError();
         throw EFOpenError(FullPathName(fileName), SystemErrorMessage(static_cast<int>(error)));
     }
-    FHandle = std::make_unique<Handle>(Handle{std::move(file)});
+    FHandle = std::make_unique<Handle>();
+    // A file shared with writers could be cut short under the view, and a view would keep an
+    // editor from saving it: only a file that cannot change is mapped.
+    if (sharing == TFileSharing::Readers) {
+        const std::int64_t size = FileSize(file.Get());
+        FHandle->View = MapWholeFile(file.Get(), size);
+        FHandle->ViewSize = FHandle->View ? size : 0;
+    }
+    FHandle->File = std::move(file);
 }
 
 TFileStream::~TFileStream() = default;
 
 std::size_t TFileStream::Read(void* buffer, std::size_t count)
 {
+    if (FHandle->View) {
+        const std::int64_t left = std::max<std::int64_t>(FHandle->ViewSize - FPosition, 0);
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), left));
+        if (n > 0)
+            std::memcpy(buffer, Memory() + FPosition, n);
+        FPosition += static_cast<std::int64_t>(n);
+        return n;
+    }
     auto* out = static_cast<char*>(buffer);
     std::size_t total = 0;
     while (total < count) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - total, 1u << 30));
+        // An offset in OVERLAPPED reads at that position from a synchronous handle too.
+        OVERLAPPED at{};
+        const auto position = static_cast<ULONGLONG>(FPosition) + total;
+        at.Offset = static_cast<DWORD>(position);
+        at.OffsetHigh = static_cast<DWORD>(position >> 32);
         DWORD got = 0;
-        if (!::ReadFile(FHandle->File.Get(), out + total, chunk, &got, nullptr) || got == 0)
+        if (!::ReadFile(FHandle->File.Get(), out + total, chunk, &got, &at) || got == 0)
             break;
         total += got;
     }
@@ -48,17 +94,18 @@ std::size_t TFileStream::Read(void* buffer, std::size_t count)
 
 void TFileStream::Seek(std::int64_t position)
 {
-    LARGE_INTEGER target;
-    target.QuadPart = position;
-    LARGE_INTEGER reached;
-    if (::SetFilePointerEx(FHandle->File.Get(), target, &reached, FILE_BEGIN))
-        FPosition = reached.QuadPart;
+    if (position >= 0)
+        FPosition = position;
 }
 
 std::int64_t TFileStream::Size() const
 {
-    LARGE_INTEGER size;
-    return ::GetFileSizeEx(FHandle->File.Get(), &size) ? size.QuadPart : 0;
+    return FHandle->View ? FHandle->ViewSize : FileSize(FHandle->File.Get());
+}
+
+const std::uint8_t* TFileStream::Memory() const
+{
+    return static_cast<const std::uint8_t*>(FHandle->View.Get());
 }
 
 std::string FullPathName(const std::string& fileName)

@@ -30,6 +30,8 @@ public:
     virtual void Seek(std::int64_t position) = 0;
     virtual std::int64_t Position() const = 0;
     virtual std::int64_t Size() const = 0;
+    // The whole content, Size() bytes, when it lies in memory; null when it must be read.
+    virtual const std::uint8_t* Memory() const { return nullptr; }
 
     // Reads exactly count bytes or fails with "Stream read error".
     void ReadBuffer(void* buffer, std::size_t count);
@@ -48,6 +50,7 @@ public:
     void Seek(std::int64_t position) override;
     std::int64_t Position() const override { return static_cast<std::int64_t>(FPosition); }
     std::int64_t Size() const override { return static_cast<std::int64_t>(FSize); }
+    const std::uint8_t* Memory() const override { return FData.get(); }
 
     void Write(const void* data, std::size_t count);
     void SetSize(std::size_t size);

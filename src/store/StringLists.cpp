@@ -53,6 +53,11 @@ bool TStringList::Find(std::string_view text, std::size_t& index) const
     return Bisect(text, index, CompareFolderNames);
 }
 
+int TStringList::CompareLines(std::string_view a, std::string_view b) const
+{
+    return CompareFolderNames(a, b);
+}
+
 void TStringList::Sort()
 {
     std::stable_sort(FItems.begin(), FItems.end(),
@@ -62,6 +67,11 @@ void TStringList::Sort()
 bool TUStringList::Find(std::string_view text, std::size_t& index) const
 {
     return Bisect(text, index, CompareKeys);
+}
+
+int TUStringList::CompareLines(std::string_view a, std::string_view b) const
+{
+    return CompareKeys(a, b);
 }
 
 void TUStringList::Sort()

@@ -22,6 +22,8 @@ public:
     // the bisection met first; otherwise it is where the text would be inserted.
     virtual bool Find(std::string_view text, std::size_t& index) const;
     virtual void Sort();
+    // The order Find and Sort follow: <0, 0 or >0.
+    virtual int CompareLines(std::string_view a, std::string_view b) const;
 
     // Appends each line of text: lines end at CR, LF or CR LF, a NUL ends the text, and a
     // line end at the very end adds no empty line.
@@ -42,6 +44,7 @@ class TUStringList : public TStringList {
 public:
     bool Find(std::string_view text, std::size_t& index) const override;
     void Sort() override;
+    int CompareLines(std::string_view a, std::string_view b) const override;
 };
 
 // Unsigned byte order; a string sorts before every longer string it begins.

@@ -7,7 +7,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,13 +46,42 @@ std::unique_ptr<TFileArch> Open(const std::uint8_t* data, std::size_t size)
     }
 }
 
-void Extract(TFileArch& archive, std::string_view path)
+// The entry offset that the two bisections of the lookup reach for path, or 0 for none.
+std::int64_t BisectedOffset(const TFileArch& archive, std::string_view path)
+{
+    const std::string lower = LowerAscii(path);
+    const std::size_t slash = lower.rfind('\\');
+    const std::string folder = slash == std::string::npos ? std::string() : lower.substr(0, slash);
+    const std::string name = slash == std::string::npos ? lower : lower.substr(slash + 1, 999);
+    std::size_t index = 0;
+    if (!archive.Folders().Find(folder, index) || !archive.Keys().Find(NumToStr2(archive.Folders().Objects(index)) + name, index))
+        return 0;
+    return archive.Keys().Objects(index);
+}
+
+std::optional<std::string> Decoded(const std::function<void(TMemoryStream&)>& read)
 {
     TMemoryStream content;
     try {
-        archive.ExtractFile(path, content);
+        read(content);
+        return content.AsString();
     } catch (const std::exception&) {
+        return std::nullopt;
     }
+}
+
+// Whatever the lookup's index finds, the bisections alone must find too.
+void Extract(TFileArch& archive, std::string_view path)
+{
+    const std::optional<std::string> found = Decoded([&](TMemoryStream& out) { archive.ExtractFile(path, out); });
+    const std::int64_t offset = BisectedOffset(archive, path);
+    const bool inFile = offset > 0 && offset < archive.File().Size();
+    const std::optional<std::string> expected = !inFile ? std::optional<std::string>("") : Decoded([&](TMemoryStream& out) {
+        archive.File().Seek(offset);
+        archive.ReadBlock(out);
+    });
+    if (found != expected)
+        std::abort();
 }
 
 // The folder line for each number a key prefix can name; the first line wins when a damaged
