@@ -6,6 +6,7 @@
 #include "ArchiveWriter.h"
 #include "ScriptHost.h"
 
+#include "SchemeRegistration.h"
 #include "protocol/MyLVHandler.h"
 #include "script/Registry.h"
 #include "store/FileManager.h"
@@ -84,24 +85,6 @@ void Report(const char* what, int count, const TUsage& warm, const TUsage& end)
                 what, WarmUp, warm.PrivateBytes / 1024, warm.Handles, count, end.PrivateBytes / 1024, end.Handles,
                 grownBytes / 1024, grownHandles, met ? "met" : "not met");
 }
-
-// The scheme registered with the process's internet session, as the main window does.
-class TSchemeRegistration {
-public:
-    TSchemeRegistration() : FFactory(new TMyLVHandlerFactory)
-    {
-        if (FAILED(::CoInternetGetSession(0, FSession.GetAddressOf(), 0)) ||
-            FAILED(FSession->RegisterNameSpace(FFactory.Get(), CLSID_MyLVHandler, SchemeName.c_str(), 0, nullptr, 0)))
-            throw std::runtime_error("cannot register the scheme");
-    }
-    ~TSchemeRegistration() { FSession->UnregisterNameSpace(FFactory.Get(), SchemeName.c_str()); }
-    TSchemeRegistration(const TSchemeRegistration&) = delete;
-    TSchemeRegistration& operator=(const TSchemeRegistration&) = delete;
-
-private:
-    ComPtr<IClassFactory> FFactory;
-    ComPtr<IInternetSession> FSession;
-};
 
 void Fetch(int count)
 {

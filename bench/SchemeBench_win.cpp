@@ -6,6 +6,7 @@
 // fails or bytes that differ from the packed ones.
 #include "ArchiveWriter.h"
 
+#include "SchemeRegistration.h"
 #include "protocol/MyLVHandler.h"
 #include "store/FileManager.h"
 #include "support/ArchiveBytes.h"
@@ -84,24 +85,6 @@ fs::path PackArchive(const std::vector<TBenchEntry>& entries, const fs::path& fo
     WriteArchive(ScanFolder(folder / "pages"), archive, TPackOptions{});
     return archive;
 }
-
-// The scheme registered with the process's internet session, as the main window does.
-class TSchemeRegistration {
-public:
-    TSchemeRegistration() : FFactory(new TMyLVHandlerFactory)
-    {
-        if (FAILED(::CoInternetGetSession(0, FSession.GetAddressOf(), 0)) ||
-            FAILED(FSession->RegisterNameSpace(FFactory.Get(), CLSID_MyLVHandler, SchemeName.c_str(), 0, nullptr, 0)))
-            throw std::runtime_error("cannot register the scheme");
-    }
-    ~TSchemeRegistration() { FSession->UnregisterNameSpace(FFactory.Get(), SchemeName.c_str()); }
-    TSchemeRegistration(const TSchemeRegistration&) = delete;
-    TSchemeRegistration& operator=(const TSchemeRegistration&) = delete;
-
-private:
-    ComPtr<IClassFactory> FFactory;
-    ComPtr<IInternetSession> FSession;
-};
 
 std::wstring UrlOf(const TBenchEntry& entry)
 {
