@@ -97,7 +97,11 @@ protected:
         FDebugger.SetLogFileName(LogPath().string());
     }
     std::filesystem::path LogPath() const { return FFolder.Path() / "debugger.log"; }
-    std::string Log() const { return ReadFile(LogPath()); }
+    std::string Log()
+    {
+        FDebugger.Flush();
+        return ReadFile(LogPath());
+    }
 
     TTempFolder FFolder{"lvdebugger"};
     TJclDebugHandler FDebugger;
@@ -195,6 +199,7 @@ TEST_F(ExceptionLog, SystemExceptionsOutsideOurCodeAreNotLogged)
 {
     // The platform raises this one inside its own code and handles it there.
     ::OutputDebugStringA("exception log test\n");
+    FDebugger.Flush();
     EXPECT_FALSE(std::filesystem::exists(LogPath()));
 }
 
@@ -251,6 +256,7 @@ TEST_F(ExceptionLog, LockedLogLosesTheEntryButNothingElse)
         EXPECT_NO_THROW(RaiseAndCatch("second"));
         FDebugger.SetAppendLogFile(false);
         EXPECT_NO_THROW(RaiseAndCatch("third"));
+        FDebugger.Flush();
         ::CloseHandle(locked);
     }
     EXPECT_EQ(Log(), before);
@@ -283,6 +289,7 @@ TEST_F(ExceptionLog, UnnamedLogGoesBesideTheProgramUnderTheApplicationTitle)
     ::GetModuleFileNameA(nullptr, program, MAX_PATH);
     const auto expected = std::filesystem::path(program).parent_path() / "DebuggerTestsERRORLOG.txt";
     EXPECT_EQ(std::filesystem::path(FDebugger.LogFileName()), expected);
+    FDebugger.Flush();
     EXPECT_NE(ReadFile(expected).find("'dw'"), std::string::npos);
     std::filesystem::remove(expected);
 }
@@ -291,9 +298,11 @@ TEST_F(ExceptionLog, UnhandledOnlyLeavesHandledExceptionsAlone)
 {
     FDebugger.SetUnhandledExceptionsOnly(true);
     RaiseAndCatch("dw");
+    FDebugger.Flush();
     EXPECT_FALSE(std::filesystem::exists(LogPath()));
     FDebugger.SetUnhandledExceptionsOnly(false);
     RaiseAndCatch("dw");
+    FDebugger.Flush();
     EXPECT_TRUE(std::filesystem::exists(LogPath()));
 }
 
@@ -337,6 +346,20 @@ __attribute__((noinline)) int ThrowUnhandled(const char* logFileName)
     debugger.SetUnhandledExceptionsOnly(true);
     RaiseAndCatch("handled");
     throw Exception("nobody catches this");
+}
+
+constexpr int BurstRaises = 120;
+
+// Run as a child: a burst of raises, then the end, by an unhandled exception or a return.
+int BurstThenEnd(const char* logFileName, bool unhandled)
+{
+    TJclDebugHandler debugger([] { return std::string("DebuggerTests"); });
+    debugger.SetLogFileName(logFileName);
+    for (int i = 0; i < BurstRaises; ++i)
+        RaiseAndCatch("burst " + std::to_string(i));
+    if (unhandled)
+        throw Exception("nobody catches this");
+    return 0;
 }
 
 volatile bool KeepRecursing = true;
@@ -405,6 +428,22 @@ TEST(ExceptionLogUnhandled, UnhandledExceptionIsLoggedBeforeTheProgramEnds)
     EXPECT_EQ(ReadFile(log).find("handled'"), std::string::npos) << "the handled one is not logged";
 }
 
+TEST(ExceptionLogUnhandled, BurstJustBeforeTheEndIsWholeInTheLog)
+{
+    TTempFolder folder("lvdebugger");
+    for (const bool unhandled : {true, false}) {
+        const auto log = folder.Path() / (unhandled ? "unhandled.log" : "returned.log");
+        const DWORD exitCode = RunChild("--burst \"" + log.string() + "\"" + (unhandled ? " unhandled" : ""));
+        EXPECT_EQ(exitCode != 0, unhandled) << exitCode;
+        const auto entries = Entries(ReadFile(log));
+        ASSERT_EQ(entries.size(), BurstRaises + (unhandled ? 1u : 0u));
+        if (unhandled)
+            EXPECT_NE(entries[0].find("\r\nMessage: nobody catches this\r\n"), std::string::npos) << entries[0];
+        for (int i = 0; i < BurstRaises; ++i)
+            EXPECT_NE(entries[entries.size() - 1 - i].find("'burst " + std::to_string(i) + "'"), std::string::npos);
+    }
+}
+
 TEST(ExceptionLogStackOverflow, IsLoggedThoughNoStackIsLeft)
 {
     TTempFolder folder("lvdebugger");
@@ -425,6 +464,8 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--throw-unhandled")
         return ThrowUnhandled(argv[2]);
+    if (argc >= 3 && std::string(argv[1]) == "--burst")
+        return BurstThenEnd(argv[2], argc == 4);
     if (argc >= 3 && std::string(argv[1]) == "--overflow")
         return OverflowTheStack(argv[2], argc == 4);
     ::testing::InitGoogleTest(&argc, argv);

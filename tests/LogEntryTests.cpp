@@ -115,6 +115,21 @@ TEST(LogFile, AnEntryLargerThanTheCapacityIsStillWritten)
     EXPECT_EQ(ComposeLogFile({huge}, std::string("old\r\n"), 1000), huge + "\r\n");
 }
 
+TEST(LogFile, EntriesAddedAtOnceGiveWhatAddingThemOneByOneGives)
+{
+    std::vector<std::vector<std::string>> entries;
+    for (int i = 1; i <= 6; ++i)
+        entries.push_back({"entry" + std::to_string(i), std::string(i * 7, 'x')});
+    for (const auto& older : {std::optional<std::string>(), std::optional<std::string>("old\nline\n")}) {
+        for (const std::size_t capacity : {1000u, 90u, 40u, 10u}) {
+            std::optional<std::string> oneByOne = older;
+            for (const auto& entry : entries)
+                oneByOne = ComposeLogFile(entry, oneByOne, capacity);
+            EXPECT_EQ(ComposeLogFileOfEntries(entries, older, capacity), *oneByOne) << capacity;
+        }
+    }
+}
+
 TEST(SystemExceptions, AreNamedAfterTheirKind)
 {
     EXPECT_EQ(SystemExceptionClassName(0xC0000005), "EAccessViolation");

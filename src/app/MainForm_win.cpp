@@ -147,6 +147,8 @@ void TMainForm::SessionEnding() noexcept
     SaveWindowPlacementQuietly();
     TEmbeddedWB::WithdrawUserAgentToken();
     WithdrawScheme();
+    // The system may end the process at any moment once the session's end is answered.
+    FDebugger.Flush();
 }
 
 void TMainForm::SetIcons()

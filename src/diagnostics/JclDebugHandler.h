@@ -6,6 +6,7 @@
 
 #include "diagnostics/ExceptionHook.h"
 #include "diagnostics/LogEntry.h"
+#include "diagnostics/LogWriter.h"
 
 #include <atomic>
 #include <exception>
@@ -39,6 +40,10 @@ public:
     // Called with the handler when an entry is assembled, before it is written.
     std::function<void(TJclDebugHandler&)> OnOtherDestination;
 
+    // Returns when every entry made so far is in the log file: for an end of the program that
+    // runs no destructor, such as the end of the logon session. The handler's own end does it too.
+    void Flush() noexcept;
+
     // The lines of the entry being written; valid inside OnOtherDestination.
     const std::vector<std::string>& Entry() const { return FEntry; }
 
@@ -47,8 +52,10 @@ private:
     static void LogRaise(void* handler, const TRaise& raise);
     void LogException(std::string className, std::optional<std::string> message, std::uintptr_t address,
                       bool systemException);
+    void LogSystemException(const EXCEPTION_RECORD& record, std::uintptr_t address);
     void WriteEntry();
-    void ApplyUnhandledHandlers();
+    void InstallUnhandledHandlers();
+    void RemoveUnhandledHandlers();
     static LONG CALLBACK UnhandledSystemException(EXCEPTION_POINTERS* pointers);
     static void UnhandledLanguageException();
 
@@ -67,9 +74,8 @@ private:
     // properties at each raise, so no setter touches the notifier list that the raising thread
     // holds. Held only where raises are not reported (see TRaiseGuard).
     mutable std::recursive_mutex FLock;
-    // Guards the process's unhandled-exception handlers while this handler installs or removes them.
-    std::mutex FRegistrationLock;
-    bool FUnhandledHandlers = false;
     LPTOP_LEVEL_EXCEPTION_FILTER FPreviousFilter = nullptr;
     std::terminate_handler FPreviousTerminate = nullptr;
+    // Last, so that it ends first, writing what is pending.
+    TLogWriter FWriter;
 };

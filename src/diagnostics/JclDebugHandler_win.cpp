@@ -1,7 +1,6 @@
 #include "diagnostics/JclDebugHandler.h"
 
 #include "Exception.h"
-#include "UniqueHandle.h"
 #include "script/ProgramValues.h"
 
 #include <cxxabi.h>
@@ -12,21 +11,9 @@
 
 namespace {
 
-void CloseFileHandle(HANDLE file)
-{
-    ::CloseHandle(file);
-}
-using UniqueFile = UniqueHandle<HANDLE, CloseFileHandle>;
-
-// The owner holds no handle when the file cannot be opened; GetLastError then tells why.
-UniqueFile OpenFile(const char* fileName, DWORD access, DWORD sharing, DWORD disposition)
-{
-    const HANDLE file = ::CreateFileA(fileName, access, sharing, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return UniqueFile(file == INVALID_HANDLE_VALUE ? nullptr : file);
-}
-
-// The one handler that takes the process's unhandled exceptions, when one does.
-TJclDebugHandler* UnhandledOwner = nullptr;
+// The one handler that takes the process's unhandled exceptions: the first made, while it lives.
+std::atomic<TJclDebugHandler*> UnhandledOwner = nullptr;
+std::mutex UnhandledOwnerLock;
 
 // The message of this thread's last raise, kept while only unhandled exceptions are logged: the
 // terminate handler has the exception's type but no way to its object short of throwing it again.
@@ -69,44 +56,6 @@ std::optional<TSourceLocation> Locate(std::uintptr_t address, bool returnAddress
     return ProgramAddressTable().Lookup(*relative);
 }
 
-enum class TReadResult { Read, Missing, Unreadable };
-
-TReadResult ReadLogFile(const std::string& fileName, std::string& content)
-{
-    const UniqueFile file = OpenFile(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     OPEN_EXISTING);
-    if (!file) {
-        const DWORD error = ::GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? TReadResult::Missing
-                                                                               : TReadResult::Unreadable;
-    }
-    // Only what can stay in the log is read.
-    content.resize(LogFileCapacity);
-    DWORD read = 0;
-    if (!::ReadFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &read, nullptr))
-        return TReadResult::Unreadable;
-    content.resize(read);
-    return TReadResult::Read;
-}
-
-// The new content goes to a file of its own beside the log, which then replaces the log in one
-// step: a crash or power loss while writing leaves the older log as it was.
-void ReplaceLogFile(const std::string& fileName, const std::string& content)
-{
-    char temporary[MAX_PATH];
-    if (!::GetTempFileNameA(FolderOfPath(fileName, '\\').c_str(), "lvl", 0, temporary))
-        return;
-    bool written = false;
-    {
-        const UniqueFile file = OpenFile(temporary, GENERIC_WRITE, 0, CREATE_ALWAYS);
-        DWORD done = 0;
-        written = file && ::WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &done, nullptr) &&
-                  done == content.size() && ::FlushFileBuffers(file.Get());
-    }
-    if (!written || !::MoveFileExA(temporary, fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        ::DeleteFileA(temporary);
-}
-
 } // namespace
 
 TJclDebugHandler::TJclDebugHandler(std::function<std::string()> applicationTitle)
@@ -117,14 +66,14 @@ TJclDebugHandler::TJclDebugHandler(std::function<std::string()> applicationTitle
         return;
     AddRaiseNotifier(CaptureStack, this, TNotifierPriority::First);
     AddRaiseNotifier(LogRaise, this, TNotifierPriority::Normal);
+    InstallUnhandledHandlers();
 }
 
 TJclDebugHandler::~TJclDebugHandler()
 {
     if (!FHooked)
         return;
-    FUnhandledExceptionsOnly = false;
-    ApplyUnhandledHandlers();
+    RemoveUnhandledHandlers();
     RemoveRaiseNotifier(LogRaise, this);
     RemoveRaiseNotifier(CaptureStack, this);
     UnhookExceptions();
@@ -138,7 +87,11 @@ void TJclDebugHandler::SetStackTrackingEnable(bool value)
 void TJclDebugHandler::SetUnhandledExceptionsOnly(bool value)
 {
     FUnhandledExceptionsOnly = value;
-    ApplyUnhandledHandlers();
+}
+
+void TJclDebugHandler::Flush() noexcept
+{
+    FWriter.Flush();
 }
 
 std::string TJclDebugHandler::LogFileName() const
@@ -155,25 +108,26 @@ void TJclDebugHandler::SetLogFileName(const std::string& value)
     FLogFileName = value;
 }
 
-// Installs or removes the process's unhandled-exception handlers as the property says.
-void TJclDebugHandler::ApplyUnhandledHandlers()
+// The process's unhandled-exception handlers log what reaches them when only unhandled
+// exceptions are logged, and in any case put the pending entries on disk before the end.
+void TJclDebugHandler::InstallUnhandledHandlers()
 {
-    if (!FHooked)
+    std::lock_guard lock(UnhandledOwnerLock);
+    if (UnhandledOwner)
         return;
-    std::lock_guard lock(FRegistrationLock);
-    if (FUnhandledExceptionsOnly != FUnhandledHandlers) {
-        if (FUnhandledExceptionsOnly && !UnhandledOwner) {
-            UnhandledOwner = this;
-            FPreviousFilter = ::SetUnhandledExceptionFilter(UnhandledSystemException);
-            FPreviousTerminate = std::set_terminate(UnhandledLanguageException);
-            FUnhandledHandlers = true;
-        } else if (!FUnhandledExceptionsOnly && UnhandledOwner == this) {
-            ::SetUnhandledExceptionFilter(FPreviousFilter);
-            std::set_terminate(FPreviousTerminate);
-            UnhandledOwner = nullptr;
-            FUnhandledHandlers = false;
-        }
-    }
+    FPreviousFilter = ::SetUnhandledExceptionFilter(UnhandledSystemException);
+    FPreviousTerminate = std::set_terminate(UnhandledLanguageException);
+    UnhandledOwner = this;
+}
+
+void TJclDebugHandler::RemoveUnhandledHandlers()
+{
+    std::lock_guard lock(UnhandledOwnerLock);
+    if (UnhandledOwner != this)
+        return;
+    ::SetUnhandledExceptionFilter(FPreviousFilter);
+    std::set_terminate(FPreviousTerminate);
+    UnhandledOwner = nullptr;
 }
 
 void TJclDebugHandler::CaptureStack(void* handler, const TRaise& raise)
@@ -193,10 +147,19 @@ void TJclDebugHandler::LogRaise(void* handler, const TRaise& raise)
         else if (raise.Type)
             self.LogException(ClassNameOf(*raise.Type), MessageOf(*raise.Type, raise.Object), raise.Address, false);
         else
-            self.LogException(SystemExceptionClassName(raise.Record->ExceptionCode), std::nullopt, raise.Address, true);
+            self.LogSystemException(*raise.Record, raise.Address);
     } catch (...) {
         // The log is for diagnosis: a failure to write it must not change what the program does.
     }
+}
+
+// A system exception in the program's code ends it more often than not, at times without any
+// handler of ours running again (a stack overflow, a debugger, a handler that ends the process):
+// its entry is written before the program goes on.
+void TJclDebugHandler::LogSystemException(const EXCEPTION_RECORD& record, std::uintptr_t address)
+{
+    LogException(SystemExceptionClassName(record.ExceptionCode), std::nullopt, address, true);
+    FWriter.Flush();
 }
 
 void TJclDebugHandler::LogException(std::string className, std::optional<std::string> message,
@@ -235,16 +198,7 @@ void TJclDebugHandler::WriteEntry()
         return;
     if (FLogFileName.empty())
         FLogFileName = ProgramFolder() + FApplicationTitle() + "ERRORLOG.txt";
-    std::optional<std::string> older;
-    if (FAppendLogFile) {
-        std::string content;
-        switch (ReadLogFile(FLogFileName, content)) {
-        case TReadResult::Read: older = std::move(content); break;
-        case TReadResult::Missing: break;
-        case TReadResult::Unreadable: return; // rewriting it would lose the older entries
-        }
-    }
-    ReplaceLogFile(FLogFileName, ComposeLogFile(FEntry, older));
+    FWriter.Add(FLogFileName, std::move(FEntry), FAppendLogFile);
 }
 
 LONG CALLBACK TJclDebugHandler::UnhandledSystemException(EXCEPTION_POINTERS* pointers)
@@ -253,7 +207,7 @@ LONG CALLBACK TJclDebugHandler::UnhandledSystemException(EXCEPTION_POINTERS* poi
     if (!owner)
         return EXCEPTION_CONTINUE_SEARCH;
     TRaiseGuard guard;
-    if (guard.Outermost()) {
+    if (guard.Outermost() && owner->FUnhandledExceptionsOnly) {
         const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
         try {
             owner->LogException(SystemExceptionClassName(record->ExceptionCode), std::nullopt,
@@ -261,6 +215,7 @@ LONG CALLBACK TJclDebugHandler::UnhandledSystemException(EXCEPTION_POINTERS* poi
         } catch (...) {
         }
     }
+    owner->FWriter.Flush();
     return owner->FPreviousFilter ? owner->FPreviousFilter(pointers) : EXCEPTION_CONTINUE_SEARCH;
 }
 
@@ -268,13 +223,15 @@ void TJclDebugHandler::UnhandledLanguageException()
 {
     TJclDebugHandler* owner = UnhandledOwner;
     const std::type_info* type = abi::__cxa_current_exception_type();
-    if (owner && type) {
+    if (owner && type && owner->FUnhandledExceptionsOnly) {
         TRaiseGuard guard;
         try {
             owner->LogException(ClassNameOf(*type), LastRaiseMessage, LastRaiseAddress(), false);
         } catch (...) {
         }
     }
+    if (owner)
+        owner->FWriter.Flush();
     if (owner && owner->FPreviousTerminate)
         owner->FPreviousTerminate();
     std::abort();

@@ -7,18 +7,19 @@ namespace {
 constexpr std::string_view LineEnd = "\r\n";
 
 // Lines as a text editor sees them: ended by CR LF, CR or LF; a final line end adds no line.
+// A plain scan: the older content is up to a megabyte, split at every write.
 std::vector<std::string_view> SplitLines(std::string_view text)
 {
     std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.push_back(text.substr(start));
+    const char* const end = text.data() + text.size();
+    for (const char* start = text.data(); start < end;) {
+        const char* stop = start;
+        while (stop < end && *stop != '\r' && *stop != '\n')
+            ++stop;
+        lines.emplace_back(start, static_cast<std::size_t>(stop - start));
+        if (stop == end)
             break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + (text.compare(end, 2, LineEnd) == 0 ? 2 : 1);
+        start = stop + (*stop == '\r' && stop + 1 < end && stop[1] == '\n' ? 2 : 1);
     }
     return lines;
 }
@@ -116,6 +117,28 @@ std::string ComposeLogFile(const std::vector<std::string>& entry, const std::opt
     for (std::size_t i = 0; i < kept; ++i)
         content.append(older[i]).append(LineEnd);
     return content;
+}
+
+// Each step of adding entries one by one only drops older lines from the end, and the room for
+// them only shrinks from step to step: the last step alone decides what stays below the newest
+// entry, so it runs once over all that the earlier steps would have put there.
+std::string ComposeLogFileOfEntries(const std::vector<std::vector<std::string>>& entries,
+                                    const std::optional<std::string>& olderContent, std::size_t capacity)
+{
+    if (entries.empty())
+        return olderContent.value_or(std::string());
+    if (entries.size() == 1)
+        return ComposeLogFile(entries.front(), olderContent, capacity);
+    std::string below;
+    for (std::size_t i = entries.size() - 1; i-- > 0;) {
+        for (const auto& line : entries[i])
+            below.append(line).append(LineEnd);
+        if (i > 0)
+            below.append(LineEnd).append(LineEnd);
+    }
+    if (olderContent && !olderContent->empty())
+        below.append(LineEnd).append(LineEnd).append(*olderContent);
+    return ComposeLogFile(entries.back(), below, capacity);
 }
 
 std::string SystemExceptionClassName(std::uint32_t code)

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-// Past this size the oldest entries are dropped whole: every raise reads and rewrites the file.
+// Past this size the oldest entries are dropped whole.
 inline constexpr std::size_t LogFileCapacity = 1024 * 1024;
 
 struct TStackFrame {
@@ -43,6 +43,11 @@ std::vector<std::string> FormatLogEntry(const TExceptionReport& report);
 // not fit into capacity are dropped whole, from the oldest.
 std::string ComposeLogFile(const std::vector<std::string>& entry, const std::optional<std::string>& olderContent,
                            std::size_t capacity = LogFileCapacity);
+// The same after adding several entries, oldest first, in one step: what adding them one by one
+// would give, at the price of one pass over the older content.
+std::string ComposeLogFileOfEntries(const std::vector<std::vector<std::string>>& entries,
+                                    const std::optional<std::string>& olderContent,
+                                    std::size_t capacity = LogFileCapacity);
 
 // The class name under which a system exception is logged.
 std::string SystemExceptionClassName(std::uint32_t code);
