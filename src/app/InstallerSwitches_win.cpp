@@ -5,7 +5,7 @@
 // then the values the program wrote outside its package go.
 #include "app/InstallerSwitches.h"
 
-#include "UniqueHandle.h"
+#include "UniqueKernelHandle.h"
 #include "app/Maker.h"
 #include "app/TrayIcon.h"
 #include "app/TrayRules.h"
@@ -17,9 +17,6 @@
 #include <string>
 
 namespace {
-
-void CloseKernelHandle(HANDLE handle) { ::CloseHandle(handle); }
-using UniqueKernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
 
 // Long enough for a user to answer the Exit confirmation a running page fetch asks for.
 constexpr DWORD ExitWaitMs = 60000;

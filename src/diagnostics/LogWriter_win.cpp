@@ -1,6 +1,6 @@
 #include "diagnostics/LogWriter.h"
 
-#include "UniqueHandle.h"
+#include "UniqueKernelHandle.h"
 #include "diagnostics/ExceptionHook.h"
 #include "diagnostics/LogEntry.h"
 #include "script/ProgramValues.h"
@@ -11,24 +11,18 @@
 
 namespace {
 
-void CloseFileHandle(HANDLE file)
-{
-    ::CloseHandle(file);
-}
-using UniqueFile = UniqueHandle<HANDLE, CloseFileHandle>;
-
 // The owner holds no handle when the file cannot be opened; GetLastError then tells why.
-UniqueFile OpenFile(const char* fileName, DWORD access, DWORD sharing, DWORD disposition)
+UniqueKernelHandle OpenFile(const char* fileName, DWORD access, DWORD sharing, DWORD disposition)
 {
     const HANDLE file = ::CreateFileA(fileName, access, sharing, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return UniqueFile(file == INVALID_HANDLE_VALUE ? nullptr : file);
+    return UniqueKernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
 }
 
 enum class TReadResult { Read, Missing, Unreadable };
 
 TReadResult ReadLogFile(const std::string& fileName, std::string& content)
 {
-    const UniqueFile file = OpenFile(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    const UniqueKernelHandle file = OpenFile(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      OPEN_EXISTING);
     if (!file) {
         const DWORD error = ::GetLastError();
@@ -53,7 +47,7 @@ bool ReplaceLogFile(const std::string& fileName, const std::string& content)
         return false;
     bool written = false;
     {
-        const UniqueFile file = OpenFile(temporary, GENERIC_WRITE, 0, CREATE_ALWAYS);
+        const UniqueKernelHandle file = OpenFile(temporary, GENERIC_WRITE, 0, CREATE_ALWAYS);
         DWORD done = 0;
         written = file && ::WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &done, nullptr) &&
                   done == content.size() && ::FlushFileBuffers(file.Get());

@@ -1,4 +1,5 @@
 #include "script/Registry.h"
+#include "UniqueKernelHandle.h"
 #include "store/StringLists.h"
 
 #include <algorithm>
@@ -125,21 +126,15 @@ bool RemoveTree(HKEY base, const char* subKey, REGSAM mask, bool& removed)
     return deleted;
 }
 
-void CloseToken(HANDLE token)
-{
-    ::CloseHandle(token);
-}
-using UniqueToken = UniqueHandle<HANDLE, CloseToken>;
-
 // The program's own token in the form that AccessCheck takes; the program never impersonates.
-UniqueToken CallerToken()
+UniqueKernelHandle CallerToken()
 {
     HANDLE process = nullptr;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &process))
         return {};
-    const UniqueToken processToken(process);
+    const UniqueKernelHandle processToken(process);
     HANDLE token = nullptr;
-    return UniqueToken(::DuplicateToken(process, SecurityIdentification, &token) ? token : nullptr);
+    return UniqueKernelHandle(::DuplicateToken(process, SecurityIdentification, &token) ? token : nullptr);
 }
 
 std::vector<BYTE> KeySecurity(HKEY key)
@@ -163,7 +158,7 @@ std::vector<BYTE> KeySecurity(HKEY key)
 bool GrantsAllAccess(HKEY key)
 {
     std::vector<BYTE> security = KeySecurity(key);
-    const UniqueToken token = CallerToken();
+    const UniqueKernelHandle token = CallerToken();
     if (security.empty() || !token)
         return false;
     GENERIC_MAPPING mapping{KEY_READ, KEY_WRITE, KEY_EXECUTE, KEY_ALL_ACCESS};

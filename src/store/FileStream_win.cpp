@@ -1,5 +1,6 @@
 #include "store/FileStream.h"
 #include "UniqueHandle.h"
+#include "UniqueKernelHandle.h"
 
 #include <windows.h>
 
@@ -9,8 +10,6 @@
 #include <cstring>
 
 namespace {
-void CloseFile(HANDLE handle) { ::CloseHandle(handle); }
-using UniqueFile = UniqueHandle<HANDLE, CloseFile>;
 void UnmapView(const void* view) { ::UnmapViewOfFile(view); }
 using UniqueView = UniqueHandle<const void*, UnmapView>;
 
@@ -20,7 +19,7 @@ UniqueView MapWholeFile(HANDLE file, std::int64_t size)
 {
     if (size <= 0 || static_cast<std::uint64_t>(size) > SIZE_MAX)
         return {};
-    const UniqueFile mapping(::CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
+    const UniqueKernelHandle mapping(::CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
     if (!mapping)
         return {};
     // The view keeps the mapping object alive on its own.
@@ -35,7 +34,7 @@ std::int64_t FileSize(HANDLE file)
 }
 
 struct TFileStream::Handle {
-    UniqueFile File;
+    UniqueKernelHandle File;
     UniqueView View;
     std::int64_t ViewSize = 0;
 };
@@ -46,7 +45,7 @@ TFileStream::TFileStream(const std::string& fileName, TFileSharing sharing)
                                                           : FILE_SHARE_READ;
     const HANDLE handle =
         ::CreateFileA(fileName.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    UniqueFile file(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+    UniqueKernelHandle file(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
     if (!file) {
         const DWORD error = ::GetLastError();
         throw EFOpenError(FullPathName(fileName), SystemErrorMessage(static_cast<int>(error)));
