@@ -437,8 +437,9 @@ TEST(ExceptionLogUnhandled, BurstJustBeforeTheEndIsWholeInTheLog)
         EXPECT_EQ(exitCode != 0, unhandled) << exitCode;
         const auto entries = Entries(ReadFile(log));
         ASSERT_EQ(entries.size(), BurstRaises + (unhandled ? 1u : 0u));
-        if (unhandled)
+        if (unhandled) {
             EXPECT_NE(entries[0].find("\r\nMessage: nobody catches this\r\n"), std::string::npos) << entries[0];
+        }
         for (int i = 0; i < BurstRaises; ++i)
             EXPECT_NE(entries[entries.size() - 1 - i].find("'burst " + std::to_string(i) + "'"), std::string::npos);
     }
