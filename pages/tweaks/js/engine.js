@@ -213,7 +213,7 @@ var TweakEngine = (function () {
     };
 
     function effectText(def) {
-        return effects.hasOwnProperty(def.takesEffect) ? effects[def.takesEffect] : null;
+        return Object.prototype.hasOwnProperty.call(effects, def.takesEffect) ? effects[def.takesEffect] : null;
     }
 
     function versionText(version) {
