@@ -324,7 +324,7 @@ try {
     await context.addInitScript({ content: `${doubleSource}\ninstallExternalDouble(${JSON.stringify(config)});` });
     if (category === null) {
       await startPage(context, categories);
-      await searchOpensSetting(context, defs);
+      await searchOpensSetting(context, defs).catch((error) => problems.push(`search: ${error.message.split("\n")[0]}`));
       await keyboardWalk(context, categories[0] + ".html");
     }
     else
