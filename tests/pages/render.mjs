@@ -223,9 +223,11 @@ async function startPage(context, categories) {
   await page.close();
 }
 
+// Every page reaches every category: by the side menu, and by the search box.
 async function navNamesEvery(page, name) {
   const links = await page.$$eval("#nav a", (as) => as.map((a) => a.getAttribute("href")));
   check(`${name}: the side menu links to every category`, categories.every((c) => links.includes(c + ".html")));
+  check(`${name}: has the search box`, (await page.$("#search-box")) !== null);
 }
 
 // Every setting is drawn changed; one restored to its default is hidden by "Show only changed
