@@ -258,8 +258,13 @@ async function searchOpensSetting(context, defs) {
   await page.screenshot({ path: join(shots, "search.png"), fullPage: true });
   await page.click(`#search-results a[href$="#tweak-${wanted.id}"]`);
   await page.waitForURL(`**/${wanted.category}.html#tweak-${wanted.id}`);
-  check("search: the setting chosen is focused on its page", await page.waitForFunction((id) =>
-    (document.activeElement.closest(".tweak") || {}).id === "tweak-" + id, wanted.id).then(() => true, () => false));
+  const focusedIn = (def) => page.waitForFunction((id) => (document.activeElement.closest(".tweak") || {}).id ===
+    "tweak-" + id, def.id).then(() => true, () => false);
+  check("search: the setting chosen is focused on its page", await focusedIn(wanted));
+  const neighbour = defs.filter((d) => d.category === wanted.category)[1];
+  await page.fill("#search-box", neighbour.title.toLowerCase());
+  await page.click(`#search-results a[href$="#tweak-${neighbour.id}"]`);
+  check("search: a setting of the same page is focused too", await focusedIn(neighbour));
   errors.forEach((e) => problems.push(`search: ${e}`));
   await page.close();
 }

@@ -81,6 +81,13 @@
         link.href = def.category + ".html#tweak-" + def.id;
         link.appendChild(element("strong", "search-title", def.title));
         link.appendChild(element("span", "search-category", names[def.category] || def.category));
+        // The setting already in the address: no hashchange would come to show it again.
+        link.onclick = function () {
+            if (link.href !== window.location.href)
+                return true;
+            reveal();
+            return false;
+        };
         return link;
     }
 
@@ -145,9 +152,14 @@
     buildFolding();
     searchBox.oninput = showResults;
     searchBox.onkeydown = onSearchKey;
-    window.onhashchange = reveal;
+    // A click anywhere outside the search closes its list, as a drop-down list closes.
+    document.addEventListener("click", function (event) {
+        if (!document.getElementById("search").contains(event.target))
+            hideResults();
+    });
+    window.addEventListener("hashchange", reveal);
     // After the browser's own move to the address's fragment, which takes the focus away.
-    window.onload = function () {
+    window.addEventListener("load", function () {
         window.setTimeout(reveal, 0);
-    };
+    });
 }());
