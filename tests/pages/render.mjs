@@ -241,6 +241,7 @@ async function onlyChangedFilters(page, defs) {
     check(`${def.id}: ${shown ? "shown" : "hidden"} with only changed settings`,
       (await page.isVisible(`[data-tweak="${def.id}"]`)) === shown);
   }
+  await page.screenshot({ path: join(shots, defs[0].category + "-only-changed.png"), fullPage: true });
   await page.uncheck("#only-changed");
   check(`${restored.id}: shown again with every setting`, await page.isVisible(`[data-tweak="${restored.id}"]`));
   await page.reload();
@@ -261,6 +262,7 @@ async function searchOpensSetting(context, defs) {
   const focusedIn = (def) => page.waitForFunction((id) => (document.activeElement.closest(".tweak") || {}).id ===
     "tweak-" + id, def.id).then(() => true, () => false);
   check("search: the setting chosen is focused on its page", await focusedIn(wanted));
+  await page.screenshot({ path: join(shots, "search-opened.png") });
   const neighbour = defs.filter((d) => d.category === wanted.category)[1];
   await page.fill("#search-box", neighbour.title.toLowerCase());
   await page.click(`#search-results a[href$="#tweak-${neighbour.id}"]`);
