@@ -150,6 +150,7 @@ async function changesOnClick(page, def) {
     await clickIn(page, def, "button.small");
     await expectRaw("a number out of range is refused", seeded.raw);
     check(`${def.id}: and the page says why`, (await messageText(page)).includes(String(def.max)));
+    check(`${def.id}: nor when a change takes effect`, (await page.$(`${box} .effect`)) === null);
     await page.fill(`${box} input`, String(def.max - 1));
     await clickIn(page, def, "button.small");
     await expectRaw("Set writes the number", def.type === "dword" ? def.max - 1 : String(def.max - 1));

@@ -45,14 +45,15 @@
     // so what the page shows is what the registry holds, also when the change failed.
     function change(def, action) {
         return function () {
+            var before = document.getElementById("tweak-" + def.id).getAttribute("data-state");
             try {
                 action();
-                changedHere[def.id] = true;
                 showMessage("");
             } catch (e) {
                 showMessage(errorText(e));
             }
             render(def);
+            remember(def, before);
         };
     }
 
@@ -216,6 +217,16 @@
         var note = element("p", "effect", TweakEngine.effectText(def) || "");
         note.setAttribute("role", "status");
         return note;
+    }
+
+    // A setting whose state a change altered says from then on when Windows acts on it; a
+    // cancelled dialog or a refused value changes nothing and says nothing.
+    function remember(def, before) {
+        var box = document.getElementById("tweak-" + def.id);
+        if (changedHere[def.id] || box.getAttribute("data-state") === before)
+            return;
+        changedHere[def.id] = true;
+        box.appendChild(effectNote(def));
     }
 
     // Screen readers name each control after its setting: the switch, list and number box by
