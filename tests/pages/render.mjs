@@ -258,6 +258,9 @@ async function searchOpensSetting(context, defs) {
   const category = await page.textContent(`#nav a[href="${wanted.category}.html"]`);
   check(`search: finds "${wanted.title}" with its category (${results.join(", ")})`, results.includes(wanted.title + category));
   await page.screenshot({ path: join(shots, "search.png"), fullPage: true });
+  await page.keyboard.press("ArrowDown");
+  check("search: the arrow key goes down into the list",
+    (await page.evaluate(() => document.activeElement.textContent)) === results[0]);
   await page.click(`#search-results a[href$="#tweak-${wanted.id}"]`);
   await page.waitForURL(`**/${wanted.category}.html#tweak-${wanted.id}`);
   const focusedIn = (def) => page.waitForFunction((id) => (document.activeElement.closest(".tweak") || {}).id ===

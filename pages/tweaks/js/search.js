@@ -118,8 +118,28 @@
         var key = (event || window.event).keyCode, first = resultsBox.querySelector("a");
         if (key === 13 && first)
             first.click();
+        else if (key === 40 && first)
+            first.focus();
         else if (key === 27)
             hideResults();
+    }
+
+    // The arrow keys move through the list as through a drop-down list; Escape goes back to the box.
+    function onResultKey(event) {
+        var key = (event || window.event).keyCode, links = resultsBox.querySelectorAll("a"), at, i;
+        for (at = -1, i = 0; i < links.length; i++) {
+            if (links[i] === document.activeElement)
+                at = i;
+        }
+        if (key === 40 && at + 1 < links.length)
+            links[at + 1].focus();
+        else if (key === 38)
+            (at > 0 ? links[at - 1] : searchBox).focus();
+        else if (key === 27)
+            searchBox.focus();
+        else
+            return true;
+        return false;
     }
 
     function firstControl(box) {
@@ -152,6 +172,7 @@
     buildFolding();
     searchBox.oninput = showResults;
     searchBox.onkeydown = onSearchKey;
+    resultsBox.onkeydown = onResultKey;
     // A click anywhere outside the search closes its list, as a drop-down list closes.
     document.addEventListener("click", function (event) {
         if (!document.getElementById("search").contains(event.target))
