@@ -12,23 +12,63 @@ var WindowsValues = [
         HideFileExt: 1, Hidden: 2, ShowSuperHidden: 0, SeparateProcess: 0, ShowInfoTip: 1, AutoCheckSelect: 0,
         IconsOnly: 0, HideDrivesWithNoMedia: 1, LaunchTo: 2, TaskbarSmallIcons: 0, TaskbarGlomLevel: 0,
         ShowTaskViewButton: 1, Start_TrackDocs: 1, TaskbarAnimations: 1, ShowSecondsInSystemClock: 0,
-        ExtendedUIHoverTime: 400, ListviewAlphaSelect: 1, ListviewShadow: 1 } },
+        ExtendedUIHoverTime: 400, ListviewAlphaSelect: 1, ListviewShadow: 1, ShowStatusBar: 1, ShowCompColor: 1,
+        ShowTypeOverlay: 1, HideIcons: 0 } },
     { root: "HKCU", key: "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\CabinetState", type: "dword",
       values: { FullPath: 0 } },
     { root: "HKCU", key: "Control Panel\\Desktop", type: "sz", values: {
         MenuShowDelay: "400", DragFullWindows: "1", FontSmoothing: "2", CursorBlinkRate: "530", WheelScrollLines: "3",
         AutoEndTasks: "0", HungAppTimeout: "5000", WaitToKillAppTimeout: "20000",
-        Wallpaper: "C:\\Windows\\web\\wallpaper\\Windows\\img0.jpg" } },
-    { root: "HKCU", key: "Control Panel\\Desktop", type: "dword", values: { PaintDesktopVersion: 0 } },
-    { root: "HKCU", key: "Control Panel\\Desktop\\WindowMetrics", type: "sz", values: { MinAnimate: "1" } },
+        Wallpaper: "C:\\Windows\\web\\wallpaper\\Windows\\img0.jpg", WindowArrangementActive: "1", SnapSizing: "1",
+        DockMoving: "1", WheelScrollChars: "3", WallpaperStyle: "10" } },
+    { root: "HKCU", key: "Control Panel\\Desktop", type: "dword", values: {
+        PaintDesktopVersion: 0, FontSmoothingType: 2, ForegroundFlashCount: 7, MouseWheelRouting: 2, ClickLockTime: 1200,
+        CaretWidth: 1 } },
+    { root: "HKCU", key: "Control Panel\\Desktop\\WindowMetrics", type: "sz", values: { MinAnimate: "1", IconTitleWrap: "1" } },
     { root: "HKCU", key: "Control Panel\\Mouse", type: "sz", values: {
-        DoubleClickSpeed: "500", MouseHoverTime: "400", SnapToDefaultButton: "0" } },
+        DoubleClickSpeed: "500", MouseHoverTime: "400", SnapToDefaultButton: "0", MouseSensitivity: "10", MouseSpeed: "1",
+        SwapMouseButtons: "0", MouseTrails: "0" } },
+    { root: "HKCU", key: "Control Panel\\Mouse", type: "dword", values: { ActiveWindowTracking: 0 } },
+    { root: "HKCU", key: "Keyboard Layout\\Toggle", type: "sz", values: { "Language Hotkey": "1" } },
+    { root: "HKCU", key: "Control Panel\\Accessibility", type: "dword", values: { MessageDuration: 5 } },
+    { root: "HKCU", key: "Control Panel\\Accessibility\\StickyKeys", type: "sz", values: { Flags: "510" } },
+    { root: "HKCU", key: "Control Panel\\Accessibility\\Keyboard Response", type: "sz", values: { Flags: "126" } },
+    { root: "HKCU", key: "Control Panel\\Accessibility\\ToggleKeys", type: "sz", values: { Flags: "62" } },
+    { root: "HKCU", key: "Control Panel\\Accessibility\\MouseKeys", type: "sz", values: { Flags: "62" } },
+    { root: "HKCU", key: "Control Panel\\Accessibility\\HighContrast", type: "sz", values: { Flags: "126" } },
+    { root: "HKCU", key: "Control Panel\\Accessibility\\Keyboard Preference", type: "sz", values: { On: "0" } },
+    { root: "HKCU", key: "Control Panel\\Cursors", type: "expand", values: {
+        Arrow: "%SystemRoot%\\cursors\\aero_arrow.cur", Wait: "%SystemRoot%\\cursors\\aero_busy.ani",
+        AppStarting: "%SystemRoot%\\cursors\\aero_working.ani", Hand: "%SystemRoot%\\cursors\\aero_link.cur" } },
     { root: "HKCU", key: "Control Panel\\Keyboard", type: "sz", values: { KeyboardDelay: "1", KeyboardSpeed: "31" } },
     { root: "HKCU", key: "Control Panel\\Colors", type: "sz", values: {
-        Hilight: "0 120 215", HotTrackingColor: "0 102 204", Background: "0 0 0" } },
+        Hilight: "0 120 215", HotTrackingColor: "0 102 204", Background: "0 0 0", HilightText: "255 255 255",
+        Window: "255 255 255", WindowText: "0 0 0", InfoWindow: "255 255 225", InfoText: "0 0 0", GrayText: "109 109 109",
+        MenuHilight: "0 120 215", ButtonFace: "240 240 240" } },
     { root: "HKCU", key: "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", type: "expand",
-      values: { "{374DE290-123F-4565-9164-39C4925E467B}": "%USERPROFILE%\\Downloads" } },
-    { root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control\\CrashControl", type: "dword", values: { AutoReboot: 1 } }
+      values: { "{374DE290-123F-4565-9164-39C4925E467B}": "%USERPROFILE%\\Downloads", Personal: "%USERPROFILE%\\Documents",
+        "My Pictures": "%USERPROFILE%\\Pictures", "My Music": "%USERPROFILE%\\Music", "My Video": "%USERPROFILE%\\Videos",
+        Desktop: "%USERPROFILE%\\Desktop" } },
+    { root: "HKCU", key: "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\AutoplayHandlers", type: "dword",
+      values: { DisableAutoplay: 0 } },
+    { root: "HKCU", key: "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize", type: "dword",
+      values: { AppsUseLightTheme: 1, EnableTransparency: 1, ColorPrevalence: 0 } },
+    { root: "HKCU", key: "Software\\Microsoft\\Windows\\DWM", type: "dword", values: { ColorPrevalence: 0 } },
+    { root: "HKCU", key: "Software\\Microsoft\\Windows\\CurrentVersion\\ContentDeliveryManager", type: "dword", values: {
+        SystemPaneSuggestionsEnabled: 1, SoftLandingEnabled: 1, SilentInstalledAppsEnabled: 1, RotatingLockScreenEnabled: 1,
+        RotatingLockScreenOverlayEnabled: 1 } },
+    { root: "HKCU", key: "Software\\Microsoft\\Windows\\CurrentVersion\\AdvertisingInfo", type: "dword",
+      values: { Enabled: 1 } },
+    { root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control\\CrashControl", type: "dword", values: {
+        AutoReboot: 1, CrashDumpEnabled: 7, LogEvent: 1 } },
+    { root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control", type: "sz", values: { WaitToKillServiceTimeout: "5000" } },
+    { root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control\\FileSystem", type: "dword", values: { LongPathsEnabled: 0 } },
+    { root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power", type: "dword",
+      values: { HiberbootEnabled: 1 } },
+    { root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management", type: "dword",
+      values: { ClearPageFileAtShutdown: 0 } },
+    { root: "HKLM", key: "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", type: "dword",
+      values: { AutoRestartShell: 1 } }
 ];
 
 function copyOf(object, changes) {
@@ -216,6 +256,7 @@ function definitionsAreComplete() {
         ids[def.id] = true;
         check(def.id + " has a title and a description", !!(def.title && def.description), true);
         check(def.id + " works in HKCU or HKLM", def.root === "HKCU" || def.root === "HKLM", true);
+        check(def.id + " says when it takes effect", TweakEngine.effectText(def) !== null, true);
         if (!categories[def.category]) {
             categories[def.category] = true;
             count++;
@@ -229,7 +270,8 @@ function definitionsAreComplete() {
         if (def.kind === "choice")
             check(def.id + " offers its default", TweakEngine.choiceOf(def, def.dflt) !== null, true);
     }
-    check("at least five categories", count >= 5, true);
+    check("at least eight categories", count >= 8, true);
+    check("at least 80 definitions", TweakDefinitions.length >= 80, true);
 }
 
 function rangesAndColoursAreGuarded() {

@@ -122,7 +122,8 @@ async function restoresDefault(page, def) {
 async function changesOnClick(page, def) {
   const box = `[data-tweak="${def.id}"]`;
   if (def.root === "HKLM") {
-    check(`${def.id}: locked without full access`, await page.isDisabled(`${box} .switch`));
+    check(`${def.id}: locked without full access`, await page.$$eval(`${box} button, ${box} select, ${box} input`,
+      (controls) => controls.length > 0 && controls.every((c) => c.disabled)));
     return;
   }
   const seeded = seededValue(def);
@@ -149,6 +150,7 @@ async function changesOnClick(page, def) {
     await clickIn(page, def, "button.small");
     await expectRaw("a number out of range is refused", seeded.raw);
     check(`${def.id}: and the page says why`, (await messageText(page)).includes(String(def.max)));
+    check(`${def.id}: nor when a change takes effect`, (await page.$(`${box} .effect`)) === null);
     await page.fill(`${box} input`, String(def.max - 1));
     await clickIn(page, def, "button.small");
     await expectRaw("Set writes the number", def.type === "dword" ? def.max - 1 : String(def.max - 1));
@@ -162,6 +164,8 @@ async function changesOnClick(page, def) {
     await clickIn(page, def, "button.small");
     await expectRaw("the chosen path is written", def.kind === "file" ? answers.file : answers.folder);
   }
+  check(`${def.id}: says when the change takes effect`,
+    /^Takes effect (at once|when|after)/.test(await page.textContent(`${box} .effect`)));
   await restoresDefault(page, def);
 }
 
@@ -190,7 +194,11 @@ async function categoryPage(context, category, defs) {
     check(`${def.id}: drawn with the state the registry holds (${await stateOf(page, def)}, expected ${expected})`,
       (await stateOf(page, def)) === expected);
     check(`${def.id}: titled`, (await page.textContent(`[data-tweak="${def.id}"] h2`)) === def.title);
+    check(`${def.id}: no word of when a change takes effect before a change`,
+      (await page.$(`[data-tweak="${def.id}"] .effect`)) === null);
   }
+  await navNamesEvery(page, category + ".html");
+  await onlyChangedFilters(page, defs);
   await page.screenshot({ path: join(shots, category + ".png"), fullPage: true });
   for (const def of defs) {
     try {
@@ -210,8 +218,83 @@ async function startPage(context, categories) {
   check("start page: the Windows product", (await page.textContent("#windows")).includes("Windows 10 Pro"));
   const links = await page.$$eval(".categories a", (as) => as.map((a) => a.getAttribute("href")));
   check("start page: a link to every category", categories.every((c) => links.includes(c + ".html")));
+  await navNamesEvery(page, "start.html");
   await page.screenshot({ path: join(shots, "start.png"), fullPage: true });
   errors.forEach((e) => problems.push(`start.html: ${e}`));
+  await page.close();
+}
+
+// Every page reaches every category: by the side menu, and by the search box.
+async function navNamesEvery(page, name) {
+  const links = await page.$$eval("#nav a", (as) => as.map((a) => a.getAttribute("href")));
+  check(`${name}: the side menu links to every category`, categories.every((c) => links.includes(c + ".html")));
+  check(`${name}: has the search box`, (await page.$("#search-box")) !== null);
+}
+
+// Every setting is drawn changed; one restored to its default is hidden by "Show only changed
+// settings", with the lists and start-up entries, which have no Windows default.
+async function onlyChangedFilters(page, defs) {
+  const restored = defs.find((d) => d.root === "HKCU" && d.dflt !== undefined);
+  await clickIn(page, restored, ".restore");
+  await page.check("#only-changed");
+  for (const def of defs) {
+    const shown = def !== restored && def.dflt !== undefined;
+    check(`${def.id}: ${shown ? "shown" : "hidden"} with only changed settings`,
+      (await page.isVisible(`[data-tweak="${def.id}"]`)) === shown);
+  }
+  await page.screenshot({ path: join(shots, defs[0].category + "-only-changed.png"), fullPage: true });
+  await page.uncheck("#only-changed");
+  check(`${restored.id}: shown again with every setting`, await page.isVisible(`[data-tweak="${restored.id}"]`));
+  await page.reload();
+}
+
+// From the start page: words of a setting of another page, in capitals and with an accent, find
+// it with its category's name; choosing it opens that page with the setting focused.
+async function searchOpensSetting(context, defs) {
+  const { page, errors } = await openPage(context, "start.html");
+  const wanted = defs.filter((d) => d.category === categories[categories.length - 1])[0];
+  await page.fill("#search-box", wanted.title.toUpperCase().replace("E", "\u00c9"));
+  const results = await page.$$eval("#search-results a", (as) => as.map((a) => a.textContent));
+  const category = await page.textContent(`#nav a[href="${wanted.category}.html"]`);
+  check(`search: finds "${wanted.title}" with its category (${results.join(", ")})`, results.includes(wanted.title + category));
+  await page.screenshot({ path: join(shots, "search.png"), fullPage: true });
+  await page.keyboard.press("ArrowDown");
+  check("search: the arrow key goes down into the list",
+    (await page.evaluate(() => document.activeElement.textContent)) === results[0]);
+  await page.click(`#search-results a[href$="#tweak-${wanted.id}"]`);
+  await page.waitForURL(`**/${wanted.category}.html#tweak-${wanted.id}`);
+  const focusedIn = (def) => page.waitForFunction((id) => (document.activeElement.closest(".tweak") || {}).id ===
+    "tweak-" + id, def.id).then(() => true, () => false);
+  check("search: the setting chosen is focused on its page", await focusedIn(wanted));
+  await page.screenshot({ path: join(shots, "search-opened.png") });
+  const neighbour = defs.filter((d) => d.category === wanted.category)[1];
+  await page.fill("#search-box", neighbour.title.toLowerCase());
+  await page.click(`#search-results a[href$="#tweak-${neighbour.id}"]`);
+  check("search: a setting of the same page is focused too", await focusedIn(neighbour));
+  errors.forEach((e) => problems.push(`search: ${e}`));
+  await page.close();
+}
+
+// Tab alone reaches every control of the page, in document order, each with a visible focus
+// mark and a name that Chromium's accessibility tree gives it.
+async function keyboardWalk(context, name) {
+  const { page, errors } = await openPage(context, name);
+  const count = await page.$$eval("a[href], button, input, select", (all) => all.filter((c) => !c.disabled &&
+    c.offsetParent !== null).map((c, i) => c.setAttribute("data-walk", i)).length);
+  const reached = [];
+  for (let i = 0; i < count; i++) {
+    await page.keyboard.press("Tab");
+    reached.push(await page.evaluate(() => [document.activeElement.getAttribute("data-walk"),
+      getComputedStyle(document.activeElement).boxShadow !== "none"]));
+  }
+  check(`${name}: Tab reaches all ${count} controls in order (${reached.map((r) => r[0]).join(" ")})`,
+    reached.every((r, i) => r[0] === String(i)));
+  check(`${name}: every control shows that it has the focus`, reached.every((r) => r[1]));
+  const tree = await (await context.newCDPSession(page)).send("Accessibility.getFullAXTree");
+  const nameless = tree.nodes.filter((n) => !n.ignored && (n.properties || []).some((p) => p.name === "focusable" &&
+    p.value.value) && !(n.name && n.name.value)).map((n) => n.role.value);
+  check(`${name}: every control has an accessible name (not: ${nameless.join(", ")})`, nameless.length === 0);
+  errors.forEach((e) => problems.push(`${name} keyboard: ${e}`));
   await page.close();
 }
 
@@ -252,8 +335,11 @@ try {
     context = await launch(join(profile, category || "start"), failures);
     const config = { keys: registryOf(defs), version, fullAccessHklm: false, answers };
     await context.addInitScript({ content: `${doubleSource}\ninstallExternalDouble(${JSON.stringify(config)});` });
-    if (category === null)
+    if (category === null) {
       await startPage(context, categories);
+      await searchOpensSetting(context, defs).catch((error) => problems.push(`search: ${error.message.split("\n")[0]}`));
+      await keyboardWalk(context, categories[0] + ".html");
+    }
     else
       await categoryPage(context, category, defs.filter((d) => d.category === category));
     await context.close();

@@ -202,6 +202,20 @@ var TweakEngine = (function () {
         return low;
     }
 
+    // When Windows acts on a change: a definition's "takesEffect". Windows reads a setting of
+    // the whole computer at start, and most of the user's at sign-in; Explorer reads its own
+    // when it starts. null for a definition that does not say.
+    var effects = {
+        now: "Takes effect at once.",
+        explorer: "Takes effect when File Explorer restarts.",
+        signout: "Takes effect after you sign out and sign in again.",
+        restart: "Takes effect when Windows restarts."
+    };
+
+    function effectText(def) {
+        return Object.prototype.hasOwnProperty.call(effects, def.takesEffect) ? effects[def.takesEffect] : null;
+    }
+
     function versionText(version) {
         return Math.floor(version / 100) + "." + version % 100;
     }
@@ -221,6 +235,7 @@ var TweakEngine = (function () {
         removeEntry: removeEntry,
         listItems: listItems,
         prepareList: prepareList,
+        effectText: effectText,
         programVersion: programVersion,
         versionText: versionText
     };

@@ -6,6 +6,7 @@
     var dialogs = null;
     var tweaksBox = document.getElementById("tweaks");
     var messageBox = document.getElementById("message");
+    var changedHere = {};
 
     function element(tag, className, text) {
         var node = document.createElement(tag);
@@ -44,6 +45,7 @@
     // so what the page shows is what the registry holds, also when the change failed.
     function change(def, action) {
         return function () {
+            var before = document.getElementById("tweak-" + def.id).getAttribute("data-state");
             try {
                 action();
                 showMessage("");
@@ -51,6 +53,7 @@
                 showMessage(errorText(e));
             }
             render(def);
+            remember(def, before);
         };
     }
 
@@ -189,10 +192,12 @@
     }
 
     function removeButton(def, name) {
-        return button("Remove", "small", change(def, function () {
+        var node = button("Remove", "small", change(def, function () {
             if (window.confirm("Stop starting \"" + name + "\" at logon?"))
                 TweakEngine.removeEntry(registry, def, name);
         }));
+        node.setAttribute("aria-label", "Remove " + name);
+        return node;
     }
 
     function fillList(def, box) {
@@ -207,10 +212,45 @@
         })));
     }
 
+    // A change that Windows acts on later says when, so that it is not taken for a failure.
+    function effectNote(def) {
+        var note = element("p", "effect", TweakEngine.effectText(def) || "");
+        note.setAttribute("role", "status");
+        return note;
+    }
+
+    // A setting whose state a change altered says from then on when Windows acts on it; a
+    // cancelled dialog or a refused value changes nothing and says nothing.
+    function remember(def, before) {
+        var box = document.getElementById("tweak-" + def.id);
+        if (changedHere[def.id] || box.getAttribute("data-state") === before)
+            return;
+        changedHere[def.id] = true;
+        box.appendChild(effectNote(def));
+    }
+
+    // Screen readers name each control after its setting: the switch, list and number box by
+    // the title, every button by its own text and the title (IE 11 knows aria-label and
+    // aria-labelledby).
+    function nameControls(def, box) {
+        var titleId = "title-" + def.id, controls = box.querySelectorAll("button, select, input"), i, node;
+        box.setAttribute("role", "group");
+        box.setAttribute("aria-labelledby", titleId);
+        for (i = 0; i < controls.length; i++) {
+            node = controls[i];
+            if (node.getAttribute("aria-label"))
+                continue;
+            if (node.tagName !== "BUTTON" || /\bswitch\b/.test(node.className))
+                node.setAttribute("aria-labelledby", titleId);
+            else
+                node.setAttribute("aria-label", node.textContent.replace(/\.+$/, "") + ": " + def.title);
+        }
+    }
+
     function render(def) {
         var box = document.getElementById("tweak-" + def.id);
         box.innerHTML = "";
-        box.appendChild(element("h2", "", def.title));
+        box.appendChild(element("h2", "", def.title)).id = "title-" + def.id;
         box.appendChild(element("p", "description", def.description));
         try {
             if (def.kind === "entries")
@@ -223,6 +263,9 @@
             box.setAttribute("data-state", "error");
             box.appendChild(element("p", "error", "Cannot read this setting: " + errorText(e)));
         }
+        if (changedHere[def.id])
+            box.appendChild(effectNote(def));
+        nameControls(def, box);
     }
 
     function renderCategory(category) {
