@@ -3,7 +3,8 @@
 // given the values that a fresh Windows holds, as Microsoft documents them, independently of
 // the definitions: a definition naming the wrong key, value or type then fails here. At the end
 // every value is put back as it was and every key made here is removed.
-// host.args[0]: the program's version as major.minor.
+// host.args[0]: the program's version as major.minor; host.args[1] "locked" when the journal
+// cannot be written.
 var registry = external.Registry;
 
 var advanced = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
@@ -269,16 +270,112 @@ function versionIsFound() {
     check("and nothing later", external.CheckVer(version + 1), false);
 }
 
+function stateText(def) {
+    var type = registry.RegValueType(def.root, def.key, def.value);
+    return type === "" ? "not set" : type + ":" + readTyped(def.root, def.key, def.value, type);
+}
+
+// A change and its undo give back exactly the earlier state: the user's own value of another
+// type, or no value at all. One definition of every kind and type is tried.
+function undoGivesBackTheEarlierState() {
+    var tried = {}, i, def, entries = TweakEngine.journal(registry).length;
+    function undoneTo(type, data) {
+        if (type === null)
+            registry.RegDeleteValue(def.root, def.key, def.value);
+        else
+            writeTyped(def.root, def.key, def.value, type, data);
+        var before = stateText(def);
+        TweakEngine.apply(registry, def, statesOf(def)[0]);
+        var changed = stateText(def) !== before;
+        TweakEngine.undo(registry, 0);
+        return changed && stateText(def) === before;
+    }
+    for (i = 0; i < TweakDefinitions.length; i++) {
+        def = TweakDefinitions[i];
+        if (!hasWindowsDefault(def) || tried[def.kind + def.type])
+            continue;
+        tried[def.kind + def.type] = true;
+        check(def.id + ": undo gives back a value the user set", def.type === "dword" ? undoneTo("dword", 12345)
+              : undoneTo(def.type === "sz" ? "expand" : "sz", "the user's own"), true);
+        check(def.id + ": undo deletes a value that was not set", undoneTo(null), true);
+        writeTyped(def.root, def.key, def.value, def.type, def.dflt);
+    }
+    check("each undo takes its entry out", TweakEngine.journal(registry).length, entries);
+}
+
+function changeInEveryCategory() {
+    var seen = {}, changed = [], i, def;
+    for (i = 0; i < TweakDefinitions.length; i++) {
+        def = TweakDefinitions[i];
+        if (hasWindowsDefault(def) && !seen[def.category] && TweakEngine.canChange(registry, def)) {
+            seen[def.category] = true;
+            TweakEngine.apply(registry, def, statesOf(def)[TweakEngine.read(registry, def) === statesOf(def)[0] ? 1 : 0]);
+            changed.push(def);
+        }
+    }
+    return changed;
+}
+
+function undoAllRestoresEveryCategory() {
+    TweakEngine.clearJournal(registry);
+    var changed = changeInEveryCategory(), still = [], i;
+    check("one entry for each change", TweakEngine.journal(registry).length, changed.length);
+    check("the newest first", TweakEngine.journal(registry)[0].id, changed[changed.length - 1].id);
+    TweakEngine.undoAll(registry);
+    for (i = 0; i < changed.length; i++) {
+        if (!TweakEngine.isDefault(registry, changed[i]))
+            still.push(changed[i].id);
+    }
+    check("undo all gives back every category's default (" + changed.length + " changed)",
+          changed.length >= 5 && still.join(","), "");
+    check("and leaves the journal empty", TweakEngine.journal(registry).length, 0);
+}
+
+function journalIsCapped() {
+    var def = firstOfKind("range", "sz"), i, entries;
+    TweakEngine.clearJournal(registry);
+    for (i = 0; i < TweakEngine.journalCap + 5; i++)
+        TweakEngine.apply(registry, def, def.min + i);
+    entries = TweakEngine.journal(registry);
+    check("the journal keeps 500 entries", entries.length + "/" + TweakEngine.journalCap, "500/500");
+    check("the oldest ones dropped", entries[499].after.data + " " + entries[0].after.data,
+          (def.min + 5) + " " + (def.min + 504));
+    TweakEngine.undo(registry, 0);
+    check("undo after the cap gives back the value before", TweakEngine.read(registry, def), def.min + 503);
+    TweakEngine.clearJournal(registry);
+    TweakEngine.restore(registry, def);
+}
+
+// engine.sh has made the journal's key read-only: no change may go unrecorded.
+function unrecordedChangeIsRefused() {
+    var def = firstOfKind("toggle", "dword");
+    check("a change that cannot be recorded is refused", failure(function () {
+        TweakEngine.toggle(registry, def);
+    }), def.title + ": not changed, because the change could not be recorded in the history (HKCU\\" +
+        TweakEngine.journalPlace.key + " cannot be written)");
+    check("so the setting stays", TweakEngine.isDefault(registry, def), true);
+}
+
 var undo = seedWindowsValues();
+var journalKeyMade = firstMissingKey("HKCU", TweakEngine.journalPlace.key);
 try {
-    definitionsAreComplete();
-    everyDefinitionWorks();
-    brokenDefinitionsFail();
-    rangesAndColoursAreGuarded();
-    ownListIsKept();
-    versionIsFound();
+    if (host.args[1] === "locked") {
+        unrecordedChangeIsRefused();
+    } else {
+        definitionsAreComplete();
+        everyDefinitionWorks();
+        brokenDefinitionsFail();
+        rangesAndColoursAreGuarded();
+        ownListIsKept();
+        versionIsFound();
+        undoGivesBackTheEarlierState();
+        undoAllRestoresEveryCategory();
+        journalIsCapped();
+    }
 } finally {
     undoSeeding(undo);
+    if (journalKeyMade !== null)
+        registry.RegDeleteKey("HKCU", journalKeyMade, true);
 }
 host.echo(passed + " passed, " + failed + " failed");
 if (failed > 0)

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs the tweak engine and every tweak definition through lvscript against the registry of a
 # throw-away Wine prefix; the checks change real Explorer settings, so any other prefix is refused.
-# Usage: engine.sh lvscript.exe PAGES_FOLDER VERSION (RUN_TOOL runs Windows programs)
+# Usage: engine.sh lvscript.exe PAGES_FOLDER VERSION KEY_LOCK (RUN_TOOL runs Windows programs)
 set -euo pipefail
-lvscript=$1 pages=$2 version=$3
+lvscript=$1 pages=$2 version=$3 lock=$4
 case "$(basename "${WINEPREFIX:-}")" in
   lv-wine.*) ;;
   *) echo "FAIL refusing to run outside a throw-away prefix of scripts/with-wine-session.sh"; exit 1 ;;
@@ -12,4 +12,11 @@ includes=(--include "$(dirname "$0")/../scripts/Checks.js" --include "$pages/twe
 for definitions in "$pages"/tweaks/js/defs/*.js; do
   includes+=(--include "$definitions")
 done
-${RUN_TOOL:-} "$lvscript" "${includes[@]}" "$(dirname "$0")/EngineTests.js" "$version" 2>&1 | tr -d '\r'
+run() { ${RUN_TOOL:-} "$@" </dev/null 2>&1 | tr -d '\r'; }
+run "$lvscript" "${includes[@]}" "$(dirname "$0")/EngineTests.js" "$version"
+# Then once more with the journal's key read-only, made here and removed again.
+journal='SOFTWARE\Lumivanta Manager\Journal' made='SOFTWARE\Lumivanta Manager'
+run reg query "HKCU\\$made" >/dev/null && made=$journal
+trap 'run "$lock" unlock "$journal"; run reg delete "HKCU\\$made" /f >/dev/null' EXIT
+run "$lock" lock "$journal"
+run "$lvscript" "${includes[@]}" "$(dirname "$0")/EngineTests.js" "$version" locked

@@ -107,6 +107,10 @@ function installExternalDouble(config) {
         }),
         RegWriteBool: method(4, function (root, name, value, data) { put(root, name, value, "dword", data ? 1 : 0); }),
         RegValueExists: method(3, function (root, name, value) { return get(root, name, value) !== null; }),
+        RegValueType: method(3, function (root, name, value) {
+            var found = get(root, name, value);
+            return found ? found.type : "";
+        }),
         HasFullAccess: method(2, writable),
         ValuesCount: method(2, function (root, name) {
             var values = key(root, name);

@@ -23,6 +23,9 @@ function strings() {
     check("a write never makes a key", registry.RegKeyExists("HKCU", base + "\\Missing"), false);
     registry.RegWriteExpandString("HKCU", base, "path", "%SystemRoot%\\x");
     check("an expandable string comes back unexpanded", registry.RegReadString("HKCU", base, "path"), "%SystemRoot%\\x");
+    check("the value types by name", [registry.RegValueType("HKCU", base, "text"), registry.RegValueType("HKCU", base, "path"),
+          registry.RegValueType("HKCU", base, "none"), registry.RegValueType("HKCU", base + "\\Missing", "text")].join(","),
+          "sz,expand,,");
     check("RegCreateKey with the long hive name fails with the key named",
           failure(function () { registry.RegCreateKey("HKEY_CURRENT_USER", "Software"); }),
           "Failed to create key Software");
@@ -37,6 +40,7 @@ function numbers() {
     registry.RegWriteBool("HKCU", base, "flag", true);
     check("a flag written true reads as 1", registry.RegReadInt("HKCU", base, "flag"), 1);
     check("a flag reads back", registry.RegReadBool("HKCU", base, "flag"), true);
+    check("a flag is a dword", registry.RegValueType("HKCU", base, "flag"), "dword");
     registry.RegWriteInt("HKCU", base, "seven", 7);
     check("any non-zero number is true", registry.RegReadBool("HKCU", base, "seven"), true);
     registry.RegWriteString("HKCU", base, "twelve", "12");
