@@ -3,8 +3,7 @@
 // given the values that a fresh Windows holds, as Microsoft documents them, independently of
 // the definitions: a definition naming the wrong key, value or type then fails here. At the end
 // every value is put back as it was and every key made here is removed.
-// host.args[0]: the program's version as major.minor; host.args[1] "locked" when the journal
-// cannot be written.
+// host.args: the program's version as major.minor; a key under HKCU that allows only reads.
 var registry = external.Registry;
 
 var advanced = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
@@ -272,106 +271,89 @@ function versionIsFound() {
 
 function stateText(def) {
     var type = registry.RegValueType(def.root, def.key, def.value);
-    return type === "" ? "not set" : type + ":" + readTyped(def.root, def.key, def.value, type);
+    return type + ":" + (type && readTyped(def.root, def.key, def.value, type));
 }
 
-// A change and its undo give back exactly the earlier state: the user's own value of another
-// type, or no value at all. One definition of every kind and type is tried.
+// For one definition of every kind and type, a change and its undo give back exactly what was
+// there: no value at all, or the user's own value (of the other text type for a text).
 function undoGivesBackTheEarlierState() {
-    var tried = {}, i, def, entries = TweakEngine.journal(registry).length;
-    function undoneTo(type, data) {
-        if (type === null)
-            registry.RegDeleteValue(def.root, def.key, def.value);
-        else
-            writeTyped(def.root, def.key, def.value, type, data);
-        var before = stateText(def);
-        TweakEngine.apply(registry, def, statesOf(def)[0]);
-        var changed = stateText(def) !== before;
-        TweakEngine.undo(registry, 0);
-        return changed && stateText(def) === before;
-    }
+    var tried = {}, entries = TweakEngine.journal(registry).length, i, j, def, before, changed;
     for (i = 0; i < TweakDefinitions.length; i++) {
         def = TweakDefinitions[i];
         if (!hasWindowsDefault(def) || tried[def.kind + def.type])
             continue;
         tried[def.kind + def.type] = true;
-        check(def.id + ": undo gives back a value the user set", def.type === "dword" ? undoneTo("dword", 12345)
-              : undoneTo(def.type === "sz" ? "expand" : "sz", "the user's own"), true);
-        check(def.id + ": undo deletes a value that was not set", undoneTo(null), true);
+        for (j = 0; j < 2; j++) {
+            registry.RegDeleteValue(def.root, def.key, def.value);
+            if (j === 1)
+                writeTyped(def.root, def.key, def.value, { dword: "dword", sz: "expand", expand: "sz" }[def.type],
+                           def.type === "dword" ? 12345 : "the user's own");
+            before = stateText(def);
+            TweakEngine.apply(registry, def, statesOf(def)[0]);
+            changed = stateText(def) !== before;
+            TweakEngine.undo(registry, 0);
+            check(def.id + ": a change and its undo give back " + before, changed && stateText(def), before);
+        }
         writeTyped(def.root, def.key, def.value, def.type, def.dflt);
     }
     check("each undo takes its entry out", TweakEngine.journal(registry).length, entries);
 }
 
-function changeInEveryCategory() {
-    var seen = {}, changed = [], i, def;
+function undoAllRestoresEveryCategory() {
+    var changed = [], seen = {}, i, def;
+    TweakEngine.clearJournal(registry);
     for (i = 0; i < TweakDefinitions.length; i++) {
         def = TweakDefinitions[i];
         if (hasWindowsDefault(def) && !seen[def.category] && TweakEngine.canChange(registry, def)) {
-            seen[def.category] = true;
+            seen[def.category] = changed.push(def);
             TweakEngine.apply(registry, def, statesOf(def)[TweakEngine.read(registry, def) === statesOf(def)[0] ? 1 : 0]);
-            changed.push(def);
         }
     }
-    return changed;
-}
-
-function undoAllRestoresEveryCategory() {
-    TweakEngine.clearJournal(registry);
-    var changed = changeInEveryCategory(), still = [], i;
-    check("one entry for each change", TweakEngine.journal(registry).length, changed.length);
-    check("the newest first", TweakEngine.journal(registry)[0].id, changed[changed.length - 1].id);
+    check("one entry a change, the newest first", TweakEngine.journal(registry).length + " " +
+          TweakEngine.journal(registry)[0].id, changed.length + " " + changed[changed.length - 1].id);
     TweakEngine.undoAll(registry);
-    for (i = 0; i < changed.length; i++) {
-        if (!TweakEngine.isDefault(registry, changed[i]))
-            still.push(changed[i].id);
-    }
-    check("undo all gives back every category's default (" + changed.length + " changed)",
-          changed.length >= 5 && still.join(","), "");
-    check("and leaves the journal empty", TweakEngine.journal(registry).length, 0);
+    for (i = 0; i < changed.length; i++)
+        check(changed[i].id + " is back after undo all", TweakEngine.isDefault(registry, changed[i]), true);
+    check("five categories or more, and an empty journal after undo all",
+          changed.length >= 5 && TweakEngine.journal(registry).length, 0);
 }
 
 function journalIsCapped() {
     var def = firstOfKind("range", "sz"), i, entries;
-    TweakEngine.clearJournal(registry);
-    for (i = 0; i < TweakEngine.journalCap + 5; i++)
+    for (i = 0; i < 505; i++)
         TweakEngine.apply(registry, def, def.min + i);
     entries = TweakEngine.journal(registry);
-    check("the journal keeps 500 entries", entries.length + "/" + TweakEngine.journalCap, "500/500");
-    check("the oldest ones dropped", entries[499].after.data + " " + entries[0].after.data,
-          (def.min + 5) + " " + (def.min + 504));
+    check("the journal keeps the newest 500", entries.length + ": " + entries[499].after.data + " to " +
+          entries[0].after.data, "500: " + (def.min + 5) + " to " + (def.min + 504));
     TweakEngine.undo(registry, 0);
-    check("undo after the cap gives back the value before", TweakEngine.read(registry, def), def.min + 503);
+    check("undo at the cap gives back the value before", TweakEngine.read(registry, def), def.min + 503);
     TweakEngine.clearJournal(registry);
     TweakEngine.restore(registry, def);
 }
 
-// engine.sh has made the journal's key read-only: no change may go unrecorded.
+// Last: the journal moves to a key that engine.sh made read-only. No change may go unrecorded.
 function unrecordedChangeIsRefused() {
     var def = firstOfKind("toggle", "dword");
+    TweakEngine.journalPlace.key = host.args[1];
     check("a change that cannot be recorded is refused", failure(function () {
         TweakEngine.toggle(registry, def);
-    }), def.title + ": not changed, because the change could not be recorded in the history (HKCU\\" +
-        TweakEngine.journalPlace.key + " cannot be written)");
-    check("so the setting stays", TweakEngine.isDefault(registry, def), true);
+    }) + " " + TweakEngine.isDefault(registry, def), def.title + ": not changed, because the change could not be " +
+          "recorded in the history (HKCU\\" + host.args[1] + " cannot be written) true");
 }
 
 var undo = seedWindowsValues();
 var journalKeyMade = firstMissingKey("HKCU", TweakEngine.journalPlace.key);
 try {
-    if (host.args[1] === "locked") {
-        unrecordedChangeIsRefused();
-    } else {
-        definitionsAreComplete();
-        everyDefinitionWorks();
-        brokenDefinitionsFail();
-        rangesAndColoursAreGuarded();
-        ownListIsKept();
-        versionIsFound();
-        undoGivesBackTheEarlierState();
-        undoAllRestoresEveryCategory();
-        journalIsCapped();
-    }
+    definitionsAreComplete();
+    everyDefinitionWorks();
+    brokenDefinitionsFail();
+    rangesAndColoursAreGuarded();
+    ownListIsKept();
+    versionIsFound();
+    undoGivesBackTheEarlierState();
+    undoAllRestoresEveryCategory();
+    journalIsCapped();
+    unrecordedChangeIsRefused();
 } finally {
     undoSeeding(undo);
     if (journalKeyMade !== null)

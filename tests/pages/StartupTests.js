@@ -1,7 +1,6 @@
 // The start-up programs list as its page's engine sees it. startup.sh has added two entries
 // with "reg add"; host.args holds their names and commands: NAME1 COMMAND1 NAME2 COMMAND2.
-// The first one is removed through the engine, both are removed and brought back by undo, and
-// the first is removed again.
+// The first is removed through the engine; then both, which undo brings back (journal in a key of its own).
 var registry = external.Registry;
 
 function startupList() {
@@ -23,8 +22,7 @@ function commandOf(entries, name) {
 }
 
 var def = startupList();
-var journalKeyMade = !registry.RegKeyExists("HKCU", "SOFTWARE\\Lumivanta Manager") ? "SOFTWARE\\Lumivanta Manager"
-    : registry.RegKeyExists("HKCU", TweakEngine.journalPlace.key) ? null : TweakEngine.journalPlace.key;
+TweakEngine.journalPlace.key = "Software\\LumivantaTest-" + Math.floor(Math.random() * 1e9);
 var entries = TweakEngine.listEntries(registry, def);
 check("the first entry is listed with its command", commandOf(entries, host.args[0]), host.args[1]);
 check("the second entry is listed with its command, unexpanded", commandOf(entries, host.args[2]), host.args[3]);
@@ -49,8 +47,7 @@ check("undo brings both back with their commands", commandOf(entries, host.args[
 check("and their types", registry.RegValueType(def.root, def.key, host.args[0]) + " " +
       registry.RegValueType(def.root, def.key, host.args[2]), "sz expand");
 TweakEngine.removeEntry(registry, def, host.args[0]);
-if (journalKeyMade !== null)
-    registry.RegDeleteKey("HKCU", journalKeyMade, true);
+registry.RegDeleteKey("HKCU", TweakEngine.journalPlace.key, true);
 host.echo(passed + " passed, " + failed + " failed");
 if (failed > 0)
     throw new Error(failed + " checks failed");

@@ -12,11 +12,8 @@ includes=(--include "$(dirname "$0")/../scripts/Checks.js" --include "$pages/twe
 for definitions in "$pages"/tweaks/js/defs/*.js; do
   includes+=(--include "$definitions")
 done
+locked="Software\\LumivantaTest-$$\\Journal"
 run() { ${RUN_TOOL:-} "$@" </dev/null 2>&1 | tr -d '\r'; }
-run "$lvscript" "${includes[@]}" "$(dirname "$0")/EngineTests.js" "$version"
-# Then once more with the journal's key read-only, made here and removed again.
-journal='SOFTWARE\Lumivanta Manager\Journal' made='SOFTWARE\Lumivanta Manager'
-run reg query "HKCU\\$made" >/dev/null && made=$journal
-trap 'run "$lock" unlock "$journal"; run reg delete "HKCU\\$made" /f >/dev/null' EXIT
-run "$lock" lock "$journal"
-run "$lvscript" "${includes[@]}" "$(dirname "$0")/EngineTests.js" "$version" locked
+trap 'run "$lock" unlock "$locked"; run reg delete "HKCU\\${locked%\\Journal}" /f >/dev/null' EXIT
+run "$lock" lock "$locked"
+run "$lvscript" "${includes[@]}" "$(dirname "$0")/EngineTests.js" "$version" "$locked"

@@ -204,14 +204,39 @@ async function categoryPage(context, category, defs) {
   await page.close();
 }
 
-async function startPage(context, categories) {
+async function startPage(context, categories, defs) {
   const { page, errors } = await openPage(context, "start.html");
   check("start page: the version from CheckVer", (await page.textContent("#version")) === "Version 1.0");
   check("start page: the Windows product", (await page.textContent("#windows")).includes("Windows 10 Pro"));
   const links = await page.$$eval(".categories a", (as) => as.map((a) => a.getAttribute("href")));
   check("start page: a link to every category", categories.every((c) => links.includes(c + ".html")));
+  const differing = (c) => defs.filter((d) => d.category === c && d.kind !== "list" && d.kind !== "entries").length;
+  check("start page: how many settings of each category differ from the Windows default", (await Promise.all(categories
+    .map((c) => page.textContent(`.categories a[href="${c}.html"] em`)))).every((t, i) => t.startsWith(`${differing(categories[i])} setting`)));
   await page.screenshot({ path: join(shots, "start.png"), fullPage: true });
   errors.forEach((e) => problems.push(`start.html: ${e}`));
+  await page.close();
+}
+
+// A change made on its category page is listed on the Changes page with the states before and
+// after it, and its Undo brings back the state the category page showed.
+async function changesPage(context, defs) {
+  const def = defs.find((d) => d.kind === "toggle" && d.root === "HKCU"), seeded = seededValue(def);
+  const { page, errors } = await openPage(context, def.category + ".html");
+  const shown = await stateOf(page, def);
+  await clickIn(page, def, ".switch");
+  await page.goto(origin + "tweaks/changes.html", { waitUntil: "load" });
+  const cells = await page.$$eval("#changes tbody td", (tds) => tds.map((td) => td.textContent));
+  check(`changes page: lists the change (${cells.join(" | ")})`, cells.length === 5 && cells[1] === def.title &&
+    cells[2] === (seeded.value ? "On" : "Off") && cells[3] === (seeded.value ? "Off" : "On"));
+  await page.screenshot({ path: join(shots, "changes.png"), fullPage: true });
+  await page.click("#changes tbody button");
+  check("changes page: Undo takes the change out", (await page.$$("#changes tbody tr")).length === 0);
+  const raw = await registryValue(page, def);
+  check("changes page: Undo writes the earlier value", raw !== null && raw[1] === seeded.raw);
+  await page.goto(origin + "tweaks/" + def.category + ".html", { waitUntil: "load" });
+  check("changes page: the category page shows the earlier state again", (await stateOf(page, def)) === shown);
+  errors.forEach((e) => problems.push(`changes.html: ${e}`));
   await page.close();
 }
 
@@ -247,13 +272,15 @@ try {
   let context = await launch(join(profile, "plain"), failures);
   await withoutProgram(context);
   await context.close();
-  for (const category of [null, ...categories]) {
+  for (const category of [null, ...categories, "changes"]) {
     // A fresh registry for every page, so that one page's clicks do not change the next one's start.
     context = await launch(join(profile, category || "start"), failures);
     const config = { keys: registryOf(defs), version, fullAccessHklm: false, answers };
     await context.addInitScript({ content: `${doubleSource}\ninstallExternalDouble(${JSON.stringify(config)});` });
     if (category === null)
-      await startPage(context, categories);
+      await startPage(context, categories, defs);
+    else if (category === "changes")
+      await changesPage(context, defs);
     else
       await categoryPage(context, category, defs.filter((d) => d.category === category));
     await context.close();
@@ -264,5 +291,5 @@ try {
 problems.push(...failures);
 for (const problem of problems)
   console.log("FAIL " + problem);
-console.log(`render: ${categories.length + 1} pages, ${checks} checks, ${problems.length} problems; screenshots in ${shots}`);
+console.log(`render: ${categories.length + 2} pages, ${checks} checks, ${problems.length} problems; screenshots in ${shots}`);
 process.exit(problems.length ? 1 : 0);
