@@ -314,8 +314,7 @@ function undoAllRestoresEveryCategory() {
     TweakEngine.undoAll(registry);
     for (i = 0; i < changed.length; i++)
         check(changed[i].id + " is back after undo all", TweakEngine.isDefault(registry, changed[i]), true);
-    check("five categories or more, and an empty journal after undo all",
-          changed.length >= 5 && TweakEngine.journal(registry).length, 0);
+    check("an empty journal after undoing five categories", changed.length >= 5 && TweakEngine.journal(registry).length, 0);
 }
 
 function journalIsCapped() {
@@ -325,8 +324,6 @@ function journalIsCapped() {
     entries = TweakEngine.journal(registry);
     check("the journal keeps the newest 500", entries.length + ": " + entries[499].after.data + " to " +
           entries[0].after.data, "500: " + (def.min + 5) + " to " + (def.min + 504));
-    TweakEngine.undo(registry, 0);
-    check("undo at the cap gives back the value before", TweakEngine.read(registry, def), def.min + 503);
     TweakEngine.clearJournal(registry);
     TweakEngine.restore(registry, def);
 }

@@ -13,7 +13,6 @@ for definitions in "$pages"/tweaks/js/defs/*.js; do
   includes+=(--include "$definitions")
 done
 locked="Software\\LumivantaTest-$$\\Journal"
-run() { ${RUN_TOOL:-} "$@" </dev/null 2>&1 | tr -d '\r'; }
-trap 'run "$lock" unlock "$locked"; run reg delete "HKCU\\${locked%\\Journal}" /f >/dev/null' EXIT
-run "$lock" lock "$locked"
-run "$lvscript" "${includes[@]}" "$(dirname "$0")/EngineTests.js" "$version" "$locked"
+trap '${RUN_TOOL:-} "$lock" unlock "$locked"; ${RUN_TOOL:-} reg delete "HKCU\\${locked%\\Journal}" /f >/dev/null 2>&1' EXIT
+${RUN_TOOL:-} "$lock" lock "$locked"
+${RUN_TOOL:-} "$lvscript" "${includes[@]}" "$(dirname "$0")/EngineTests.js" "$version" "$locked" 2>&1 | tr -d '\r'

@@ -4,7 +4,6 @@
 
 #include <sddl.h>
 
-#include <cstring>
 #include <memory>
 
 int main(int argc, char** argv)
@@ -14,7 +13,7 @@ int main(int argc, char** argv)
                                      &opened, nullptr) != ERROR_SUCCESS)
         return 1;
     const UniqueKey key(opened);
-    const char* rights = std::strcmp(argv[1], "lock") == 0 ? "D:P(A;;KR;;;WD)" : "D:P(A;;KA;;;WD)";
+    const char* rights = std::string(argv[1]) == "lock" ? "D:P(A;;KR;;;WD)" : "D:P(A;;KA;;;WD)";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(rights, SDDL_REVISION_1, &descriptor, nullptr))
         return 1;
