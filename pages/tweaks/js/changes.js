@@ -59,6 +59,13 @@
         return def && def.dflt !== undefined ? "Not set (Windows default: " + dataWords(def, def.dflt) + ")" : "Not set";
     }
 
+    // Command lines and paths in the type of the setting's page, which breaks them anywhere.
+    function stateNode(def, state) {
+        var isPath = def && (def.kind === "entries" || def.kind === "file" || def.kind === "folder");
+        return isPath && state.type !== "none" ? element("code", "", String(state.data))
+                                               : document.createTextNode(stateWords(def, state));
+    }
+
     // Every change is followed by the list drawn again from the journal, also when it failed.
     function act(action) {
         return function () {
@@ -105,8 +112,8 @@
         setting.appendChild(settingTitle(entry, def));
         if (def && def.kind === "entries")
             setting.appendChild(document.createTextNode(": \"" + entry.name + "\""));
-        row.insertCell(-1).appendChild(document.createTextNode(stateWords(def, entry.before)));
-        row.insertCell(-1).appendChild(document.createTextNode(stateWords(def, entry.after)));
+        row.insertCell(-1).appendChild(stateNode(def, entry.before));
+        row.insertCell(-1).appendChild(stateNode(def, entry.after));
         row.insertCell(-1).appendChild(undoButton(entry, index));
     }
 
