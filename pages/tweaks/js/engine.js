@@ -202,7 +202,7 @@ var TweakEngine = (function () {
     // and %0A: the format "1"; the time in milliseconds since 1970 (UTC); the definition's id
     // and title; root, key and value name; then the type and the data before and after the
     // change. The type is "sz", "expand" or "dword" (data in decimal), or "none" with empty
-    // data for a value that is not set.
+    // data for a value that is not set. The tests move journalPlace to keys of their own.
     var journalPlace = { root: "HKCU", key: "SOFTWARE\\Lumivanta Manager\\Journal" };
     var journalCap = 500;
     var notSet = { type: "none", data: "" };
@@ -320,8 +320,8 @@ var TweakEngine = (function () {
             recorded = false;
         }
         if (!recorded)
-            throw failure(def, "not changed, because the change could not be recorded in the history (HKCU\\" +
-                          journalPlace.key + " cannot be written)");
+            throw failure(def, "not changed, because the change could not be recorded in the history (" +
+                          journalPlace.root + "\\" + journalPlace.key + " cannot be written)");
         return count;
     }
 
@@ -355,7 +355,7 @@ var TweakEngine = (function () {
     // Puts back the state before the change at index (0 is the newest) and removes its entry.
     function undo(reg, index) {
         var count = journalCount(reg), position = count - 1 - index, entry;
-        if (index < 0 || position < 0)
+        if (!(index >= 0 && index < count))
             throw new Error("There is no such change in the history.");
         entry = readEntry(reg, position);
         if (entry === null)
@@ -411,7 +411,6 @@ var TweakEngine = (function () {
         undoAll: undoAll,
         clearJournal: clearJournal,
         journalPlace: journalPlace,
-        journalCap: journalCap,
         listEntries: listEntries,
         removeEntry: removeEntry,
         listItems: listItems,
