@@ -130,6 +130,7 @@ TEST_F(ScriptObjects, MemberNamesAreFoundInAnyLetterCaseWithTheirDispatchIds)
     EXPECT_EQ(IdOf(registry.Get(), L"regreadstring"), 201);
     EXPECT_EQ(IdOf(registry.Get(), L"RegKeyExists"), 214);
     EXPECT_EQ(IdOf(registry.Get(), L"VALUESNAMES"), 216);
+    EXPECT_EQ(IdOf(registry.Get(), L"regvaluetype"), 217);
 
     DISPID id = 0;
     LPOLESTR unknown[] = {const_cast<LPOLESTR>(L"RegReadStrings")};

@@ -24,6 +24,7 @@ public:
     HRESULT STDMETHODCALLTYPE RegKeyExists(BSTR rootKey, BSTR key, VARIANT* res) override;
     HRESULT STDMETHODCALLTYPE RegWriteExpandString(BSTR rootKey, BSTR key, BSTR name, BSTR val, VARIANT* res) override;
     HRESULT STDMETHODCALLTYPE ValuesNames(BSTR rootKey, BSTR key, LONG idx, VARIANT* res) override;
+    HRESULT STDMETHODCALLTYPE RegValueType(BSTR rootKey, BSTR key, BSTR name, VARIANT* res) override;
 
 private:
     // The value names that the last ValuesNames call with a negative index loaded.

@@ -23,6 +23,18 @@ bool OpenForWriting(TSharedRegistryOperation& operation, BSTR key)
     return operation.Registry().Open(Text(key), false);
 }
 
+// The names the tweak definitions give the types; a type the pages cannot write is "other".
+std::string TypeName(RegValueKind kind)
+{
+    switch (kind) {
+    case RegValueKind::String: return "sz";
+    case RegValueKind::ExpandString: return "expand";
+    case RegValueKind::Integer: return "dword";
+    case RegValueKind::Binary: return "binary";
+    default: return "other";
+    }
+}
+
 }
 
 HRESULT TRegistryAutoObj::RegReadString(BSTR rootKey, BSTR key, BSTR name, VARIANT* res)
@@ -152,5 +164,18 @@ HRESULT TRegistryAutoObj::ValuesNames(BSTR rootKey, BSTR key, LONG idx, VARIANT*
                 operation.Registry().ListValueNames(NameList);
         }
         SetResultInt(res, static_cast<long>(NameList.Count()));
+    });
+}
+
+// Lets a page put a value back exactly as it was: RegReadString alone cannot tell an
+// expandable string from a plain one.
+HRESULT TRegistryAutoObj::RegValueType(BSTR rootKey, BSTR key, BSTR name, VARIANT* res)
+{
+    return ScriptCall(res, [&] {
+        const TSharedRegistryOperation operation(Hive(rootKey));
+        TRegistry& registry = operation.Registry();
+        const std::string value = Text(name);
+        const bool present = registry.OpenForRead(Text(key)) && registry.HasValue(value);
+        SetResultText(res, present ? TypeName(registry.ValueKind(value)) : std::string());
     });
 }

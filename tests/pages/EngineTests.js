@@ -3,7 +3,7 @@
 // given the values that a fresh Windows holds, as Microsoft documents them, independently of
 // the definitions: a definition naming the wrong key, value or type then fails here. At the end
 // every value is put back as it was and every key made here is removed.
-// host.args[0]: the program's version as major.minor.
+// host.args: the program's version as major.minor; a key under HKCU that allows only reads.
 var registry = external.Registry;
 
 var advanced = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
@@ -311,7 +311,77 @@ function versionIsFound() {
     check("and nothing later", external.CheckVer(version + 1), false);
 }
 
+function stateText(def) {
+    var type = registry.RegValueType(def.root, def.key, def.value);
+    return type + ":" + (type && readTyped(def.root, def.key, def.value, type));
+}
+
+// For one definition of every kind and type, a change and its undo give back exactly what was
+// there: no value at all, or the user's own value (of the other text type for a text).
+function undoGivesBackTheEarlierState() {
+    var tried = {}, entries = TweakEngine.journal(registry).length, i, j, def, before, changed;
+    for (i = 0; i < TweakDefinitions.length; i++) {
+        def = TweakDefinitions[i];
+        if (!hasWindowsDefault(def) || tried[def.kind + def.type])
+            continue;
+        tried[def.kind + def.type] = true;
+        for (j = 0; j < 2; j++) {
+            registry.RegDeleteValue(def.root, def.key, def.value);
+            if (j === 1)
+                writeTyped(def.root, def.key, def.value, { dword: "dword", sz: "expand", expand: "sz" }[def.type],
+                           def.type === "dword" ? 12345 : "the user's own");
+            before = stateText(def);
+            TweakEngine.apply(registry, def, statesOf(def)[0]);
+            changed = stateText(def) !== before;
+            TweakEngine.undo(registry, 0);
+            check(def.id + ": a change and its undo give back " + before, changed && stateText(def), before);
+        }
+        writeTyped(def.root, def.key, def.value, def.type, def.dflt);
+    }
+    check("each undo takes its entry out", TweakEngine.journal(registry).length, entries);
+}
+
+function undoAllRestoresEveryCategory() {
+    var changed = [], seen = {}, i, def;
+    TweakEngine.clearJournal(registry);
+    for (i = 0; i < TweakDefinitions.length; i++) {
+        def = TweakDefinitions[i];
+        if (hasWindowsDefault(def) && !seen[def.category] && TweakEngine.canChange(registry, def)) {
+            seen[def.category] = changed.push(def);
+            TweakEngine.apply(registry, def, statesOf(def)[TweakEngine.read(registry, def) === statesOf(def)[0] ? 1 : 0]);
+        }
+    }
+    check("one entry a change, the newest first", TweakEngine.journal(registry).length + " " +
+          TweakEngine.journal(registry)[0].id, changed.length + " " + changed[changed.length - 1].id);
+    TweakEngine.undoAll(registry);
+    for (i = 0; i < changed.length; i++)
+        check(changed[i].id + " is back after undo all", TweakEngine.isDefault(registry, changed[i]), true);
+    check("an empty journal after undoing five categories", changed.length >= 5 && TweakEngine.journal(registry).length, 0);
+}
+
+function journalIsCapped() {
+    var def = firstOfKind("range", "sz"), i, entries;
+    for (i = 0; i < 505; i++)
+        TweakEngine.apply(registry, def, def.min + i);
+    entries = TweakEngine.journal(registry);
+    check("the journal keeps the newest 500", entries.length + ": " + entries[499].after.data + " to " +
+          entries[0].after.data, "500: " + (def.min + 5) + " to " + (def.min + 504));
+    TweakEngine.clearJournal(registry);
+    TweakEngine.restore(registry, def);
+}
+
+// Last: the journal moves to a key that engine.sh made read-only. No change may go unrecorded.
+function unrecordedChangeIsRefused() {
+    var def = firstOfKind("toggle", "dword");
+    TweakEngine.journalPlace.key = host.args[1];
+    check("a change that cannot be recorded is refused", failure(function () {
+        TweakEngine.toggle(registry, def);
+    }) + " " + TweakEngine.isDefault(registry, def), def.title + ": not changed, because the change could not be " +
+          "recorded in the history (HKCU\\" + host.args[1] + " cannot be written) true");
+}
+
 var undo = seedWindowsValues();
+var journalKeyMade = firstMissingKey("HKCU", TweakEngine.journalPlace.key);
 try {
     definitionsAreComplete();
     everyDefinitionWorks();
@@ -319,8 +389,14 @@ try {
     rangesAndColoursAreGuarded();
     ownListIsKept();
     versionIsFound();
+    undoGivesBackTheEarlierState();
+    undoAllRestoresEveryCategory();
+    journalIsCapped();
+    unrecordedChangeIsRefused();
 } finally {
     undoSeeding(undo);
+    if (journalKeyMade !== null)
+        registry.RegDeleteKey("HKCU", journalKeyMade, true);
 }
 host.echo(passed + " passed, " + failed + " failed");
 if (failed > 0)

@@ -1,6 +1,6 @@
 // The start-up programs list as its page's engine sees it. startup.sh has added two entries
 // with "reg add"; host.args holds their names and commands: NAME1 COMMAND1 NAME2 COMMAND2.
-// The first one is removed through the engine.
+// The first is removed through the engine; then both, which undo brings back (journal in a key of its own).
 var registry = external.Registry;
 
 function startupList() {
@@ -22,6 +22,7 @@ function commandOf(entries, name) {
 }
 
 var def = startupList();
+TweakEngine.journalPlace.key = "Software\\LumivantaTest-" + Math.floor(Math.random() * 1e9);
 var entries = TweakEngine.listEntries(registry, def);
 check("the first entry is listed with its command", commandOf(entries, host.args[0]), host.args[1]);
 check("the second entry is listed with its command, unexpanded", commandOf(entries, host.args[2]), host.args[3]);
@@ -37,6 +38,16 @@ check("removing it again is reported", (function () {
     }
     return "no failure";
 }()), def.title + ": \"" + host.args[0] + "\" could not be removed");
+TweakEngine.removeEntry(registry, def, host.args[2]);
+TweakEngine.undo(registry, 0);
+TweakEngine.undo(registry, 0);
+entries = TweakEngine.listEntries(registry, def);
+check("undo brings both back with their commands", commandOf(entries, host.args[0]) + "|" + commandOf(entries, host.args[2]),
+      host.args[1] + "|" + host.args[3]);
+check("and their types", registry.RegValueType(def.root, def.key, host.args[0]) + " " +
+      registry.RegValueType(def.root, def.key, host.args[2]), "sz expand");
+TweakEngine.removeEntry(registry, def, host.args[0]);
+registry.RegDeleteKey("HKCU", TweakEngine.journalPlace.key, true);
 host.echo(passed + " passed, " + failed + " failed");
 if (failed > 0)
     throw new Error(failed + " checks failed");

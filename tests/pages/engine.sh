@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs the tweak engine and every tweak definition through lvscript against the registry of a
 # throw-away Wine prefix; the checks change real Explorer settings, so any other prefix is refused.
-# Usage: engine.sh lvscript.exe PAGES_FOLDER VERSION (RUN_TOOL runs Windows programs)
+# Usage: engine.sh lvscript.exe PAGES_FOLDER VERSION KEY_LOCK (RUN_TOOL runs Windows programs)
 set -euo pipefail
-lvscript=$1 pages=$2 version=$3
+lvscript=$1 pages=$2 version=$3 lock=$4
 case "$(basename "${WINEPREFIX:-}")" in
   lv-wine.*) ;;
   *) echo "FAIL refusing to run outside a throw-away prefix of scripts/with-wine-session.sh"; exit 1 ;;
@@ -12,4 +12,7 @@ includes=(--include "$(dirname "$0")/../scripts/Checks.js" --include "$pages/twe
 for definitions in "$pages"/tweaks/js/defs/*.js; do
   includes+=(--include "$definitions")
 done
-${RUN_TOOL:-} "$lvscript" "${includes[@]}" "$(dirname "$0")/EngineTests.js" "$version" 2>&1 | tr -d '\r'
+locked="Software\\LumivantaTest-$$\\Journal"
+trap '${RUN_TOOL:-} "$lock" unlock "$locked"; ${RUN_TOOL:-} reg delete "HKCU\\${locked%\\Journal}" /f >/dev/null 2>&1' EXIT
+${RUN_TOOL:-} "$lock" lock "$locked"
+${RUN_TOOL:-} "$lvscript" "${includes[@]}" "$(dirname "$0")/EngineTests.js" "$version" "$locked" 2>&1 | tr -d '\r'

@@ -34,7 +34,7 @@ export default [
     rules: { "no-use-before-define": "off" },
   },
   {
-    files: ["**/js/page.js", "**/js/start.js", "**/js/filter.js", "**/js/search.js"],
+    files: ["**/js/page.js", "**/js/start.js", "**/js/filter.js", "**/js/search.js", "**/js/changes.js"],
     languageOptions: {
       globals: { window: "readonly", document: "readonly", TweakEngine: "readonly", TweakDefinitions: "readonly" },
     },

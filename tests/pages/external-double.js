@@ -67,11 +67,14 @@ function installExternalDouble(config) {
         return true;
     }
 
+    // The registry outlives a page, as the real one does: the tab's next page starts from it.
     function method(arity, body) {
         return function () {
             if (arguments.length !== arity)
                 throw new Error("Invalid number of parameters.");
-            return body.apply(null, arguments);
+            var result = body.apply(null, arguments);
+            window.sessionStorage.setItem("lvDouble.keys", JSON.stringify(keys));
+            return result;
         };
     }
 
@@ -107,6 +110,7 @@ function installExternalDouble(config) {
         }),
         RegWriteBool: method(4, function (root, name, value, data) { put(root, name, value, "dword", data ? 1 : 0); }),
         RegValueExists: method(3, function (root, name, value) { return get(root, name, value) !== null; }),
+        RegValueType: method(3, function (root, name, value) { return (get(root, name, value) || { type: "" }).type; }),
         HasFullAccess: method(2, writable),
         ValuesCount: method(2, function (root, name) {
             var values = key(root, name);
@@ -174,6 +178,7 @@ function installExternalDouble(config) {
 
     for (var seeded in config.keys)
         seed(seeded, config.keys[seeded]);
+    keys = JSON.parse(window.sessionStorage.getItem("lvDouble.keys")) || keys;
 
     window.external = {
         CheckVer: method(1, function (minimum) { return config.version >= minimum; }),

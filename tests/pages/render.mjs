@@ -219,6 +219,9 @@ async function startPage(context, categories) {
   const links = await page.$$eval(".categories a", (as) => as.map((a) => a.getAttribute("href")));
   check("start page: a link to every category", categories.every((c) => links.includes(c + ".html")));
   await navNamesEvery(page, "start.html");
+  const notes = await Promise.all(categories.map((c) => page.textContent(`.categories a[href="${c}.html"] em`)));
+  check(`start page: how many settings of each category differ from the Windows default (${notes.join(", ")})`,
+    notes.every((note, i) => note.startsWith(`${defs.filter((d) => d.category === categories[i] && d.dflt !== undefined).length} setting`)));
   await page.screenshot({ path: join(shots, "start.png"), fullPage: true });
   errors.forEach((e) => problems.push(`start.html: ${e}`));
   await page.close();
@@ -298,6 +301,25 @@ async function keyboardWalk(context, name) {
   await page.close();
 }
 
+// A change is listed on the Changes page, before and after, and its Undo brings back what its page showed.
+async function changesPage(context, defs) {
+  const def = defs.find((d) => d.kind === "toggle" && d.root === "HKCU"), seeded = seededValue(def);
+  const { page, errors } = await openPage(context, def.category + ".html");
+  const shown = await stateOf(page, def);
+  await clickIn(page, def, ".switch");
+  await page.goto(origin + "tweaks/changes.html", { waitUntil: "load" });
+  const cells = await page.$$eval("#changes tbody td", (tds) => tds.map((td) => td.textContent));
+  check(`changes page: lists the change (${cells.join(" | ")})`, cells.length === 5 && cells[1] === def.title &&
+    cells[2] === (seeded.value ? "On" : "Off") && cells[3] === (seeded.value ? "Off" : "On"));
+  await page.screenshot({ path: join(shots, "changes.png"), fullPage: true });
+  await page.click("#changes tbody button");
+  check("changes page: Undo takes the change out", (await page.$$("#changes tbody tr")).length === 0);
+  await page.goto(origin + "tweaks/" + def.category + ".html", { waitUntil: "load" });
+  check("changes page: the category page shows the earlier state again", (await stateOf(page, def)) === shown);
+  errors.forEach((e) => problems.push(`changes.html: ${e}`));
+  await page.close();
+}
+
 // Outside the program window.external has no Registry: the page must say so, not fail.
 async function withoutProgram(context) {
   const { page, errors } = await openPage(context, "explorer.html");
@@ -330,7 +352,7 @@ try {
   let context = await launch(join(profile, "plain"), failures);
   await withoutProgram(context);
   await context.close();
-  for (const category of [null, ...categories]) {
+  for (const category of [null, ...categories, "changes"]) {
     // A fresh registry for every page, so that one page's clicks do not change the next one's start.
     context = await launch(join(profile, category || "start"), failures);
     const config = { keys: registryOf(defs), version, fullAccessHklm: false, answers };
@@ -339,7 +361,8 @@ try {
       await startPage(context, categories);
       await searchOpensSetting(context, defs).catch((error) => problems.push(`search: ${error.message.split("\n")[0]}`));
       await keyboardWalk(context, categories[0] + ".html");
-    }
+    } else if (category === "changes")
+      await changesPage(context, defs);
     else
       await categoryPage(context, category, defs.filter((d) => d.category === category));
     await context.close();
@@ -350,5 +373,5 @@ try {
 problems.push(...failures);
 for (const problem of problems)
   console.log("FAIL " + problem);
-console.log(`render: ${categories.length + 1} pages, ${checks} checks, ${problems.length} problems; screenshots in ${shots}`);
+console.log(`render: ${categories.length + 2} pages, ${checks} checks, ${problems.length} problems; screenshots in ${shots}`);
 process.exit(problems.length ? 1 : 0);

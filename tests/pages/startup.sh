@@ -22,7 +22,7 @@ output=$(win "$lvscript" --include "$(dirname "$0")/../scripts/Checks.js" --incl
   "$(dirname "$0")/StartupTests.js" "$first" "$first_command" "$second" "$second_command")
 echo "$output"
 status=0
-grep -q '^5 passed, 0 failed$' <<<"$output" || status=1
+grep -q '^7 passed, 0 failed$' <<<"$output" || status=1
 if win reg query "$run" /v "$first" | grep -q "$first"; then
   echo "FAIL reg query still finds the removed entry"
   status=1

@@ -23,6 +23,8 @@ function strings() {
     check("a write never makes a key", registry.RegKeyExists("HKCU", base + "\\Missing"), false);
     registry.RegWriteExpandString("HKCU", base, "path", "%SystemRoot%\\x");
     check("an expandable string comes back unexpanded", registry.RegReadString("HKCU", base, "path"), "%SystemRoot%\\x");
+    check("the value types by name", registry.RegValueType("HKCU", base, "text") + registry.RegValueType("HKCU", base, "path") +
+          registry.RegValueType("HKCU", base, "none") + registry.RegValueType("HKCU", base + "\\Missing", "text"), "szexpand");
     check("RegCreateKey with the long hive name fails with the key named",
           failure(function () { registry.RegCreateKey("HKEY_CURRENT_USER", "Software"); }),
           "Failed to create key Software");

@@ -33,18 +33,20 @@ var TweakEngine = (function () {
     }
 
     // Registry writes under a missing key do nothing and report nothing, so every write is
-    // read back; only keys that Windows makes lazily ("makeKey") are created here.
+    // read back; only keys that Windows makes lazily ("makeKey") are created here. The change
+    // is recorded in the journal first, and a write that changes nothing records nothing.
     function writeRaw(reg, def, raw) {
+        var before = valueState(reg, def.root, def.key, def.value), after = { type: def.type, data: raw }, position;
+        if (before !== null && sameState(before, after))
+            return;
+        position = record(reg, def, def.value, before, after);
         if (def.makeKey)
             reg.RegCreateKey(def.root, def.key);
-        if (def.type === "dword")
-            reg.RegWriteInt(def.root, def.key, def.value, raw);
-        else if (def.type === "expand")
-            reg.RegWriteExpandString(def.root, def.key, def.value, raw);
-        else
-            reg.RegWriteString(def.root, def.key, def.value, raw);
-        if (readRaw(reg, def) !== raw)
+        putValue(reg, def.root, def.key, def.value, after);
+        if (readRaw(reg, def) !== raw) {
+            forgetIfUnchanged(reg, position, def.root, def.key, def.value, before);
             throw failure(def, "the setting could not be changed");
+        }
     }
 
     function hex2(n) {
@@ -167,9 +169,16 @@ var TweakEngine = (function () {
         return entries;
     }
 
+    // The entry's command line is recorded first, so that undo can bring the entry back.
     function removeEntry(reg, def, name) {
-        if (!reg.RegDeleteValue(def.root, def.key, name))
+        var before = valueState(reg, def.root, def.key, name), position;
+        if (before !== null && before.type === "none")
             throw failure(def, "\"" + name + "\" could not be removed");
+        position = record(reg, def, name, before, notSet);
+        if (!reg.RegDeleteValue(def.root, def.key, name)) {
+            forgetIfUnchanged(reg, position, def.root, def.key, name, before);
+            throw failure(def, "\"" + name + "\" could not be removed");
+        }
     }
 
     // A list kept by the list editor: string values "0", "1", ... under the definition's key.
@@ -184,6 +193,186 @@ var TweakEngine = (function () {
     function prepareList(reg, def) {
         if (!reg.RegCreateKey(def.root, def.key))
             throw failure(def, "the list cannot be kept");
+    }
+
+    // The journal: every change, recorded before it is made, so that each one can be put back
+    // exactly. It is a list in the program's own format, string values "0", "1", ... under
+    // one key, oldest first and at most journalCap long. Each entry is one line of eleven
+    // fields joined by "|", with "%", "|" and line breaks in a field written as %25, %7C, %0D
+    // and %0A: the format "1"; the time in milliseconds since 1970 (UTC); the definition's id
+    // and title; root, key and value name; then the type and the data before and after the
+    // change. The type is "sz", "expand" or "dword" (data in decimal), or "none" with empty
+    // data for a value that is not set. The tests move journalPlace to keys of their own.
+    var journalPlace = { root: "HKCU", key: "SOFTWARE\\Lumivanta Manager\\Journal" };
+    var journalCap = 500;
+    var notSet = { type: "none", data: "" };
+
+    function escapeField(text) {
+        return String(text).replace(/[%|\r\n]/g, function (c) {
+            return "%" + hex2(c.charCodeAt(0));
+        });
+    }
+
+    function unescapeField(text) {
+        return text.replace(/%([0-9A-F]{2})/g, function (all, code) {
+            return String.fromCharCode(parseInt(code, 16));
+        });
+    }
+
+    // A value as it is now, with its type; null for a type that could not be written back.
+    function valueState(reg, root, key, name) {
+        var type = reg.RegValueType(root, key, name);
+        if (type === "")
+            return notSet;
+        if (type === "dword")
+            return { type: type, data: reg.RegReadInt(root, key, name) };
+        if (type === "sz" || type === "expand")
+            return { type: type, data: reg.RegReadString(root, key, name) };
+        return null;
+    }
+
+    function sameState(a, b) {
+        return a.type === b.type && a.data === b.data;
+    }
+
+    // Writes the value with exactly the state's type, or deletes it for "none". RegWriteInt
+    // leaves a text value as it is, so a value of another type goes first.
+    function putValue(reg, root, key, name, state) {
+        var type = reg.RegValueType(root, key, name);
+        if (type !== "" && (state.type === "none" || (state.type === "dword" && type !== "dword")))
+            reg.RegDeleteValue(root, key, name);
+        if (state.type === "dword")
+            reg.RegWriteInt(root, key, name, state.data);
+        else if (state.type === "expand")
+            reg.RegWriteExpandString(root, key, name, state.data);
+        else if (state.type === "sz")
+            reg.RegWriteString(root, key, name, state.data);
+    }
+
+    function entryText(entry) {
+        var fields = ["1", entry.time, entry.id, entry.title, entry.root, entry.key, entry.name,
+                      entry.before.type, entry.before.data, entry.after.type, entry.after.data], i;
+        for (i = 0; i < fields.length; i++)
+            fields[i] = escapeField(fields[i]);
+        return fields.join("|");
+    }
+
+    function stateOf(type, data) {
+        return { type: type, data: type === "dword" ? parseInt(data, 10) : data };
+    }
+
+    // An entry read back, or null when the text is not one.
+    function entryFromText(text) {
+        var fields = String(text).split("|"), i;
+        if (fields.length !== 11 || fields[0] !== "1")
+            return null;
+        for (i = 0; i < fields.length; i++)
+            fields[i] = unescapeField(fields[i]);
+        return { time: Number(fields[1]), id: fields[2], title: fields[3], root: fields[4], key: fields[5],
+                 name: fields[6], before: stateOf(fields[7], fields[8]), after: stateOf(fields[9], fields[10]) };
+    }
+
+    function readEntry(reg, position) {
+        try {
+            return entryFromText(reg.RegReadString(journalPlace.root, journalPlace.key, String(position)));
+        } catch (e) {
+            return null;
+        }
+    }
+
+    // The list's length: its values counted, corrected by the names actually there.
+    function journalCount(reg) {
+        var count = reg.ValuesCount(journalPlace.root, journalPlace.key);
+        while (count > 0 && !reg.RegValueExists(journalPlace.root, journalPlace.key, String(count - 1)))
+            count--;
+        while (reg.RegValueExists(journalPlace.root, journalPlace.key, String(count)))
+            count++;
+        return count;
+    }
+
+    // Takes howMany entries out at position from; the newer ones move down into their place.
+    function dropEntries(reg, from, howMany, count) {
+        var i;
+        for (i = from + howMany; i < count; i++)
+            reg.RegWriteString(journalPlace.root, journalPlace.key, String(i - howMany),
+                               reg.RegReadString(journalPlace.root, journalPlace.key, String(i)));
+        for (i = Math.max(count - howMany, from); i < count; i++)
+            reg.RegDeleteValue(journalPlace.root, journalPlace.key, String(i));
+    }
+
+    // Records one change and gives its position; a change that cannot be recorded is refused.
+    function record(reg, def, name, before, after) {
+        var text, count, recorded = false;
+        if (before === null)
+            throw failure(def, "its value is of a type that could not be put back, so it is left as it is");
+        text = entryText({ time: new Date().getTime(), id: def.id, title: def.title, root: def.root, key: def.key,
+                           name: name, before: before, after: after });
+        try {
+            reg.RegCreateKey(journalPlace.root, journalPlace.key);
+            count = journalCount(reg);
+            if (count >= journalCap) {
+                dropEntries(reg, 0, count - journalCap + 1, count);
+                count = journalCap - 1;
+            }
+            reg.RegWriteString(journalPlace.root, journalPlace.key, String(count), text);
+            recorded = reg.RegReadString(journalPlace.root, journalPlace.key, String(count)) === text;
+        } catch (e) {
+            recorded = false;
+        }
+        if (!recorded)
+            throw failure(def, "not changed, because the change could not be recorded in the history (" +
+                          journalPlace.root + "\\" + journalPlace.key + " cannot be written)");
+        return count;
+    }
+
+    // A change that failed without touching the value leaves nothing to undo.
+    function forgetIfUnchanged(reg, position, root, key, name, before) {
+        var now = valueState(reg, root, key, name);
+        if (now !== null && sameState(now, before))
+            reg.RegDeleteValue(journalPlace.root, journalPlace.key, String(position));
+    }
+
+    // The recorded changes, newest first; an entry that cannot be read is { damaged: true }.
+    function journal(reg) {
+        var count = journalCount(reg), entries = [], i, entry;
+        for (i = count - 1; i >= 0; i--) {
+            entry = readEntry(reg, i);
+            entries.push(entry === null ? { damaged: true } : entry);
+        }
+        return entries;
+    }
+
+    function putBack(reg, entry) {
+        var now;
+        if (entry.before.type !== "none" && !reg.RegKeyExists(entry.root, entry.key))
+            reg.RegCreateKey(entry.root, entry.key);
+        putValue(reg, entry.root, entry.key, entry.name, entry.before);
+        now = valueState(reg, entry.root, entry.key, entry.name);
+        if (now === null || !sameState(now, entry.before))
+            throw new Error(entry.title + ": the earlier state could not be put back");
+    }
+
+    // Puts back the state before the change at index (0 is the newest) and removes its entry.
+    function undo(reg, index) {
+        var count = journalCount(reg), position = count - 1 - index, entry;
+        if (!(index >= 0 && index < count))
+            throw new Error("There is no such change in the history.");
+        entry = readEntry(reg, position);
+        if (entry === null)
+            throw new Error("This entry of the history cannot be read, so it cannot be undone.");
+        putBack(reg, entry);
+        dropEntries(reg, position, 1, count);
+    }
+
+    function undoAll(reg) {
+        while (journalCount(reg) > 0)
+            undo(reg, 0);
+    }
+
+    function clearJournal(reg) {
+        reg.RegDeleteKey(journalPlace.root, journalPlace.key, true);
+        if (journalCount(reg) > 0)
+            throw new Error("The history could not be cleared.");
     }
 
     // CheckVer only answers "at least this version?": the version is the largest number it
@@ -231,6 +420,11 @@ var TweakEngine = (function () {
         colorFromText: colorFromText,
         textFromColor: textFromColor,
         choiceOf: choiceOf,
+        journal: journal,
+        undo: undo,
+        undoAll: undoAll,
+        clearJournal: clearJournal,
+        journalPlace: journalPlace,
         listEntries: listEntries,
         removeEntry: removeEntry,
         listItems: listItems,

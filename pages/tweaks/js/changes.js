@@ -1,0 +1,159 @@
+// The "Changes" page: the engine's journal, newest first, each change with the state before and
+// after it in the words of its setting's page and an "Undo"; and the whole history undone or
+// cleared at once. ES5 and the DOM of the browser control in its standards mode.
+(function () {
+    var registry = null;
+    var rows = document.getElementById("changes").tBodies[0];
+    var messageBox = document.getElementById("message");
+
+    function element(tag, className, text) {
+        var node = document.createElement(tag);
+        if (className)
+            node.className = className;
+        if (text !== undefined)
+            node.appendChild(document.createTextNode(text));
+        return node;
+    }
+
+    function showMessage(text) {
+        messageBox.innerHTML = "";
+        messageBox.appendChild(document.createTextNode(text));
+        messageBox.className = text ? "message" : "message hidden";
+    }
+
+    function definition(id) {
+        for (var i = 0; i < TweakDefinitions.length; i++) {
+            if (TweakDefinitions[i].id === id)
+                return TweakDefinitions[i];
+        }
+        return null;
+    }
+
+    function twoDigits(n) {
+        return (n < 10 ? "0" : "") + n;
+    }
+
+    function timeText(milliseconds) {
+        var at = new Date(milliseconds);
+        return at.getFullYear() + "-" + twoDigits(at.getMonth() + 1) + "-" + twoDigits(at.getDate()) + " " +
+               twoDigits(at.getHours()) + ":" + twoDigits(at.getMinutes());
+    }
+
+    // Data as the setting's own page shows it: On or Off, a choice's label, the text itself.
+    function dataWords(def, data) {
+        var choice;
+        if (def && def.kind === "toggle" && (data === def.on || data === def.off))
+            return data === def.on ? "On" : "Off";
+        if (def && def.kind === "choice") {
+            choice = TweakEngine.choiceOf(def, data);
+            return choice ? choice.label : String(data);
+        }
+        return data === "" ? "(empty)" : String(data);
+    }
+
+    function stateWords(def, state) {
+        if (state.type !== "none")
+            return dataWords(def, state.data);
+        if (def && def.kind === "entries")
+            return "Not in the list";
+        return def && def.dflt !== undefined ? "Not set (Windows default: " + dataWords(def, def.dflt) + ")" : "Not set";
+    }
+
+    // Command lines and paths in the type of the setting's page, which breaks them anywhere.
+    function stateNode(def, state) {
+        var isPath = def && (def.kind === "entries" || def.kind === "file" || def.kind === "folder");
+        return isPath && state.type !== "none" ? element("code", "", String(state.data))
+                                               : document.createTextNode(stateWords(def, state));
+    }
+
+    // Every change is followed by the list drawn again from the journal, also when it failed.
+    function act(action) {
+        return function () {
+            try {
+                action();
+                showMessage("");
+            } catch (e) {
+                showMessage((e && (e.message || e.description)) || String(e));
+            }
+            render();
+        };
+    }
+
+    // The setting's title, linked to the setting on its page while its definition exists.
+    function settingTitle(entry, def) {
+        var link;
+        if (!def)
+            return element("strong", "", entry.title);
+        link = element("a", "", entry.title);
+        link.href = def.category + ".html#tweak-" + def.id;
+        return link;
+    }
+
+    function undoButton(entry, index) {
+        var node = element("button", "small", "Undo");
+        node.type = "button";
+        node.setAttribute("aria-label", "Undo the change of " + entry.title);
+        node.onclick = act(function () {
+            TweakEngine.undo(registry, index);
+        });
+        return node;
+    }
+
+    function addRow(entry, index) {
+        var row = rows.insertRow(-1), def = definition(entry.id), setting;
+        if (entry.damaged) {
+            row.insertCell(-1).colSpan = 5;
+            row.cells[0].appendChild(element("span", "empty", "An entry that cannot be read"));
+            return;
+        }
+        row.setAttribute("data-tweak", entry.id);
+        row.insertCell(-1).appendChild(document.createTextNode(timeText(entry.time)));
+        setting = row.insertCell(-1);
+        setting.appendChild(settingTitle(entry, def));
+        if (def && def.kind === "entries")
+            setting.appendChild(document.createTextNode(": \"" + entry.name + "\""));
+        row.insertCell(-1).appendChild(stateNode(def, entry.before));
+        row.insertCell(-1).appendChild(stateNode(def, entry.after));
+        row.insertCell(-1).appendChild(undoButton(entry, index));
+    }
+
+    function render() {
+        var entries = [];
+        try {
+            entries = TweakEngine.journal(registry);
+        } catch (e) {
+            showMessage("The history cannot be read: " + ((e && (e.message || e.description)) || String(e)));
+        }
+        while (rows.rows.length > 0)
+            rows.deleteRow(0);
+        for (var i = 0; i < entries.length; i++)
+            addRow(entries[i], i);
+        document.getElementById("changes").className = entries.length ? "journal" : "journal hidden";
+        document.getElementById("empty").className = entries.length ? "empty hidden" : "empty";
+        document.getElementById("undo-all").disabled = entries.length === 0;
+        document.getElementById("clear-history").disabled = entries.length === 0;
+    }
+
+    document.getElementById("undo-all").onclick = act(function () {
+        if (window.confirm("Undo all changes, newest first? Every setting goes back to what it was before."))
+            TweakEngine.undoAll(registry);
+    });
+    document.getElementById("clear-history").onclick = act(function () {
+        if (window.confirm("Clear the history? The settings stay as they are, but these changes can no longer be undone."))
+            TweakEngine.clearJournal(registry);
+    });
+
+    // Outside the program window.external has no Registry; the page then says so.
+    try {
+        registry = window.external.Registry;
+    } catch (e) {
+        registry = null;
+    }
+    if (registry) {
+        render();
+    } else {
+        showMessage("The history of changes can only be shown and undone inside Lumivanta Manager.");
+        document.getElementById("actions").className = "actions hidden";
+        document.getElementById("changes").className = "journal hidden";
+    }
+}());
