@@ -1,16 +1,20 @@
-// Opens every page of the archive in headless Chromium, with a test double of window.external
-// over an in-memory registry, as the browser control would show it in the program: no script
-// error, every tweak drawn with the state the registry holds, and a click changes the registry.
-// Writes a screenshot of every page to SHOTS_FOLDER for people to look at.
-// Usage: node render.mjs RURODATOOL ARCHIVE SHOTS_FOLDER
+// Opens every page of the archive in headless Chromium, as the browser control would show it in
+// the program: no script error, every tweak drawn with the state the registry holds, and a click
+// changes the registry. With LVSCRIPT the pages come from `lvscript --serve` under Wine and their
+// scripts reach the program's real objects over the registry of the test prefix; the pages whose
+// checks need a state Wine cannot give stay on a test double of window.external over an
+// in-memory registry, as every page does without LVSCRIPT. Writes a screenshot of every page to
+// SHOTS_FOLDER for people to look at.
+// Usage: node render.mjs RURODATOOL ARCHIVE SHOTS_FOLDER [LVSCRIPT]
 import { mkdtempSync, mkdirSync, readFileSync, rmSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import vm from "node:vm";
 import { chromium } from "playwright-core";
 import { Archive } from "./archive.mjs";
+import { queryValue, seedRegistry, startPreview } from "./preview-backend.mjs";
 
-const [tool, file, shots] = process.argv.slice(2);
+const [tool, file, shots, lvscript] = process.argv.slice(2);
 const archive = new Archive(tool, file);
 const origin = "http://lumivanta.invalid/";
 const version = 100;
@@ -96,15 +100,21 @@ async function openPage(context, name) {
   page.on("pageerror", (error) => errors.push(`script error: ${error.message}`));
   page.on("console", (message) => message.type() === "error" && errors.push(`console: ${message.text()}`));
   page.on("dialog", (dialog) => dialog.accept());
-  await page.goto(origin + "tweaks/" + name, { waitUntil: "load" });
+  await page.goto(backend.url(name), { waitUntil: "load" });
   const brokenPictures = await page.$$eval("img", (images) =>
     images.filter((img) => !img.complete || img.naturalWidth === 0).map((img) => img.src));
   check(`${name}: every picture loads (${brokenPictures.join(", ")})`, brokenPictures.length === 0);
   return { page, errors };
 }
 
-const registryValue = (page, def) => page.evaluate(([where, name]) => window.lvDouble.value(where, name),
-  [def.root + "\\" + def.key, def.value]);
+// Where the pages run and how their registry is read back: the double inside the page, or the
+// preview over the real registry. The checks below see the registry only through these.
+const doubleBackend = {
+  url: (name) => origin + "tweaks/" + name,
+  value: (page, where, name) => page.evaluate(([w, n]) => window.lvDouble.value(w, n), [where, name]),
+};
+let backend = doubleBackend;
+const registryValue = (page, def) => backend.value(page, def.root + "\\" + def.key, def.value);
 const stateOf = (page, def) => page.getAttribute(`[data-tweak="${def.id}"]`, "data-state");
 const messageText = (page) => page.$eval("#message", (m) => (m.className.includes("hidden") ? "" : m.textContent));
 
@@ -171,7 +181,7 @@ async function listsWork(page, def) {
     check(`${def.id}: lists both start-up entries`, (await page.$$(`${box} tr`)).length === 2);
     await page.click(`${box} tr[data-entry="Sync tool"] button`);
     check(`${def.id}: Remove deletes the entry`,
-      (await page.evaluate((key) => window.lvDouble.value(key, "Sync tool"), runKey)) === null);
+      (await backend.value(page, runKey, "Sync tool")) === null);
     check(`${def.id}: and its row`, (await page.$$(`${box} tr`)).length === 1);
     return;
   }
@@ -224,7 +234,7 @@ async function withoutProgram(context) {
   await page.close();
 }
 
-async function launch(profile, failures) {
+async function launch(profile, failures, routed = true) {
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
     headless: true,
@@ -233,7 +243,42 @@ async function launch(profile, failures) {
       "--disable-background-networking", "--disable-component-update", "--disable-sync"],
   });
   context.setDefaultTimeout(5000);
-  await serveArchive(context, failures);
+  if (routed)
+    await serveArchive(context, failures);
+  return context;
+}
+
+// Wine runs as an administrator: a page on the real objects still sees HKLM without full access.
+const withoutHklmRights = `(function () {
+  var external;
+  Object.defineProperty(window, "external", { configurable: true, get: function () { return external; },
+    set: function (proxy) {
+      var hasFullAccess = proxy.Registry.HasFullAccess;
+      proxy.Registry.HasFullAccess = function (root, key) {
+        return String(root).toUpperCase() === "HKLM" ? false : hasFullAccess(root, key);
+      };
+      external = proxy;
+    } });
+})();`;
+
+// A fresh registry for every page, so that one page's clicks do not change the next one's start.
+async function pageContext(profile, failures, category, preview) {
+  const keys = registryOf(defs);
+  // The colour, file and folder dialogs cannot be given an answer other than the one they open
+  // with, nor the list editor an item to add: that page stays on the double.
+  if (preview && category !== "personal") {
+    backend = { url: (name) => preview.base + name, value: (page, where, name) => queryValue(where, name) };
+    seedRegistry(keys);
+    const context = await launch(profile, failures, false);
+    await context.addInitScript({ content: withoutHklmRights });
+    // The browser asks for an icon outside the token's folder, which the preview refuses.
+    await context.route(/\/favicon\.ico$/, (route) => route.fulfill({ status: 204 }));
+    return context;
+  }
+  backend = doubleBackend;
+  const context = await launch(profile, failures);
+  const config = { keys, version, fullAccessHklm: false, answers };
+  await context.addInitScript({ content: `${doubleSource}\ninstallExternalDouble(${JSON.stringify(config)});` });
   return context;
 }
 
@@ -243,15 +288,13 @@ const doubleSource = readFileSync(new URL("./external-double.js", import.meta.ur
 const profile = mkdtempSync(join(tmpdir(), "lv-chromium-"));
 mkdirSync(shots, { recursive: true });
 const failures = [];
+const preview = lvscript ? await startPreview(lvscript, file) : null;
 try {
   let context = await launch(join(profile, "plain"), failures);
   await withoutProgram(context);
   await context.close();
   for (const category of [null, ...categories]) {
-    // A fresh registry for every page, so that one page's clicks do not change the next one's start.
-    context = await launch(join(profile, category || "start"), failures);
-    const config = { keys: registryOf(defs), version, fullAccessHklm: false, answers };
-    await context.addInitScript({ content: `${doubleSource}\ninstallExternalDouble(${JSON.stringify(config)});` });
+    context = await pageContext(join(profile, category || "start"), failures, category, preview);
     if (category === null)
       await startPage(context, categories);
     else
@@ -259,6 +302,7 @@ try {
     await context.close();
   }
 } finally {
+  preview?.stop();
   rmSync(profile, { recursive: true, force: true });
 }
 problems.push(...failures);
