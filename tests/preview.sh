@@ -41,6 +41,8 @@ check "a call from the server's own Origin runs" \
   test "$(curl -s -H "Origin: http://127.0.0.1:$port" --data "$call" "$base/-/call")" = '{"value":true}'
 check "on the real registry" made
 ${RUN_TOOL:-} reg delete 'HKCU\Software\LvPreviewRefused' /f >/dev/null 2>&1
+check "a page that is gone lets go of its objects" test "$(curl -s --data '[1]' "$base/-/call"
+  curl -s --data "$call" "$base/-/call")" = "{}{\"error\":\"The page's objects are gone: load the page again\"}"
 
 curl -s "$base/tweaks/js/engine.js" >"$work/served.js"
 "$tool" cat "$archive" 'tweaks\js\engine.js' >"$work/cat.js"

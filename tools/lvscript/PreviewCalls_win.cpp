@@ -284,6 +284,11 @@ constexpr std::string_view ProxyScript = R"(<script>(function () {
     if (property !== "")
       external[property] = proxy(property);
   window.external = external;
+  // A page that is gone lets go of its objects, as the browser control releases them.
+  window.addEventListener("pagehide", function (event) {
+    if (!event.persisted && navigator.sendBeacon)
+      navigator.sendBeacon(url, JSON.stringify([page]));
+  });
 })();</script>)";
 
 std::string Filled(std::string text, std::string_view mark, const std::string& value)
@@ -307,12 +312,17 @@ std::string TPreviewCalls::Call(std::string_view body)
 {
     std::vector<TJsonScalar> values;
     using TKind = TJsonScalar::TKind;
-    if (!ParseJsonScalars(body, values) || values.size() < 3 || values[0].Kind != TKind::Number ||
-        values[1].Kind != TKind::Text || values[2].Kind != TKind::Text)
+    if (!ParseJsonScalars(body, values) || values.empty() || values[0].Kind != TKind::Number)
         return Answer("error", JsonString(u"The preview cannot read the call"));
     const auto root = FRoots.find(static_cast<long>(values[0].Number));
     if (root == FRoots.end())
         return Answer("error", JsonString(u"The page's objects are gone: load the page again"));
+    if (values.size() == 1) {
+        FRoots.erase(root);
+        return "{}";
+    }
+    if (values.size() < 3 || values[1].Kind != TKind::Text || values[2].Kind != TKind::Text)
+        return Answer("error", JsonString(u"The preview cannot read the call"));
     try {
         // Held for the whole call: a nested call may come in while a dialog is open.
         ComPtr<IDispatch> object = root->second;

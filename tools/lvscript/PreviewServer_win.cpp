@@ -188,11 +188,18 @@ void TPreviewServer::Serve(TConnection& connection)
         }
         connection.In.erase(0, consumed);
         connection.Busy = true;
-        std::string response = Respond(request);
+        std::string response;
+        bool keepAlive = request.KeepAlive;
+        try {
+            response = Respond(request);
+        } catch (const std::exception& failure) {
+            keepAlive = false;
+            response = HttpResponse(500, "text/plain", failure.what(), keepAlive);
+        }
         connection.Busy = false;
         if (connection.Closed)
             return;
-        Reply(connection, std::move(response), request.KeepAlive);
+        Reply(connection, std::move(response), keepAlive);
     }
     if (connection.PeerDone && !connection.Busy && !connection.Closed && connection.Out.empty())
         Close(connection);
