@@ -31,7 +31,8 @@ export function seedRegistry(keys) {
   for (const [where, values] of Object.entries(keys))
     lines.push(`[${longName(where)}]`, ...Object.entries(values).map(([name, value]) => regLine(name, value)), "");
   try {
-    writeFileSync(join(folder, "seed.reg"), lines.join("\r\n"), "latin1");
+    // UTF-16, as regedit writes this version: Wine reads hex(2) data of a narrow file as narrow text.
+    writeFileSync(join(folder, "seed.reg"), "\ufeff" + lines.join("\r\n"), "utf16le");
     execFileSync(runTool, ["reg", "import", join(folder, "seed.reg"), "/reg:64"], { stdio: "ignore" });
   } finally {
     rmSync(folder, { recursive: true, force: true });

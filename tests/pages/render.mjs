@@ -1,9 +1,9 @@
 // Opens every page of the archive in headless Chromium, as the browser control would show it in
 // the program: no script error, every tweak drawn with the state the registry holds, and a click
 // changes the registry. With LVSCRIPT the pages come from `lvscript --serve` under Wine and their
-// scripts reach the program's real objects over the registry of the test prefix; the pages whose
-// checks need a state Wine cannot give stay on a test double of window.external over an
-// in-memory registry, as every page does without LVSCRIPT. Writes a screenshot of every page to
+// scripts reach the program's real objects over the registry of the test prefix, all but HKLM's
+// rights and the dialogs' answers (below); without it they run on a test double of
+// window.external over an in-memory registry. Writes a screenshot of every page to
 // SHOTS_FOLDER for people to look at.
 // Usage: node render.mjs RURODATOOL ARCHIVE SHOTS_FOLDER [LVSCRIPT]
 import { mkdtempSync, mkdirSync, readFileSync, rmSync } from "node:fs";
@@ -248,29 +248,45 @@ async function launch(profile, failures, routed = true) {
   return context;
 }
 
-// Wine runs as an administrator: a page on the real objects still sees HKLM without full access.
-const withoutHklmRights = `(function () {
-  var external;
+// What the real objects cannot give a page here, the test double's way: HKLM without full
+// access (Wine runs as an administrator), and dialogs that answer what the test asks for and
+// record their calls (a test cannot pick another colour or folder in the real dialogs, nor add
+// to the list editor; the dialogs themselves are tested with lvscript --serve on their own).
+// The list editor adds its item to the real registry, as the real one would.
+const besideRealObjects = `(function (answers) {
+  var external, calls = [];
+  window.lvDouble = { calls: calls };
+  function answering(what) {
+    return function () {
+      calls.push({ method: what, args: Array.prototype.slice.call(arguments) });
+      return answers[what];
+    };
+  }
   Object.defineProperty(window, "external", { configurable: true, get: function () { return external; },
     set: function (proxy) {
-      var hasFullAccess = proxy.Registry.HasFullAccess;
-      proxy.Registry.HasFullAccess = function (root, key) {
+      var registry = proxy.Registry, hasFullAccess = registry.HasFullAccess;
+      registry.HasFullAccess = function (root, key) {
         return String(root).toUpperCase() === "HKLM" ? false : hasFullAccess(root, key);
       };
+      proxy.Dialogs = { GetColor: answering("color"), GetFile: answering("file"), GetDirectory: answering("folder"),
+        StrListEditor1: function (root, key, caption) {
+          calls.push({ method: "list", args: [root, key, caption] });
+          var count = registry.ValuesCount(root, key);
+          registry.RegWriteString(root, key, String(count), answers.listItem);
+          return count + 1;
+        } };
       external = proxy;
     } });
-})();`;
+})(${JSON.stringify(answers)});`;
 
 // A fresh registry for every page, so that one page's clicks do not change the next one's start.
 async function pageContext(profile, failures, category, preview) {
   const keys = registryOf(defs);
-  // The colour, file and folder dialogs cannot be given an answer other than the one they open
-  // with, nor the list editor an item to add: that page stays on the double.
-  if (preview && category !== "personal") {
+  if (preview) {
     backend = { url: (name) => preview.base + name, value: (page, where, name) => queryValue(where, name) };
     seedRegistry(keys);
     const context = await launch(profile, failures, false);
-    await context.addInitScript({ content: withoutHklmRights });
+    await context.addInitScript({ content: besideRealObjects });
     // The browser asks for an icon outside the token's folder, which the preview refuses.
     await context.route(/\/favicon\.ico$/, (route) => route.fulfill({ status: 204 }));
     return context;
