@@ -3,9 +3,10 @@
 # call runs nothing; the bytes of the archive as rurodatool cat gives them; and in headless
 # Chromium the real objects behind a page: a method's failure thrown as an Error with its
 # message, and a colour dialog, answered by pressing its button, giving its value to the page.
-# Usage: preview.sh lvscript.exe WindowPoke.exe RURODATOOL ARCHIVE (RUN_TOOL runs Windows programs)
+# Usage: preview.sh lvscript.exe WindowPoke.exe RURODATOOL ARCHIVE LumivantaManager.exe
+# (RUN_TOOL runs Windows programs)
 set -uo pipefail
-lvscript=$1 poke=$2 tool=$3 archive=$4
+lvscript=$1 poke=$2 tool=$3 archive=$4 program=$5
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 failures=0
@@ -52,6 +53,9 @@ curl -s "$url" | perl -0pe 's{<script>\(function \(\) \{.*?\}\)\(\);</script>}{}
 check "a page too, apart from the one script put at the start of its head" cmp -s "$work/served.html" "$work/cat.html"
 check "the script is first in the head" grep -q '^<head><script>(function' <(curl -s "$url")
 check "nothing is kept by the browser" grep -qi '^Cache-Control: no-store' <(curl -s -D - -o /dev/null "$base/tweaks/js/engine.js")
+
+check "the program holds none of it" test -z "$(grep -l 'window.external = external' "$program"
+  i686-w64-mingw32-objdump -p "$program" | grep -i 'DLL Name: ws2_32')"
 
 node "$here/pages/preview.mjs" "$url" ${RUN_TOOL:-} "$poke" dialog Color ok >"$work/page" 2>&1
 check "a method's failure reaches the page as an Error with its message" \

@@ -9,7 +9,7 @@
 #include "store/FileStream.h"
 #include "store/Streams.h"
 
-#include <bcrypt.h>
+#include <ntsecapi.h>
 
 #include <cstdio>
 
@@ -26,7 +26,7 @@ constexpr std::size_t MaxBuffered = MaxRequestHeadBytes + MaxRequestBodyBytes + 
 std::string RandomToken()
 {
     unsigned char bytes[16];
-    if (!BCRYPT_SUCCESS(::BCryptGenRandom(nullptr, bytes, sizeof bytes, BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
+    if (!::RtlGenRandom(bytes, sizeof bytes))
         throw Exception("The system gives no random numbers for the preview's secret");
     std::string token;
     for (const unsigned char byte : bytes) {
