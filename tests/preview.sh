@@ -54,6 +54,15 @@ check "a page too, apart from the one script put at the start of its head" cmp -
 check "the script is first in the head" grep -q '^<head><script>(function' <(curl -s "$url")
 check "nothing is kept by the browser" grep -qi '^Cache-Control: no-store' <(curl -s -D - -o /dev/null "$base/tweaks/js/engine.js")
 
+mkdir -p "$work/pages/tweaks" && echo first >"$work/pages/tweaks/note.txt"
+${RUN_TOOL:-} "$lvscript" --serve "$work/pages" --port "$((port + 1))" >"$work/folder-url" 2>&1 & folderServer=$!
+for _ in $(seq 100); do [ -s "$work/folder-url" ] && break; sleep 0.1; done
+note=$(head -1 "$work/folder-url" | tr -d '\r') && note=${note%start.html}note.txt
+before=$(curl -s "$note") && echo edited >"$work/pages/tweaks/note.txt"
+edited() { [ "$before $(curl -s "$note")" = "first edited" ] && [[ $note == http://127.0.0.1:$((port + 1))/* ]]; }
+check "a pages folder is served at the given port, an edited file as it is now" edited
+kill $folderServer
+
 check "the program holds none of it" test -z "$(grep -l 'window.external = external' "$program"
   i686-w64-mingw32-objdump -p "$program" | grep -i 'DLL Name: ws2_32')"
 

@@ -189,7 +189,8 @@ std::string Answer(std::string_view name, const std::string& json)
     return json.empty() ? "{}" : "{\"" + std::string(name) + "\":" + json + "}";
 }
 
-// Hands a type description to read, and gives it back.
+// Calls visit with every member of the type that a script may call: none restricted or hidden,
+// as IDispatch's own are in the dispatch view of a dual interface.
 template <typename Visit>
 void ForEachMember(ITypeInfo* info, Visit&& visit)
 {

@@ -45,7 +45,8 @@ bool ParseRequestLine(std::string_view line, THttpRequest& request)
 
 bool ParseLength(std::string_view text, std::size_t& length)
 {
-    if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), ::isdigit))
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), isDigit))
         return false;
     length = static_cast<std::size_t>(std::stoul(std::string(text)));
     return true;
@@ -296,7 +297,7 @@ std::string HttpResponse(int status, std::string_view contentType, std::string_v
     response += "Content-Length: " + std::to_string(body.size()) + "\r\n";
     response += "Cache-Control: no-store\r\nReferrer-Policy: no-referrer\r\n";
     if (status == 405)
-        response += "Allow: GET, HEAD, POST\r\n";
+        response += "Allow: GET, POST\r\n";
     response += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
     return response.append(body);
 }
