@@ -22,7 +22,7 @@ base=${url%/tweaks/start.html} port=${url#http://127.0.0.1:} && port=${port%%/*}
 status() { curl -s -o /dev/null -w '%{http_code}' "$@"; }
 made() { ${RUN_TOOL:-} reg query 'HKCU\Software\LvPreviewRefused' >/dev/null 2>&1; }
 absent() { ! made; }
-call='[1,"Registry","RegCreateKey","HKCU","Software\\LvPreviewRefused"]'
+call='[1,"Registry","RegCreateKey","--","HKCU","Software\\LvPreviewRefused"]'
 : "$(status "$url")" # a page load makes root object 1
 
 check "the URL names a token of 128 bits" grep -Eq '^http://127\.0\.0\.1:[0-9]+/[0-9a-f]{32}/tweaks/start\.html$' <<<"$url"
@@ -69,6 +69,7 @@ check "the program holds none of it" test -z "$(grep -l 'window.external = exter
 node "$here/pages/preview.mjs" "$url" ${RUN_TOOL:-} "$poke" dialog Color ok >"$work/page" 2>&1
 check "a method's failure reaches the page as an Error with its message" \
   grep -qx 'failure: Error Failed to create key Software' "$work/page"
+check "an undefined argument arrives as a script engine passes it, empty" grep -qx 'undefined: string' "$work/page"
 check "a colour confirmed in the dialog reaches the page" grep -qx 'colour: 123456' "$work/page"
 [ $failures -eq 0 ] || cat "$work/page" "$work/err"
 [ $failures -eq 0 ]

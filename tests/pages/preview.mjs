@@ -1,5 +1,6 @@
 // Opens the page at URL of lvscript --serve in headless Chromium and prints what its scripts get
-// from the real objects: a failing method, then a colour dialog that COMMAND answers.
+// from the real objects: a failing method, an undefined argument, then a colour dialog that
+// COMMAND answers.
 // Usage: node preview.mjs URL COMMAND...
 import { spawn } from "node:child_process";
 import { chromium } from "playwright-core";
@@ -19,6 +20,8 @@ try {
       return e.constructor.name + " " + e.message;
     }
   }));
+  console.log("undefined: " + await page.evaluate(() =>
+    typeof window.external.Registry.RegReadString("HKCU", "Software", undefined)));
   const pressed = new Promise((resolve) => spawn(answer[0], answer.slice(1), { stdio: "inherit" }).on("exit", resolve));
   console.log("colour: " + await page.evaluate(() => window.external.Dialogs.GetColor(0x123456)));
   console.log("pressed: " + await pressed);

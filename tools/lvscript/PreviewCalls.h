@@ -24,8 +24,9 @@ public:
     // posting its calls to callPath.
     std::string NewPageScript(std::string_view callPath);
 
-    // Runs one call, a JSON array [page, property, method, arguments...] (property empty for a
-    // method of the root object), and gives the JSON answer: {"value": result}, {} for a call
+    // Runs one call, a JSON array [page, property, method, marks, arguments...] (property empty
+    // for a method of the root object; marks a "u" for each argument that was undefined, a "-"
+    // for any other), and gives the JSON answer: {"value": result}, {} for a call
     // with no result, or {"error": message}. May run nested calls while a dialog is open.
     // [page] alone: the page is gone, and its root object is released.
     std::string Call(std::string_view body);

@@ -38,13 +38,14 @@ public:
             ::VariantClear(&value);
     }
 
-    void Add(const TJsonScalar& scalar)
+    // A JSON null is a script's null, or its undefined (VT_EMPTY) when the call marks it so.
+    void Add(const TJsonScalar& scalar, bool undefined)
     {
         VARIANT& value = *FValues.emplace(FValues.begin());
         ::VariantInit(&value);
         switch (scalar.Kind) {
         case TJsonScalar::TKind::Null:
-            V_VT(&value) = VT_NULL;
+            V_VT(&value) = undefined ? VT_EMPTY : VT_NULL;
             break;
         case TJsonScalar::TKind::Bool:
             V_VT(&value) = VT_BOOL;
@@ -264,7 +265,10 @@ constexpr std::string_view ProxyScript = R"(<script>(function () {
     var request = new XMLHttpRequest();
     request.open("POST", url, false);
     request.setRequestHeader("Content-Type", "application/json");
-    request.send(JSON.stringify([page, property, method].concat(Array.prototype.slice.call(args))));
+    var list = Array.prototype.slice.call(args), undefinedAt = "";
+    for (var i = 0; i < list.length; i++)
+      undefinedAt += list[i] === undefined ? "u" : "-";
+    request.send(JSON.stringify([page, property, method, undefinedAt].concat(list)));
     if (request.status !== 200)
       throw new Error("The preview refused the call: " + request.status + " " + request.statusText);
     var answer = JSON.parse(request.responseText);
@@ -322,7 +326,8 @@ std::string TPreviewCalls::Call(std::string_view body)
         FRoots.erase(root);
         return "{}";
     }
-    if (values.size() < 3 || values[1].Kind != TKind::Text || values[2].Kind != TKind::Text)
+    if (values.size() < 4 || values[1].Kind != TKind::Text || values[2].Kind != TKind::Text ||
+        values[3].Kind != TKind::Text)
         return Answer("error", JsonString(u"The preview cannot read the call"));
     try {
         // Held for the whole call: a nested call may come in while a dialog is open.
@@ -330,8 +335,9 @@ std::string TPreviewCalls::Call(std::string_view body)
         if (!values[1].Text.empty())
             object = PropertyObject(object.Get(), values[1].Text);
         TArguments arguments;
-        for (std::size_t i = 3; i < values.size(); ++i)
-            arguments.Add(values[i]);
+        const std::u16string& undefinedAt = values[3].Text;
+        for (std::size_t i = 4; i < values.size(); ++i)
+            arguments.Add(values[i], i - 4 < undefinedAt.size() && undefinedAt[i - 4] == u'u');
         TResult result;
         Invoke(object.Get(), values[2].Text, DISPATCH_METHOD, arguments, result);
         return Answer("value", JsonValue(*result.Get()));
