@@ -23,7 +23,7 @@ status() { curl -s -o /dev/null -w '%{http_code}' "$@"; }
 made() { ${RUN_TOOL:-} reg query 'HKCU\Software\LvPreviewRefused' >/dev/null 2>&1; }
 absent() { ! made; }
 call='[1,"Registry","RegCreateKey","--","HKCU","Software\\LvPreviewRefused"]'
-: "$(status "$url")" # a page load makes root object 1
+: "$(status "$url")" "$(status "$url")" # two page loads make root objects 1 and 2
 
 check "the URL names a token of 128 bits" grep -Eq '^http://127\.0\.0\.1:[0-9]+/[0-9a-f]{32}/tweaks/start\.html$' <<<"$url"
 check "a path without the token is refused" test "$(status "http://127.0.0.1:$port/tweaks/start.html")" = 403
@@ -42,6 +42,12 @@ check "a call from the server's own Origin runs" \
   test "$(curl -s -H "Origin: http://127.0.0.1:$port" --data "$call" "$base/-/call")" = '{"value":true}'
 check "on the real registry" made
 ${RUN_TOOL:-} reg delete 'HKCU\Software\LvPreviewRefused' /f >/dev/null 2>&1
+curl -s --data '[2,"Dialogs","GetColor","-",255]' "$base/-/call" >"$work/colour" & colour=$!
+${RUN_TOOL:-} "$poke" wait '#32770' >/dev/null
+check "while a dialog is open, other calls are answered" \
+  test "$(curl -s -m 10 --data '[2,"","CheckVer","-",100]' "$base/-/call")" = '{"value":true}'
+${RUN_TOOL:-} "$poke" dialog Color ok && wait $colour
+check "and the dialog's own call after it" test "$(cat "$work/colour")" = '{"value":"0000FF"}'
 check "a page that is gone lets go of its objects" test "$(curl -s --data '[1]' "$base/-/call"
   curl -s --data "$call" "$base/-/call")" = "{}{\"error\":\"The page's objects are gone: load the page again\"}"
 
