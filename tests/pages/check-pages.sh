@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The checks of the pages packed into Ruroda.db: lint of every page script, the style sheets
 # against what the browser control supports, the archive itself, every reference inside it,
-# and every page rendered in headless Chromium with screenshots for people to look at.
-# Usage: check-pages.sh RURODATOOL ARCHIVE SHOTS_FOLDER
+# and every page rendered in headless Chromium with screenshots for people to look at; with
+# LVSCRIPT, through `lvscript --serve` over the registry of the Wine prefix the caller set up.
+# Usage: check-pages.sh RURODATOOL ARCHIVE SHOTS_FOLDER [LVSCRIPT]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-tool=$(realpath "$1") archive=$(realpath "$2") shots=$3
+tool=$(realpath "$1") archive=$(realpath "$2") shots=$3 lvscript=${4:+$(realpath "$4")}
 cd "$root"
 
 # The npm packages are installed again only when the lock file has changed.
@@ -28,4 +29,4 @@ timed "script lint" "$bin/eslint" --config "$here/eslint.config.mjs" pages "$her
 timed "style check" "$bin/stylelint" --config "$here/stylelint.config.mjs" "pages/**/*.css"
 timed "archive" "$tool" verify "$archive"
 timed "references" node "$here/links.mjs" "$tool" "$archive"
-timed "rendering" node "$here/render.mjs" "$tool" "$archive" "$shots"
+timed "rendering" node "$here/render.mjs" "$tool" "$archive" "$shots" ${lvscript:+"$lvscript"}

@@ -1,16 +1,20 @@
-// Opens every page of the archive in headless Chromium, with a test double of window.external
-// over an in-memory registry, as the browser control would show it in the program: no script
-// error, every tweak drawn with the state the registry holds, and a click changes the registry.
-// Writes a screenshot of every page to SHOTS_FOLDER for people to look at.
-// Usage: node render.mjs RURODATOOL ARCHIVE SHOTS_FOLDER
+// Opens every page of the archive in headless Chromium, as the browser control would show it in
+// the program: no script error, every tweak drawn with the state the registry holds, and a click
+// changes the registry. With LVSCRIPT the pages come from `lvscript --serve` under Wine and their
+// scripts reach the program's real objects over the registry of the test prefix, all but HKLM's
+// rights and the dialogs' answers (below); without it they run on a test double of
+// window.external over an in-memory registry. Writes a screenshot of every page to
+// SHOTS_FOLDER for people to look at.
+// Usage: node render.mjs RURODATOOL ARCHIVE SHOTS_FOLDER [LVSCRIPT]
 import { mkdtempSync, mkdirSync, readFileSync, rmSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import vm from "node:vm";
 import { chromium } from "playwright-core";
 import { Archive } from "./archive.mjs";
+import { queryValue, seedRegistry, startPreview } from "./preview-backend.mjs";
 
-const [tool, file, shots] = process.argv.slice(2);
+const [tool, file, shots, lvscript] = process.argv.slice(2);
 const archive = new Archive(tool, file);
 const origin = "http://lumivanta.invalid/";
 const version = 100;
@@ -96,15 +100,21 @@ async function openPage(context, name) {
   page.on("pageerror", (error) => errors.push(`script error: ${error.message}`));
   page.on("console", (message) => message.type() === "error" && errors.push(`console: ${message.text()}`));
   page.on("dialog", (dialog) => dialog.accept());
-  await page.goto(origin + "tweaks/" + name, { waitUntil: "load" });
+  await page.goto(backend.url(name), { waitUntil: "load" });
   const brokenPictures = await page.$$eval("img", (images) =>
     images.filter((img) => !img.complete || img.naturalWidth === 0).map((img) => img.src));
   check(`${name}: every picture loads (${brokenPictures.join(", ")})`, brokenPictures.length === 0);
   return { page, errors };
 }
 
-const registryValue = (page, def) => page.evaluate(([where, name]) => window.lvDouble.value(where, name),
-  [def.root + "\\" + def.key, def.value]);
+// Where the pages run and how their registry is read back: the double inside the page, or the
+// preview over the real registry. The checks below see the registry only through these.
+const doubleBackend = {
+  url: (name) => origin + "tweaks/" + name,
+  value: (page, where, name) => page.evaluate(([w, n]) => window.lvDouble.value(w, n), [where, name]),
+};
+let backend = doubleBackend;
+const registryValue = (page, def) => backend.value(page, def.root + "\\" + def.key, def.value);
 const stateOf = (page, def) => page.getAttribute(`[data-tweak="${def.id}"]`, "data-state");
 const messageText = (page) => page.$eval("#message", (m) => (m.className.includes("hidden") ? "" : m.textContent));
 
@@ -175,7 +185,7 @@ async function listsWork(page, def) {
     check(`${def.id}: lists both start-up entries`, (await page.$$(`${box} tr`)).length === 2);
     await page.click(`${box} tr[data-entry="Sync tool"] button`);
     check(`${def.id}: Remove deletes the entry`,
-      (await page.evaluate((key) => window.lvDouble.value(key, "Sync tool"), runKey)) === null);
+      (await backend.value(page, runKey, "Sync tool")) === null);
     check(`${def.id}: and its row`, (await page.$$(`${box} tr`)).length === 1);
     return;
   }
@@ -309,14 +319,14 @@ async function changesPage(context, defs) {
   const { page, errors } = await openPage(context, def.category + ".html");
   const shown = await stateOf(page, def);
   await clickIn(page, def, ".switch");
-  await page.goto(origin + "tweaks/changes.html", { waitUntil: "load" });
+  await page.goto(backend.url("changes.html"), { waitUntil: "load" });
   const cells = await page.$$eval("#changes tbody td", (tds) => tds.map((td) => td.textContent));
   check(`changes page: lists the change (${cells.join(" | ")})`, cells.length === 5 && cells[1] === def.title &&
     cells[2] === (seeded.value ? "On" : "Off") && cells[3] === (seeded.value ? "Off" : "On"));
   await page.screenshot({ path: join(shots, "changes.png"), fullPage: true });
   await page.click("#changes tbody button");
   check("changes page: Undo takes the change out", (await page.$$("#changes tbody tr")).length === 0);
-  await page.goto(origin + "tweaks/" + def.category + ".html", { waitUntil: "load" });
+  await page.goto(backend.url(def.category + ".html"), { waitUntil: "load" });
   check("changes page: the category page shows the earlier state again", (await stateOf(page, def)) === shown);
   errors.forEach((e) => problems.push(`changes.html: ${e}`));
   await page.close();
@@ -331,7 +341,7 @@ async function withoutProgram(context) {
   await page.close();
 }
 
-async function launch(profile, failures) {
+async function launch(profile, failures, routed = true) {
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
     headless: true,
@@ -340,7 +350,59 @@ async function launch(profile, failures) {
       "--disable-background-networking", "--disable-component-update", "--disable-sync"],
   });
   context.setDefaultTimeout(5000);
-  await serveArchive(context, failures);
+  if (routed)
+    await serveArchive(context, failures);
+  return context;
+}
+
+// What the real objects cannot give a page here, the test double's way: HKLM without full
+// access (Wine runs as an administrator), and dialogs that answer what the test asks for and
+// record their calls (a test cannot pick another colour or folder in the real dialogs, nor add
+// to the list editor; the dialogs themselves are tested with lvscript --serve on their own).
+// The list editor adds its item to the real registry, as the real one would.
+const besideRealObjects = `(function (answers) {
+  var external, calls = [];
+  window.lvDouble = { calls: calls };
+  function answering(what) {
+    return function () {
+      calls.push({ method: what, args: Array.prototype.slice.call(arguments) });
+      return answers[what];
+    };
+  }
+  Object.defineProperty(window, "external", { configurable: true, get: function () { return external; },
+    set: function (proxy) {
+      var registry = proxy.Registry, hasFullAccess = registry.HasFullAccess;
+      registry.HasFullAccess = function (root, key) {
+        return String(root).toUpperCase() === "HKLM" ? false : hasFullAccess(root, key);
+      };
+      proxy.Dialogs = { GetColor: answering("color"), GetFile: answering("file"), GetDirectory: answering("folder"),
+        StrListEditor1: function (root, key, caption) {
+          calls.push({ method: "list", args: [root, key, caption] });
+          var count = registry.ValuesCount(root, key);
+          registry.RegWriteString(root, key, String(count), answers.listItem);
+          return count + 1;
+        } };
+      external = proxy;
+    } });
+})(${JSON.stringify(answers)});`;
+
+// A fresh registry for every page, so that one page's clicks do not change the next one's start.
+async function pageContext(profile, failures, category, preview) {
+  const keys = registryOf(defs);
+  if (preview) {
+    backend = { url: (name) => preview.base + name, value: (page, where, name) => queryValue(where, name) };
+    // The pages' own history of changes starts empty too.
+    seedRegistry(keys, ["HKCU\\SOFTWARE\\Lumivanta Manager\\Journal"]);
+    const context = await launch(profile, failures, false);
+    await context.addInitScript({ content: besideRealObjects });
+    // The browser asks for an icon outside the token's folder, which the preview refuses.
+    await context.route(/\/favicon\.ico$/, (route) => route.fulfill({ status: 204 }));
+    return context;
+  }
+  backend = doubleBackend;
+  const context = await launch(profile, failures);
+  const config = { keys, version, fullAccessHklm: false, answers };
+  await context.addInitScript({ content: `${doubleSource}\ninstallExternalDouble(${JSON.stringify(config)});` });
   return context;
 }
 
@@ -350,15 +412,13 @@ const doubleSource = readFileSync(new URL("./external-double.js", import.meta.ur
 const profile = mkdtempSync(join(tmpdir(), "lv-chromium-"));
 mkdirSync(shots, { recursive: true });
 const failures = [];
+const preview = lvscript ? await startPreview(lvscript, file) : null;
 try {
   let context = await launch(join(profile, "plain"), failures);
   await withoutProgram(context);
   await context.close();
   for (const category of [null, ...categories, "changes"]) {
-    // A fresh registry for every page, so that one page's clicks do not change the next one's start.
-    context = await launch(join(profile, category || "start"), failures);
-    const config = { keys: registryOf(defs), version, fullAccessHklm: false, answers };
-    await context.addInitScript({ content: `${doubleSource}\ninstallExternalDouble(${JSON.stringify(config)});` });
+    context = await pageContext(join(profile, category || "start"), failures, category, preview);
     if (category === null) {
       await startPage(context, categories);
       await searchOpensSetting(context, defs).catch((error) => problems.push(`search: ${error.message.split("\n")[0]}`));
@@ -370,6 +430,7 @@ try {
     await context.close();
   }
 } finally {
+  preview?.stop();
   rmSync(profile, { recursive: true, force: true });
 }
 problems.push(...failures);
