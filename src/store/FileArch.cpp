@@ -26,6 +26,10 @@ constexpr std::size_t BlockHeaderSize = 6;
 // payload comes with the read that finds its size.
 constexpr std::int64_t ReadAhead = 1024;
 
+// The largest archive read whole into memory where it is not mapped; the pages take well under
+// one MiB. A larger one is read a block at a time.
+constexpr std::int64_t WholeReadLimit = 64 * 1024 * 1024;
+
 // zlib decodes with its fast loop only while this much output room is left.
 constexpr std::size_t FastLoopRoom = 258;
 
@@ -194,13 +198,14 @@ void TFileArch::ReadNumbers(TStringList& list, std::size_t width)
 TFileArch::TBlock TFileArch::LocateBlock()
 {
     const std::int64_t start = FFile->Position();
-    const std::uint8_t* memory = FFile->Memory();
+    std::int64_t memorySize = 0;
+    const std::uint8_t* memory = ArchiveMemory(memorySize);
     const std::uint8_t* bytes = nullptr;
     std::size_t got = 0;
     if (memory) {
-        if (start >= 0 && start <= FFileSize)
+        if (start >= 0 && start <= memorySize)
             bytes = memory + start;
-        got = bytes ? static_cast<std::size_t>(FFileSize - start) : 0;
+        got = bytes ? static_cast<std::size_t>(memorySize - start) : 0;
     } else {
         FReadBuffer.SetSize(static_cast<std::size_t>(std::clamp<std::int64_t>(FFileSize - start, 0, ReadAhead)));
         got = FFile->Read(FReadBuffer.Data(), static_cast<std::size_t>(FReadBuffer.Size()));
@@ -214,6 +219,8 @@ TFileArch::TBlock TFileArch::LocateBlock()
     if (size < 0 || (hasPayload && size > FFileSize - start - static_cast<std::int64_t>(BlockHeaderSize)))
         throw EReadError();
     const std::size_t blockSize = BlockHeaderSize + (hasPayload ? static_cast<std::size_t>(size) : 0);
+    if (memory && blockSize > got)
+        throw EReadError();
     if (!memory && blockSize > got) {
         FReadBuffer.SetSize(blockSize);
         FFile->ReadBuffer(FReadBuffer.Data() + got, blockSize - got);
@@ -221,6 +228,26 @@ TFileArch::TBlock TFileArch::LocateBlock()
     }
     FFile->Seek(start + static_cast<std::int64_t>(blockSize));
     return {method, bytes + BlockHeaderSize, static_cast<std::size_t>(size)};
+}
+
+const std::uint8_t* TFileArch::ArchiveMemory(std::int64_t& size) const
+{
+    if (const std::uint8_t* memory = FFile->Memory()) {
+        size = FFileSize;
+        return memory;
+    }
+    size = static_cast<std::int64_t>(FWholeCopy.Size());
+    return FWholeCopyRead ? FWholeCopy.Data() : nullptr;
+}
+
+void TFileArch::ReadWholeCopy()
+{
+    FWholeCopyRead = true;
+    if (FFile->Memory() || FFileSize > WholeReadLimit)
+        return;
+    FWholeCopy.SetSize(static_cast<std::size_t>(FFileSize));
+    FFile->Seek(0);
+    FWholeCopy.SetSize(FFile->Read(FWholeCopy.Data(), FWholeCopy.Size()));
 }
 
 void TFileArch::ReadBlock(TMemoryStream& stream)
@@ -261,6 +288,8 @@ void TFileArch::ExtractFile(std::string_view path, TMemoryStream& stream)
     const std::int64_t offset = FKeys.Objects(index);
     if (offset <= 0 || offset >= FFileSize)
         return;
+    if (!FWholeCopyRead)
+        ReadWholeCopy();
     FFile->Seek(offset);
     ReadBlock(stream);
 }
