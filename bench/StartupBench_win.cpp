@@ -54,7 +54,7 @@ UniqueKernelHandle Start(const fs::path& program, const std::wstring& arguments)
     if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           program.parent_path().c_str(), &startup, &process))
         throw std::runtime_error("cannot start " + program.string());
-    ::CloseHandle(process.hThread);
+    const UniqueKernelHandle thread(process.hThread);
     return UniqueKernelHandle(process.hProcess);
 }
 
