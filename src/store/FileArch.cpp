@@ -193,8 +193,8 @@ void TFileArch::ReadNumbers(TStringList& list, std::size_t width)
 }
 
 // The block at the archive's position. Its payload is checked against the file's size before
-// anything is read or allocated for it; a stream in memory (a mapped archive) hands it over in
-// place, any other is read with one read for a small block.
+// anything is read or allocated for it; a stream in memory (a mapped archive) or the whole copy
+// hands it over in place, any other is read with one read for a small block.
 TFileArch::TBlock TFileArch::LocateBlock()
 {
     const std::int64_t start = FFile->Position();
@@ -219,9 +219,10 @@ TFileArch::TBlock TFileArch::LocateBlock()
     if (size < 0 || (hasPayload && size > FFileSize - start - static_cast<std::int64_t>(BlockHeaderSize)))
         throw EReadError();
     const std::size_t blockSize = BlockHeaderSize + (hasPayload ? static_cast<std::size_t>(size) : 0);
-    if (memory && blockSize > got)
-        throw EReadError();
-    if (!memory && blockSize > got) {
+    if (blockSize > got) {
+        // Only a copy cut short by the file's end can hold less than the block in memory.
+        if (memory)
+            throw EReadError();
         FReadBuffer.SetSize(blockSize);
         FFile->ReadBuffer(FReadBuffer.Data() + got, blockSize - got);
         bytes = FReadBuffer.Data();
