@@ -483,15 +483,26 @@ struct TTimes {
     std::optional<double> ZipExtract;
 };
 
-// Alternates the readers, for the same reason as the extraction rounds.
-void MeasureOpening(const TPackedSet& packed, TTimes& times)
+// Alternates the readers, for the same reason as the extraction rounds. Each is timed from
+// opening to its first entry read, so that what a reader does once, at opening or at its first
+// entry (the Linux reader reads a small archive whole there), is counted once.
+void MeasureOpening(const TPackedSet& packed, [[maybe_unused]] const TLookup& first, TTimes& times)
 {
     double archiveBest = std::numeric_limits<double>::infinity();
     [[maybe_unused]] double zipBest = std::numeric_limits<double>::infinity();
+    TMemoryStream buffer;
     for (int round = 0; round < OpenRounds; ++round) {
-        archiveBest = std::min(archiveBest, TimedMilliseconds([&] { return OpenArchive(packed.Archive); }));
+        archiveBest = std::min(archiveBest, TimedMilliseconds([&] {
+                                   auto archive = OpenArchive(packed.Archive);
+                                   archive->ExtractFile(first.ArchivePath, buffer);
+                                   return archive;
+                               }));
 #if LV_BENCH_WITH_LIBZIP
-        zipBest = std::min(zipBest, TimedMilliseconds([&] { return OpenZip(packed.Zip); }));
+        zipBest = std::min(zipBest, TimedMilliseconds([&] {
+                               auto zip = OpenZip(packed.Zip);
+                               ReadZipEntry(zip.get(), first.ZipPath, buffer);
+                               return zip;
+                           }));
 #endif
     }
     times.ArchiveOpen = archiveBest;
@@ -553,9 +564,9 @@ void PrintReport(const std::string& title, std::size_t entryCount, std::uint64_t
     std::printf("\n%s: %.1f MiB of content, archive %.1f MiB\n", title.c_str(), Mebibytes(contentBytes),
                 Mebibytes(fs::file_size(packed.Archive)));
     std::printf("  %-8s %-28s %10s %12s %10s\n", "", "", "best ms", "us per entry", "MiB/s");
-    std::printf("  %-8s %-28s %10.3f\n", "open", "archive (TFileArch)", t.ArchiveOpen);
+    std::printf("  %-8s %-28s %10.3f\n", "open", "archive + first entry", t.ArchiveOpen);
     if (t.ZipOpen)
-        std::printf("  %-8s %-28s %10.3f\n", "", "zip (zip_open)", *t.ZipOpen);
+        std::printf("  %-8s %-28s %10.3f\n", "", "zip + first entry", *t.ZipOpen);
     PrintRow("extract", "archive ExtractFile", t.ArchiveExtract, entryCount, contentBytes);
     PrintRow("", "archive, new stream each", t.ArchiveExtractNewStream, entryCount, contentBytes);
     if (t.ZipExtract)
@@ -610,7 +621,7 @@ void RunPlan(const TBenchPlan& plan, const fs::path& folder)
 
     const std::uint64_t contentBytes = TotalContentSize(entries);
     TTimes times;
-    MeasureOpening(packed, times);
+    MeasureOpening(packed, lookups.front(), times);
     MeasureExtraction(packed, lookups, contentBytes, plan.Rounds, times);
     PrintReport(plan.Title, entries.size(), contentBytes, packed, times, plan.ExtractGoal);
     fs::remove_all(folder);

@@ -60,6 +60,7 @@ TEST(EntryPathFromUrl, ThePathIsCutAt9999Characters)
 
 #include "ArchiveWriter.h"
 
+#include "UniqueKernelHandle.h"
 #include "store/FileManager.h"
 
 #include <windows.h>
@@ -336,6 +337,22 @@ TEST_F(HandlerWithRecordingSink, WithoutAContentManagerTheRequestReportsDataNotA
     FileManager.reset();
     EXPECT_EQ(Start(L"tweaks://tweaks/start.html"), S_OK);
     EXPECT_EQ(Sink->Calls, std::vector<std::string>{ResultNotAvailable});
+}
+
+TEST_F(HandlerWithRecordingSink, TheFirstRequestServedSetsTheEventNamedInTheEnvironmentOnce)
+{
+    const std::string name = "LumivantaHandlerTest-" + std::to_string(::GetCurrentProcessId());
+    const UniqueKernelHandle event(::CreateEventA(nullptr, FALSE, FALSE, name.c_str()));
+    ::SetEnvironmentVariableA("LUMIVANTA_FIRST_REQUEST_EVENT", name.c_str());
+    auto fileManager = std::move(FileManager);
+    EXPECT_EQ(Start(L"tweaks://tweaks/ten.bin"), S_OK);
+    EXPECT_EQ(::WaitForSingleObject(event.Get(), 0), WAIT_TIMEOUT) << "a failed request is not served";
+    FileManager = std::move(fileManager);
+    for (int request = 0; request < 2; ++request)
+        EXPECT_EQ(NewHandler()->Start(L"tweaks://tweaks/ten.bin", Sink.Get(), nullptr, 0, 0), S_OK);
+    ::SetEnvironmentVariableA("LUMIVANTA_FIRST_REQUEST_EVENT", nullptr);
+    EXPECT_EQ(::WaitForSingleObject(event.Get(), 0), WAIT_OBJECT_0);
+    EXPECT_EQ(::WaitForSingleObject(event.Get(), 0), WAIT_TIMEOUT) << "set by the first request only";
 }
 
 TEST_F(HandlerWithRecordingSink, StartWithoutAUrlOrASinkIsRefused)

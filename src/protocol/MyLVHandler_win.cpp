@@ -11,10 +11,12 @@
 //   method and the browser always hears the end of its request.
 #include "protocol/MyLVHandler.h"
 
+#include "UniqueKernelHandle.h"
 #include "store/FileManager.h"
 #include "store/Streams.h"
 
 #include <cwchar>
+#include <mutex>
 #include <new>
 #include <stdexcept>
 
@@ -43,6 +45,36 @@ std::string AnsiFromUrl(LPCWSTR url)
     std::string text(static_cast<std::size_t>(size), '\0');
     ::WideCharToMultiByte(CP_ACP, 0, url, length, text.data(), size, nullptr, nullptr);
     return text;
+}
+
+// When this variable names an event, the first request served after it was set sets the event:
+// how a start-up measurement sees, from outside the program, that the start page was served.
+constexpr char FirstRequestEventVariable[] = "LUMIVANTA_FIRST_REQUEST_EVENT";
+std::mutex SignalledEventLock;
+std::string SignalledEventName;
+
+void SetNamedEventOnce(const char* name)
+{
+    const std::lock_guard<std::mutex> hold(SignalledEventLock);
+    if (SignalledEventName == name)
+        return;
+    SignalledEventName = name;
+    const UniqueKernelHandle event(::OpenEventA(EVENT_MODIFY_STATE, FALSE, name));
+    if (event)
+        ::SetEvent(event.Get());
+}
+
+// Never fails the request it is called for.
+void SignalFirstRequest() noexcept
+{
+    char name[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableA(FirstRequestEventVariable, name, sizeof name);
+    if (length == 0 || length >= sizeof name)
+        return;
+    try {
+        SetNamedEventOnce(name);
+    } catch (...) {
+    }
 }
 
 TFileManager& ContentManager()
@@ -140,8 +172,10 @@ HRESULT TMyLVHandler::Start(LPCWSTR url, IInternetProtocolSink* sink, IInternetB
     // sink all the same.
     const ComPtr<IInternetProtocolSink> reportTo = FSink;
     const HRESULT result = LoadContent(url);
-    if (SUCCEEDED(result))
+    if (SUCCEEDED(result)) {
+        SignalFirstRequest();
         reportTo->ReportData(AllDataReported, static_cast<ULONG>(FDataSize), static_cast<ULONG>(FDataSize));
+    }
     reportTo->ReportResult(result, 0, nullptr);
     return S_OK;
 }

@@ -26,6 +26,10 @@ constexpr std::size_t BlockHeaderSize = 6;
 // payload comes with the read that finds its size.
 constexpr std::int64_t ReadAhead = 1024;
 
+// The largest archive read whole into memory where it is not mapped; the pages take well under
+// one MiB. A larger one is read a block at a time.
+constexpr std::int64_t WholeReadLimit = 64 * 1024 * 1024;
+
 // zlib decodes with its fast loop only while this much output room is left.
 constexpr std::size_t FastLoopRoom = 258;
 
@@ -189,18 +193,19 @@ void TFileArch::ReadNumbers(TStringList& list, std::size_t width)
 }
 
 // The block at the archive's position. Its payload is checked against the file's size before
-// anything is read or allocated for it; a stream in memory (a mapped archive) hands it over in
-// place, any other is read with one read for a small block.
+// anything is read or allocated for it; a stream in memory (a mapped archive) or the whole copy
+// hands it over in place, any other is read with one read for a small block.
 TFileArch::TBlock TFileArch::LocateBlock()
 {
     const std::int64_t start = FFile->Position();
-    const std::uint8_t* memory = FFile->Memory();
+    std::int64_t memorySize = 0;
+    const std::uint8_t* memory = ArchiveMemory(memorySize);
     const std::uint8_t* bytes = nullptr;
     std::size_t got = 0;
     if (memory) {
-        if (start >= 0 && start <= FFileSize)
+        if (start >= 0 && start <= memorySize)
             bytes = memory + start;
-        got = bytes ? static_cast<std::size_t>(FFileSize - start) : 0;
+        got = bytes ? static_cast<std::size_t>(memorySize - start) : 0;
     } else {
         FReadBuffer.SetSize(static_cast<std::size_t>(std::clamp<std::int64_t>(FFileSize - start, 0, ReadAhead)));
         got = FFile->Read(FReadBuffer.Data(), static_cast<std::size_t>(FReadBuffer.Size()));
@@ -214,13 +219,36 @@ TFileArch::TBlock TFileArch::LocateBlock()
     if (size < 0 || (hasPayload && size > FFileSize - start - static_cast<std::int64_t>(BlockHeaderSize)))
         throw EReadError();
     const std::size_t blockSize = BlockHeaderSize + (hasPayload ? static_cast<std::size_t>(size) : 0);
-    if (!memory && blockSize > got) {
+    if (blockSize > got) {
+        // Only a copy cut short by the file's end can hold less than the block in memory.
+        if (memory)
+            throw EReadError();
         FReadBuffer.SetSize(blockSize);
         FFile->ReadBuffer(FReadBuffer.Data() + got, blockSize - got);
         bytes = FReadBuffer.Data();
     }
     FFile->Seek(start + static_cast<std::int64_t>(blockSize));
     return {method, bytes + BlockHeaderSize, static_cast<std::size_t>(size)};
+}
+
+const std::uint8_t* TFileArch::ArchiveMemory(std::int64_t& size) const
+{
+    if (const std::uint8_t* memory = FFile->Memory()) {
+        size = FFileSize;
+        return memory;
+    }
+    size = static_cast<std::int64_t>(FWholeCopy.Size());
+    return FWholeCopyRead ? FWholeCopy.Data() : nullptr;
+}
+
+void TFileArch::ReadWholeCopy()
+{
+    FWholeCopyRead = true;
+    if (FFile->Memory() || FFileSize > WholeReadLimit)
+        return;
+    FWholeCopy.SetSize(static_cast<std::size_t>(FFileSize));
+    FFile->Seek(0);
+    FWholeCopy.SetSize(FFile->Read(FWholeCopy.Data(), FWholeCopy.Size()));
 }
 
 void TFileArch::ReadBlock(TMemoryStream& stream)
@@ -261,6 +289,8 @@ void TFileArch::ExtractFile(std::string_view path, TMemoryStream& stream)
     const std::int64_t offset = FKeys.Objects(index);
     if (offset <= 0 || offset >= FFileSize)
         return;
+    if (!FWholeCopyRead)
+        ReadWholeCopy();
     FFile->Seek(offset);
     ReadBlock(stream);
 }

@@ -74,6 +74,10 @@ private:
         std::size_t Size;
     };
     TBlock LocateBlock();
+    // The archive's bytes in memory and their count: the stream's own (a mapping, or archive
+    // bytes in memory) or the copy; null when there are none.
+    const std::uint8_t* ArchiveMemory(std::int64_t& size) const;
+    void ReadWholeCopy();
     void ReadDirectory();
     void ReadNumbers(TStringList& list, std::size_t width);
 
@@ -91,6 +95,11 @@ private:
     std::unique_ptr<TRawInflater> FInflater;
     // A block's bytes when the archive is not in memory; it keeps the room it has grown to.
     TMemoryStream FReadBuffer;
+    // Where the file is read, not mapped: the whole archive, read at the first entry when it is
+    // no larger than WholeReadLimit, so that later entries cost no system call. A file cut short
+    // before that read gives a shorter copy, whose missing blocks fail as reads past the end do.
+    TMemoryStream FWholeCopy;
+    bool FWholeCopyRead = false;
     // The lower-cased path and the key of the last lookup, kept for their room as well.
     std::string FPath;
     std::string FKey;

@@ -1,5 +1,6 @@
 // libFuzzer target: reads the input as an archive held in memory and extracts every entry
-// its directory lists, plus a few odd paths.
+// its directory lists, plus a few odd paths; the same input read as a file is read (not mapped)
+// must give the same content for each.
 #include "store/FileArch.h"
 #include "store/StrNum.h"
 #include "store/Streams.h"
@@ -34,13 +35,26 @@ std::unique_ptr<TStream> StreamOf(const std::uint8_t* data, std::size_t size)
     return stream;
 }
 
+// The same bytes without Memory(), as a file that is read: the reader takes its read path.
+class TReadStream final : public TStream {
+public:
+    TReadStream(const std::uint8_t* data, std::size_t size) : FBytes(StreamOf(data, size)) {}
+    std::size_t Read(void* buffer, std::size_t count) override { return FBytes->Read(buffer, count); }
+    void Seek(std::int64_t position) override { FBytes->Seek(position); }
+    std::int64_t Position() const override { return FBytes->Position(); }
+    std::int64_t Size() const override { return FBytes->Size(); }
+
+private:
+    std::unique_ptr<TStream> FBytes;
+};
+
 // Allocation failures never reach the catch clauses below as std::bad_alloc: the sanitizer and
 // -malloc_limit_mb report them as crashes first. Everything caught is a failure the reader raises
 // on damaged input.
-std::unique_ptr<TFileArch> Open(const std::uint8_t* data, std::size_t size)
+std::unique_ptr<TFileArch> Open(std::unique_ptr<TStream> stream)
 {
     try {
-        return std::make_unique<TFileArch>("fuzz", StreamOf(data, size));
+        return std::make_unique<TFileArch>("fuzz", std::move(stream));
     } catch (const std::exception&) {
         return nullptr;
     }
@@ -70,10 +84,13 @@ std::optional<std::string> Decoded(const std::function<void(TMemoryStream&)>& re
     }
 }
 
-// Whatever the lookup's index finds, the bisections alone must find too.
-void Extract(TFileArch& archive, std::string_view path)
+// Whatever the lookup's index finds, the bisections alone must find too, and the reader of the
+// file that is read must find the same.
+void Extract(TFileArch& archive, TFileArch& read, std::string_view path)
 {
     const std::optional<std::string> found = Decoded([&](TMemoryStream& out) { archive.ExtractFile(path, out); });
+    if (found != Decoded([&](TMemoryStream& out) { read.ExtractFile(path, out); }))
+        std::abort();
     const std::int64_t offset = BisectedOffset(archive, path);
     const bool inFile = offset > 0 && offset < archive.File().Size();
     const std::optional<std::string> expected = !inFile ? std::optional<std::string>("") : Decoded([&](TMemoryStream& out) {
@@ -115,16 +132,19 @@ std::optional<std::string> PathOf(const std::unordered_map<std::int32_t, std::st
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::unique_ptr<TFileArch> archive = Open(data, size);
+    const std::unique_ptr<TFileArch> archive = Open(StreamOf(data, size));
+    const std::unique_ptr<TFileArch> read = Open(std::make_unique<TReadStream>(data, size));
+    if (!archive != !read)
+        std::abort();
     if (!archive)
         return 0;
     const auto folders = FoldersByNumber(*archive);
     const TUStringList& keys = archive->Keys();
     for (std::size_t i = 0; i < keys.Count(); ++i) {
         if (const std::optional<std::string> path = PathOf(folders, keys.Strings(i)))
-            Extract(*archive, *path);
+            Extract(*archive, *read, *path);
     }
     for (const std::string& path : OddPaths)
-        Extract(*archive, path);
+        Extract(*archive, *read, path);
     return 0;
 }

@@ -26,6 +26,10 @@ public:
     explicit THostObject(VARIANT args) : FArgs(args) {}
     ~THostObject() override { ::VariantClear(&FArgs); }
 
+    // host.args is the engine's own array: it must go before the engine closes, or under Wine
+    // it keeps the engine's whole heap (about 2 MiB) alive after the run.
+    void ReleaseArgs() { ::VariantClear(&FArgs); }
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
         if (iid != IID_IUnknown && iid != IID_IDispatch) {
@@ -158,6 +162,26 @@ std::string ReadScript(const std::string& fileName)
     return std::move(text).str();
 }
 
+// Closes the engine however the run ends, after the host has let go of the engine's objects.
+class TEngineClosing {
+public:
+    explicit TEngineClosing(IActiveScript* engine) : FEngine(engine) {}
+    ~TEngineClosing()
+    {
+        if (FHost)
+            FHost->ReleaseArgs();
+        FEngine->Close();
+    }
+    TEngineClosing(const TEngineClosing&) = delete;
+    TEngineClosing& operator=(const TEngineClosing&) = delete;
+
+    void SetHost(THostObject* host) { FHost = host; }
+
+private:
+    ComPtr<IActiveScript> FEngine;
+    ComPtr<THostObject> FHost;
+};
+
 // The arguments as a JScript array literal, evaluated by the engine itself.
 std::wstring ArrayLiteral(const std::vector<std::string>& args)
 {
@@ -189,6 +213,7 @@ TScriptOutcome RunScriptFiles(const std::vector<std::string>& fileNames, const s
     ComPtr<IActiveScript> engine;
     OleCheck(::CoCreateInstance(CLSID_JScript, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
                                 reinterpret_cast<void**>(engine.GetAddressOf())));
+    TEngineClosing closing(engine.Get());
     ComPtr<IActiveScriptParse32> parser;
     OleCheck(engine.As(&parser));
     OleCheck(parser->InitNew());
@@ -200,7 +225,8 @@ TScriptOutcome RunScriptFiles(const std::vector<std::string>& fileNames, const s
     ::VariantInit(&argArray);
     OleCheck(parser->ParseScriptText(ArrayLiteral(args).c_str(), nullptr, nullptr, nullptr, 0, 0,
                                      SCRIPTTEXT_ISEXPRESSION, &argArray, nullptr));
-    const ComPtr<IDispatch> host = new THostObject(argArray);
+    const ComPtr<THostObject> host = new THostObject(argArray);
+    closing.SetHost(host.Get());
     site->SetHost(host.Get());
     OleCheck(engine->AddNamedItem(L"host", SCRIPTITEM_ISVISIBLE));
 
@@ -212,6 +238,5 @@ TScriptOutcome RunScriptFiles(const std::vector<std::string>& fileNames, const s
         if (FAILED(parsed) && outcome.Succeeded)
             outcome = {false, fileNames[i] + ": the script engine refused the script (" + SystemErrorMessage(parsed) + ")"};
     }
-    engine->Close();
     return outcome;
 }
