@@ -36,8 +36,13 @@ export default [
   {
     files: ["**/js/page.js", "**/js/start.js", "**/js/filter.js", "**/js/search.js", "**/js/changes.js"],
     languageOptions: {
-      globals: { window: "readonly", document: "readonly", TweakEngine: "readonly", TweakDefinitions: "readonly" },
+      globals: { window: "readonly", document: "readonly", TweakEngine: "readonly", TweakDefinitions: "readonly",
+        PageDom: "readonly" },
     },
+  },
+  {
+    files: ["**/js/dom.js"],
+    languageOptions: { globals: { document: "readonly" } },
   },
   {
     files: ["**/tests/pages/external-double.js"],

@@ -6,27 +6,14 @@
     var rows = document.getElementById("changes").tBodies[0];
     var messageBox = document.getElementById("message");
 
-    function element(tag, className, text) {
-        var node = document.createElement(tag);
-        if (className)
-            node.className = className;
-        if (text !== undefined)
-            node.appendChild(document.createTextNode(text));
-        return node;
-    }
+    var element = PageDom.element;
 
     function showMessage(text) {
-        messageBox.innerHTML = "";
-        messageBox.appendChild(document.createTextNode(text));
-        messageBox.className = text ? "message" : "message hidden";
+        PageDom.showMessage(messageBox, text);
     }
 
     function definition(id) {
-        for (var i = 0; i < TweakDefinitions.length; i++) {
-            if (TweakDefinitions[i].id === id)
-                return TweakDefinitions[i];
-        }
-        return null;
+        return TweakEngine.definition(TweakDefinitions, id);
     }
 
     function twoDigits(n) {

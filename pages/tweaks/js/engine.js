@@ -146,6 +146,15 @@ var TweakEngine = (function () {
         return effectiveRaw(reg, def) === def.dflt;
     }
 
+    function definition(defs, id) {
+        var i;
+        for (i = 0; i < defs.length; i++) {
+            if (defs[i].id === id)
+                return defs[i];
+        }
+        return null;
+    }
+
     // HKCU is the user's own; elsewhere a setting is changed only where the user may write.
     function canChange(reg, def) {
         return def.root.toUpperCase() === "HKCU" || reg.HasFullAccess(def.root, def.key);
@@ -415,6 +424,7 @@ var TweakEngine = (function () {
         toggle: toggle,
         restore: restore,
         isDefault: isDefault,
+        definition: definition,
         canChange: canChange,
         readRaw: readRaw,
         colorFromText: colorFromText,

@@ -9,12 +9,7 @@
     var registry = null;
 
     function definition(id) {
-        var i;
-        for (i = 0; i < TweakDefinitions.length; i++) {
-            if (TweakDefinitions[i].id === id)
-                return TweakDefinitions[i];
-        }
-        return null;
+        return TweakEngine.definition(TweakDefinitions, id);
     }
 
     function isChanged(def) {

@@ -8,14 +8,7 @@
     var messageBox = document.getElementById("message");
     var changedHere = {};
 
-    function element(tag, className, text) {
-        var node = document.createElement(tag);
-        if (className)
-            node.className = className;
-        if (text !== undefined)
-            node.appendChild(document.createTextNode(text));
-        return node;
-    }
+    var element = PageDom.element;
 
     function button(text, className, onClick) {
         var node = element("button", className, text);
@@ -25,9 +18,7 @@
     }
 
     function showMessage(text) {
-        messageBox.innerHTML = "";
-        messageBox.appendChild(document.createTextNode(text));
-        messageBox.className = text ? "message" : "message hidden";
+        PageDom.showMessage(messageBox, text);
     }
 
     // The program's failures arrive with their text in message (and in description, for JScript).

@@ -69,12 +69,7 @@
         return inTitle.concat(elsewhere);
     }
 
-    function element(tag, className, text) {
-        var node = document.createElement(tag);
-        node.className = className;
-        node.appendChild(document.createTextNode(text));
-        return node;
-    }
+    var element = PageDom.element;
 
     function resultLink(def, names) {
         var link = document.createElement("a");

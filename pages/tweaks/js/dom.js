@@ -1,0 +1,21 @@
+// What the page scripts draw with: elements holding a text, and the page's message line.
+// ES5 and the DOM of the browser control in its standards mode.
+var PageDom = (function () {
+    function element(tag, className, text) {
+        var node = document.createElement(tag);
+        if (className)
+            node.className = className;
+        if (text !== undefined)
+            node.appendChild(document.createTextNode(text));
+        return node;
+    }
+
+    // An empty text hides the message line.
+    function showMessage(box, text) {
+        box.innerHTML = "";
+        box.appendChild(document.createTextNode(text));
+        box.className = text ? "message" : "message hidden";
+    }
+
+    return { element: element, showMessage: showMessage };
+}());
