@@ -7,8 +7,8 @@
 // the first event after it: NavigateComplete2, NavigateError or DocumentComplete.
 #include "app/EmbeddedWB.h"
 
-#include "ComObject.h"
 #include "UniqueKernelHandle.h"
+#include "UntypedDispatch.h"
 
 #include <windows.h>
 #include <exdispid.h>
@@ -50,27 +50,10 @@ bool IsNavigationEnd(DISPID id)
 }
 
 // Ends the program at its mark.
-class TNavigationWatch final : public TComObject<IDispatch> {
+class TNavigationWatch final : public TWebBrowserEventSink {
 public:
     explicit TNavigationWatch(bool markBefore) : FMarkBefore(markBefore) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (iid != IID_IUnknown && iid != IID_IDispatch && iid != DIID_DWebBrowserEvents2) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
-    {
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override
     {
         const bool mark = FMarkBefore ? id == DISPID_BEFORENAVIGATE2 : IsNavigationEnd(id);

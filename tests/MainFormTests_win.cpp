@@ -1,5 +1,6 @@
 // The main window with the real WebBrowser control, the real urlmon and the registry, under a
 // display. Every test keeps the program's settings value and the user-agent value as they were.
+#include "UntypedDispatch.h"
 #include "app/Application.h"
 #include "app/EmbeddedWB.h"
 #include "app/MainForm.h"
@@ -67,35 +68,13 @@ private:
 };
 
 // Records the addresses of BeforeNavigate2 and how many documents completed.
-class TNavigationRecorder final : public TComObject<IDispatch> {
+class TNavigationRecorder final : public TWebBrowserEventSink {
 public:
 
     std::vector<std::wstring> Addresses;
     int Errors = 0;
     int Completed = 0;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        if (iid != IID_IUnknown && iid != IID_IDispatch && iid != DIID_DWebBrowserEvents2) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
-    {
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
-    {
-        return DISP_E_UNKNOWNNAME;
-    }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                                      UINT*) override
     {

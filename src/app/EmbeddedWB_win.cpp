@@ -19,7 +19,8 @@
 #include "app/EmbeddedWB.h"
 
 #include "ComObject.h"
-#include "UniqueHandle.h"
+#include "UniqueBstr.h"
+#include "UntypedDispatch.h"
 #include "app/Maker.h"
 #include "app/MessageLoop.h"
 #include "app/PageUrl.h"
@@ -39,9 +40,6 @@ namespace {
 
 // Pictures, videos and background sounds load, scripts run, and every request bypasses the cache.
 constexpr LONG DownloadControlFlags = DLCTL_DLIMAGES | DLCTL_VIDEOS | DLCTL_BGSOUNDS | DLCTL_PRAGMA_NO_CACHE;
-
-void FreeBstr(BSTR text) { ::SysFreeString(text); }
-using UniqueBstr = UniqueHandle<BSTR, FreeBstr>;
 
 template <typename Body>
 HRESULT Guarded(Body&& body) noexcept
@@ -96,29 +94,6 @@ void RemoveUserAgentToken() noexcept
 }
 
 }
-
-// IDispatch called only by dispatch identifier, as the control calls its site and its event
-// sink: no type information and no names.
-class TUntypedDispatch : public IDispatch {
-public:
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
-    {
-        if (!count)
-            return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override
-    {
-        if (info)
-            *info = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
-    {
-        return DISP_E_UNKNOWNNAME;
-    }
-};
 
 // The client site, in-place site and frame, UI handler and ambient-property source.
 class TBrowserSite final
@@ -436,7 +411,7 @@ bool TBrowserSite::AttachFrameHandler(IDispatch* frame)
 
 // The DWebBrowserEvents2 sink: DocumentComplete reaches the window, NavigateComplete2 the site,
 // every other event is let be.
-class TBrowserEventSink final : public TComObject<TUntypedDispatch> {
+class TBrowserEventSink final : public TWebBrowserEventSink {
 public:
     TBrowserEventSink(TEmbeddedWBEvents& events, TBrowserSite* site) : FEvents(&events), FSite(site) {}
 
@@ -444,19 +419,6 @@ public:
     {
         FEvents = nullptr;
         FSite.Reset();
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID_DWebBrowserEvents2) {
-            *object = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
     }
 
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,

@@ -2,7 +2,7 @@
 
 #include "PreviewHttp.h"
 
-#include "UniqueHandle.h"
+#include "UniqueBstr.h"
 #include "script/ComServer.h"
 #include "script/MorvaneAutoObj_Impl.h"
 #include "script/OleText.h"
@@ -19,12 +19,6 @@
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-void FreeBstr(BSTR text)
-{
-    ::SysFreeString(text);
-}
-using UniqueBstr = UniqueHandle<BSTR, FreeBstr>;
 
 // The arguments of one Invoke, in the order of the call; DISPPARAMS wants them last first.
 class TArguments {

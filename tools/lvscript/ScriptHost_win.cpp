@@ -1,6 +1,6 @@
 #include "ScriptHost.h"
 
-#include "ComObject.h"
+#include "UntypedDispatch.h"
 #include "Exception.h"
 #include "script/MorvaneAutoObj_Impl.h"
 #include "script/OleText.h"
@@ -21,7 +21,7 @@ namespace {
 // {F414C260-6AC0-11CF-B6D1-00AA00BBBB58}
 constexpr CLSID CLSID_JScript = {0xF414C260, 0x6AC0, 0x11CF, {0xB6, 0xD1, 0x00, 0xAA, 0x00, 0xBB, 0xBB, 0x58}};
 
-class THostObject final : public TComObject<IDispatch> {
+class THostObject final : public TComObject<TUntypedDispatch> {
 public:
     explicit THostObject(VARIANT args) : FArgs(args) {}
     ~THostObject() override { ::VariantClear(&FArgs); }
@@ -40,12 +40,6 @@ public:
         AddRef();
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
-    {
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
     {
         HRESULT result = S_OK;
