@@ -60,7 +60,7 @@
                 action();
                 showMessage("");
             } catch (e) {
-                showMessage((e && (e.message || e.description)) || String(e));
+                showMessage(PageDom.errorText(e));
             }
             render();
         };
@@ -77,12 +77,10 @@
     }
 
     function undoButton(entry, index) {
-        var node = element("button", "small", "Undo");
-        node.type = "button";
-        node.setAttribute("aria-label", "Undo the change of " + entry.title);
-        node.onclick = act(function () {
+        var node = PageDom.button("Undo", "small", act(function () {
             TweakEngine.undo(registry, index);
-        });
+        }));
+        node.setAttribute("aria-label", "Undo the change of " + entry.title);
         return node;
     }
 
@@ -109,7 +107,7 @@
         try {
             entries = TweakEngine.journal(registry);
         } catch (e) {
-            showMessage("The history cannot be read: " + ((e && (e.message || e.description)) || String(e)));
+            showMessage("The history cannot be read: " + PageDom.errorText(e));
         }
         while (rows.rows.length > 0)
             rows.deleteRow(0);

@@ -1,4 +1,4 @@
-// What the page scripts draw with: elements holding a text, and the page's message line.
+// What the page scripts draw with: elements holding a text, buttons, and the page's message line.
 // ES5 and the DOM of the browser control in its standards mode.
 var PageDom = (function () {
     function element(tag, className, text) {
@@ -10,6 +10,18 @@ var PageDom = (function () {
         return node;
     }
 
+    function button(text, className, onClick) {
+        var node = element("button", className, text);
+        node.type = "button";
+        node.onclick = onClick;
+        return node;
+    }
+
+    // The program's failures arrive with their text in message (and in description, for JScript).
+    function errorText(e) {
+        return (e && (e.message || e.description)) || String(e);
+    }
+
     // An empty text hides the message line.
     function showMessage(box, text) {
         box.innerHTML = "";
@@ -17,5 +29,5 @@ var PageDom = (function () {
         box.className = text ? "message" : "message hidden";
     }
 
-    return { element: element, showMessage: showMessage };
+    return { element: element, button: button, errorText: errorText, showMessage: showMessage };
 }());

@@ -9,21 +9,11 @@
     var changedHere = {};
 
     var element = PageDom.element;
-
-    function button(text, className, onClick) {
-        var node = element("button", className, text);
-        node.type = "button";
-        node.onclick = onClick;
-        return node;
-    }
+    var button = PageDom.button;
+    var errorText = PageDom.errorText;
 
     function showMessage(text) {
         PageDom.showMessage(messageBox, text);
-    }
-
-    // The program's failures arrive with their text in message (and in description, for JScript).
-    function errorText(e) {
-        return (e && (e.message || e.description)) || String(e);
     }
 
     function stateText(def, value) {
