@@ -18,8 +18,10 @@ trap end_session EXIT
 # A persistent server and one process of ours kept alive: otherwise ctest waits for Wine's
 # background processes, which inherit each test's output pipe (see the README).
 wineserver -p
-# Without the .NET and HTML engine installers, which would wait for a click.
-WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i </dev/null >/dev/null 2>&1
+# Without the .NET and HTML engine installers, which would wait for a click. Plain wineboot, not
+# "wineboot -i": on an empty prefix that booted it twice, leaving two service managers that kept
+# the RPC service from starting, so every COM call of a test waited 10 s for it in vain.
+WINEDLLOVERRIDES="mscoree,mshtml=" wineboot </dev/null >/dev/null 2>&1
 wine cmd /c exit </dev/null >/dev/null 2>&1
 wine "$keeper" </dev/null >/dev/null 2>&1 &
 
