@@ -7,7 +7,7 @@
 // the first event after it: NavigateComplete2, NavigateError or DocumentComplete.
 #include "app/EmbeddedWB.h"
 
-#include "UniqueKernelHandle.h"
+#include "EnvironmentEvent.h"
 #include "UntypedDispatch.h"
 
 #include <windows.h>
@@ -22,17 +22,6 @@ using Microsoft::WRL::ComPtr;
 namespace {
 
 constexpr wchar_t WindowClass[] = L"LumivantaStartupFloor";
-
-void SignalMark()
-{
-    char name[MAX_PATH];
-    const DWORD length = ::GetEnvironmentVariableA("LUMIVANTA_FIRST_REQUEST_EVENT", name, sizeof name);
-    if (length == 0 || length >= sizeof name)
-        return;
-    const UniqueKernelHandle event(::OpenEventA(EVENT_MODIFY_STATE, FALSE, name));
-    if (event)
-        ::SetEvent(event.Get());
-}
 
 class TNoEvents final : public TEmbeddedWBEvents {
 public:
@@ -59,7 +48,7 @@ public:
         const bool mark = FMarkBefore ? id == DISPID_BEFORENAVIGATE2 : IsNavigationEnd(id);
         if (mark && !FSeen) {
             FSeen = true;
-            SignalMark();
+            SetEventNamedIn("LUMIVANTA_FIRST_REQUEST_EVENT");
             ::PostQuitMessage(0);
         }
         return S_OK;

@@ -11,12 +11,12 @@
 //   method and the browser always hears the end of its request.
 #include "protocol/MyLVHandler.h"
 
-#include "UniqueKernelHandle.h"
+#include "EnvironmentEvent.h"
 #include "store/FileManager.h"
 #include "store/Streams.h"
 
+#include <atomic>
 #include <cwchar>
-#include <mutex>
 #include <new>
 #include <stdexcept>
 
@@ -50,31 +50,12 @@ std::string AnsiFromUrl(LPCWSTR url)
 // When this variable names an event, the first request served after it was set sets the event:
 // how a start-up measurement sees, from outside the program, that the start page was served.
 constexpr char FirstRequestEventVariable[] = "LUMIVANTA_FIRST_REQUEST_EVENT";
-std::mutex SignalledEventLock;
-std::string SignalledEventName;
+std::atomic<bool> FirstRequestSignalled{false};
 
-void SetNamedEventOnce(const char* name)
-{
-    const std::lock_guard<std::mutex> hold(SignalledEventLock);
-    if (SignalledEventName == name)
-        return;
-    SignalledEventName = name;
-    const UniqueKernelHandle event(::OpenEventA(EVENT_MODIFY_STATE, FALSE, name));
-    if (event)
-        ::SetEvent(event.Get());
-}
-
-// Never fails the request it is called for.
 void SignalFirstRequest() noexcept
 {
-    char name[MAX_PATH];
-    const DWORD length = ::GetEnvironmentVariableA(FirstRequestEventVariable, name, sizeof name);
-    if (length == 0 || length >= sizeof name)
-        return;
-    try {
-        SetNamedEventOnce(name);
-    } catch (...) {
-    }
+    if (!FirstRequestSignalled.load() && SetEventNamedIn(FirstRequestEventVariable))
+        FirstRequestSignalled.store(true);
 }
 
 TFileManager& ContentManager()
