@@ -414,8 +414,9 @@ function changeBesideRival(def, moment) {
     return titles.join(", ") + "; undone: " + TweakEngine.isDefault(registry, def);
 }
 
-// Hidden 2 to 1, then 1 to 2: the older change waits for the newer, and undo all keeps the user's 2. A value
-// changed since by anything else is left alone; two writers keep both entries; an old journal is read.
+// A setting changed away and back (Hidden 2 to 1 to 2): the older change waits for the newer, and undo all
+// keeps the user's value. A value changed since by anything else is left alone; two writers keep both
+// entries; a journal of the old format is read and undone.
 function undoGoesByTheValueAsItIs() {
     var def = firstOfKind("toggle", "dword"), place = TweakEngine.journalPlace, away = !TweakEngine.read(registry, def);
     var awayRaw = away ? def.on : def.off, entries;
@@ -434,8 +435,9 @@ function undoGoesByTheValueAsItIs() {
     }) + " " + TweakEngine.readRaw(registry, def), "Undo all stopped after 0 of 1 changes. " + def.title +
           " was changed since: it is now 7 7");
     TweakEngine.restore(registry, def);
-    check("a rival's claim at once", changeBesideRival(def, "claim"), def.title + ", The rival's change; undone: true");
-    check("a rival's claim after the read-back", changeBesideRival(def, "value"),
+    check("two writers keep both entries: the name taken at once", changeBesideRival(def, "claim"),
+          def.title + ", The rival's change; undone: true");
+    check("two writers keep both entries: the name taken after the read-back", changeBesideRival(def, "value"),
           def.title + ", The rival's change; undone: true");
     TweakEngine.clearJournal(registry);
     registry.RegCreateKey(place.root, place.key);
