@@ -2,12 +2,12 @@
 // its modal loop, a timer plays a script of steps: each step posts or sends messages to the
 // real controls, or waits until the windows reach the state it needs.
 #include "app/Maker.h"
-#include "app/MessageLoop.h"
 #include "app/ProgramWindows.h"
 #include "dialogs/UnitAddEditString.h"
 #include "protocol/MyLVHandler.h"
 #include "dialogs/UnitStrListDialog1.h"
 #include "script/Registry.h"
+#include "ui/MessageLoop.h"
 #include "support/KeptValue.h"
 #include "support/ScratchKey.h"
 

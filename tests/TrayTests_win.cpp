@@ -3,13 +3,13 @@
 // menu write as they were.
 #include "app/Application.h"
 #include "app/MainForm.h"
-#include "app/MessageLoop.h"
 #include "app/ProgramWindows.h"
 #include "app/TrayIcon.h"
 #include "app/TrayRules.h"
 #include "protocol/MyLVHandler.h"
 #include "script/ProgramValues.h"
 #include "script/Registry.h"
+#include "ui/MessageLoop.h"
 
 #include "support/ImportPatch.h"
 #include "support/KeptValue.h"

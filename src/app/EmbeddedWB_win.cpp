@@ -22,10 +22,10 @@
 #include "UniqueBstr.h"
 #include "UntypedDispatch.h"
 #include "app/Maker.h"
-#include "app/MessageLoop.h"
 #include "app/PageUrl.h"
 #include "script/OleText.h"
 #include "script/Registry.h"
+#include "ui/MessageLoop.h"
 
 #include <exdispid.h>
 #include <mshtmdid.h>
