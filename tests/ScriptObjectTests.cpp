@@ -5,7 +5,7 @@
 #include "script/OleText.h"
 #include "script/ProgramValues.h"
 #include "script/Registry.h"
-#include "ui/MessageLoop.h"
+#include "script/MessageLoop.h"
 
 #include <gtest/gtest.h>
 

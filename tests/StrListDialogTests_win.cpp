@@ -7,7 +7,7 @@
 #include "protocol/MyLVHandler.h"
 #include "dialogs/UnitStrListDialog1.h"
 #include "script/Registry.h"
-#include "ui/MessageLoop.h"
+#include "script/MessageLoop.h"
 #include "support/Display.h"
 #include "support/KeptValue.h"
 #include "support/ScratchKey.h"

@@ -2,7 +2,7 @@
 
 #include "UniqueHandle.h"
 #include "dialogs/StringListRules.h"
-#include "ui/Dpi.h"
+#include "dialogs/Dpi.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "dialogs/FormParts.h"
 
 #include "Exception.h"
-#include "ui/MessageLoop.h"
+#include "script/MessageLoop.h"
 
 #include <stdexcept>
 #include <string>

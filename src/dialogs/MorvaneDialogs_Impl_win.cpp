@@ -6,7 +6,7 @@
 #include "dialogs/UnitStrListDialog1.h"
 #include "script/Registry.h"
 #include "script/RootKeyName.h"
-#include "ui/OwnerWindow.h"
+#include "script/OwnerWindow.h"
 
 #include <commdlg.h>
 #include <shlobj.h>

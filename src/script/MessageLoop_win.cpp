@@ -1,4 +1,4 @@
-#include "ui/MessageLoop.h"
+#include "script/MessageLoop.h"
 
 #include <optional>
 #include <utility>
