@@ -17,6 +17,7 @@
 
 #include <deque>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -175,6 +176,45 @@ TStep PressEnter()
     };
 }
 
+std::wstring WideText(HWND window)
+{
+    wchar_t text[256] = L"";
+    ::GetWindowTextW(window, text, std::size(text));
+    return text;
+}
+
+// Waits for the entry dialog, checks the text it shows and types text over it as a keyboard
+// would: one character message for each UTF-16 unit, through the program's message loop.
+TStep TypeKeys(const std::wstring& shown, const std::wstring& text)
+{
+    return [=] {
+        if (!::IsWindowVisible(Entry()))
+            return false;
+        const HWND edit = Child(Entry(), "Edit");
+        EXPECT_EQ(WideText(edit), shown);
+        ::SendMessageW(edit, EM_SETSEL, 0, -1);
+        for (const wchar_t unit : text)
+            ::PostMessageW(edit, WM_CHAR, unit, 1);
+        return true;
+    };
+}
+
+TStep WaitTyped(const std::wstring& text)
+{
+    return [=] { return WideText(Child(Entry(), "Edit")) == text; };
+}
+
+std::vector<std::wstring> ItemTexts()
+{
+    std::vector<std::wstring> texts;
+    for (WPARAM item = 0; item < static_cast<WPARAM>(::SendMessageW(List(), LB_GETCOUNT, 0, 0)); ++item) {
+        std::wstring text(::SendMessageW(List(), LB_GETTEXTLEN, item, 0), L'\0');
+        ::SendMessageW(List(), LB_GETTEXT, item, reinterpret_cast<LPARAM>(text.data()));
+        texts.push_back(text);
+    }
+    return texts;
+}
+
 TStep Select(int index)
 {
     return [=] {
@@ -285,8 +325,9 @@ protected:
         script.Steps.push_back(ClickEditor("Close"));
         CurrentScript = &script;
         const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, Tick);
-        FormStrListDialog1().SetCaption("Test list");
-        const std::int32_t count = FormStrListDialog1().ExecuteForKey(HKEY_CURRENT_USER, Scratch.PathOf(relative));
+        FormStrListDialog1().SetCaption(L"Test list");
+        const std::int32_t count =
+            FormStrListDialog1().ExecuteForKey(HKEY_CURRENT_USER, WideFromAnsi(Scratch.PathOf(relative)));
         ::KillTimer(nullptr, timer);
         CurrentScript = nullptr;
         EXPECT_FALSE(script.TimedOut) << script.Steps.size() << " steps left";
@@ -478,8 +519,7 @@ TEST_F(StrListEditor, ShownModallyOverTheMovedMainWindowUntilTheSessionEnds)
             EXPECT_FALSE(::IsWindowEnabled(Main));
             ExpectCentredOverInWorkArea(Editor(), Main);
             EXPECT_EQ(WindowText(Editor()), "Test list");
-            EXPECT_THROW(FormStrListDialog1().ExecuteForKey(HKEY_CURRENT_USER, Scratch.PathOf("Missing")),
-                         std::logic_error);
+            EXPECT_THROW(FormStrListDialog1().ExecuteForKey(HKEY_CURRENT_USER, L"Missing"), std::logic_error);
         }),
         ClickEditor("Add"),
         Type("Add a new value", "Add", "", "never written"),
@@ -518,4 +558,37 @@ TEST_F(StrListEditor, DoubleClickEditsOnlyWithASelection)
     });
     EXPECT_EQ(count, 1);
     EXPECT_EQ(TextOf("0"), Stored("b"));
+}
+
+TEST_F(StrListEditor, UnicodeNamesAndTextsAreShownTypedAndWrittenExactly)
+{
+    const std::wstring name = L"\u041A\u043B\u044E\u0447 \u2605", cyrillic = L"\u0422\u0435\u0441\u0442";
+    const std::wstring cjk = L"\u4E2D\u6587 \U0001F600", typed = cjk + L" \u0416";
+    Scratch.MakeKey(ListKey);
+    Scratch.SetText(ListKey, L"0", cyrillic);
+    Scratch.SetText(ListKey, name, cjk);
+    const std::int32_t count = Execute({
+        WaitCount(2),
+        Check([&] { EXPECT_EQ(ItemTexts(), (std::vector<std::wstring>{cyrillic, cjk})); }),
+        Select(1),
+        ClickEditor("Edit"),
+        TypeKeys(cjk, typed),
+        WaitTyped(typed),
+        ClickEntry("Confirm"),
+        WaitEntryClosed(),
+        ClickEditor("Add"),
+        TypeKeys(L"", cyrillic + cjk),
+        WaitTyped(cyrillic + cjk),
+        ClickEntry("Add"),
+        WaitCount(3),
+        Select(0),
+        ClickEditor("Delete"),
+        AnswerYes(),
+        WaitCount(2),
+        Check([&] { EXPECT_EQ(ItemTexts(), (std::vector<std::wstring>{typed, cyrillic + cjk})); }),
+    });
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(Scratch.StoredText(ListKey, name), typed + L'\0');
+    EXPECT_EQ(Scratch.StoredText(ListKey, L"1"), cyrillic + cjk + L'\0');
+    EXPECT_EQ(Scratch.WideValueNames(ListKey).size(), 2u);
 }

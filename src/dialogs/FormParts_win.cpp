@@ -2,36 +2,38 @@
 
 #include "Exception.h"
 #include "app/MessageLoop.h"
+#include "script/AnsiText.h"
 
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
 namespace {
 
-constexpr char PanelClassName[] = "TLvPanel";
+constexpr wchar_t PanelClassName[] = L"TLvPanel";
 
 void DeleteFont(HFONT font) { ::DeleteObject(font); }
 using UniqueFont = UniqueHandle<HFONT, DeleteFont>;
 
 HFONT DialogFont()
 {
-    static const UniqueFont font(::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    static const UniqueFont font(::CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                               DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+                                               DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
     return font.Get();
 }
 
 LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_COMMAND)
-        return ::SendMessageA(::GetParent(window), message, wParam, lParam);
-    return ::DefWindowProcA(window, message, wParam, lParam);
+        return ::SendMessageW(::GetParent(window), message, wParam, lParam);
+    return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-HWND Checked(HWND window, const char* what)
+HWND Checked(HWND window, const wchar_t* what)
 {
     if (!window)
-        throw Exception(std::string("The window cannot be created: ") + what);
+        throw Exception("The window cannot be created: " + AnsiFromWide(what));
     return window;
 }
 
@@ -42,39 +44,39 @@ void DestroyWindowHandle(HWND window)
     ::DestroyWindow(window);
 }
 
-void RegisterFormClass(const char* className, WNDPROC windowProc)
+void RegisterFormClass(const wchar_t* className, WNDPROC windowProc)
 {
-    WNDCLASSA windowClass{};
+    WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = ::GetModuleHandleA(nullptr);
-    windowClass.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = className;
-    ::RegisterClassA(&windowClass);
+    ::RegisterClassW(&windowClass);
 }
 
-HWND CreateForm(const char* className, DWORD style, const TRect& bounds, HWND owner, void* form)
+HWND CreateForm(const wchar_t* className, DWORD style, const TRect& bounds, HWND owner, void* form)
 {
-    return Checked(::CreateWindowExA(0, className, "", style, bounds.Left, bounds.Top, bounds.Width,
-                                     bounds.Height, owner, nullptr, ::GetModuleHandleA(nullptr), form),
+    return Checked(::CreateWindowExW(0, className, L"", style, bounds.Left, bounds.Top, bounds.Width,
+                                     bounds.Height, owner, nullptr, ::GetModuleHandleW(nullptr), form),
                    className);
 }
 
-HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, const TRect& bounds,
+HWND CreateControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, const TRect& bounds,
                    DWORD extendedStyle)
 {
-    const HWND control = Checked(::CreateWindowExA(extendedStyle, className, text, WS_CHILD | WS_VISIBLE | style, bounds.Left,
+    const HWND control = Checked(::CreateWindowExW(extendedStyle, className, text, WS_CHILD | WS_VISIBLE | style, bounds.Left,
                                                    bounds.Top, bounds.Width, bounds.Height, parent, nullptr,
-                                                   ::GetModuleHandleA(nullptr), nullptr),
+                                                   ::GetModuleHandleW(nullptr), nullptr),
                                  className);
-    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
     return control;
 }
 
 HWND CreatePanel(HWND parent)
 {
     RegisterFormClass(PanelClassName, PanelProc);
-    return CreateControl(parent, PanelClassName, "", WS_CLIPCHILDREN, {0, 0, 0, 0});
+    return CreateControl(parent, PanelClassName, L"", WS_CLIPCHILDREN, {0, 0, 0, 0});
 }
 
 void MoveControl(HWND control, const TRect& bounds)
@@ -99,10 +101,10 @@ TRect ClientBounds(HWND window)
 void ReportFailure(HWND window, const std::exception& failure)
 {
     // The application's window, at the root of the owners, carries its title.
-    char title[256] = "";
-    ::GetWindowTextA(::GetAncestor(window, GA_ROOTOWNER), title, sizeof title);
+    wchar_t title[256] = L"";
+    ::GetWindowTextW(::GetAncestor(window, GA_ROOTOWNER), title, std::size(title));
     const TThreadWindowsDisabled disabled;
-    ::MessageBoxA(window, failure.what(), title, MB_OK | MB_ICONERROR);
+    ::MessageBoxW(window, WideMessage(failure).c_str(), title, MB_OK | MB_ICONERROR);
 }
 
 TThreadWindowsDisabled::TThreadWindowsDisabled(HWND except) : FExcept(except)
@@ -165,9 +167,9 @@ int RunModalLoop(const int& modalResult, const std::function<void()>& onIdle)
 {
     MSG message;
     while (modalResult == 0) {
-        if (onIdle && !::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE))
+        if (onIdle && !::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE))
             onIdle();
-        const BOOL received = ::GetMessageA(&message, nullptr, 0, 0);
+        const BOOL received = ::GetMessageW(&message, nullptr, 0, 0);
         if (received <= 0) {
             if (received == 0)
                 ::PostQuitMessage(static_cast<int>(message.wParam));

@@ -3,6 +3,7 @@
 #include <sddl.h>
 
 #include <cstdio>
+#include <iterator>
 #include <random>
 #include <stdexcept>
 
@@ -114,6 +115,38 @@ std::vector<std::string> TScratchKey::ValueNames(std::string_view relative) cons
                            nullptr) == ERROR_SUCCESS) {
         names.emplace_back(name, length);
         length = sizeof name;
+    }
+    return names;
+}
+
+void TScratchKey::SetText(std::string_view relative, const std::wstring& name, const std::wstring& text) const
+{
+    Check(::RegSetValueExW(Open(relative).Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+          "RegSetValueExW");
+}
+
+std::wstring TScratchKey::StoredText(std::string_view relative, const std::wstring& name) const
+{
+    const UniqueKey key = Open(relative, KEY_QUERY_VALUE);
+    std::wstring text(4096, L'\0');
+    DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    Check(::RegQueryValueExW(key.Get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()), &size),
+          "RegQueryValueExW");
+    text.resize(size / sizeof(wchar_t));
+    return text;
+}
+
+std::vector<std::wstring> TScratchKey::WideValueNames(std::string_view relative) const
+{
+    const UniqueKey key = Open(relative, KEY_QUERY_VALUE);
+    std::vector<std::wstring> names;
+    wchar_t name[256];
+    DWORD length = std::size(name);
+    while (::RegEnumValueW(key.Get(), static_cast<DWORD>(names.size()), name, &length, nullptr, nullptr, nullptr,
+                           nullptr) == ERROR_SUCCESS) {
+        names.emplace_back(name, length);
+        length = std::size(name);
     }
     return names;
 }
