@@ -1,5 +1,6 @@
 // The exception log as the program keeps it: raises in this test program's own code, seen by
 // the real hook and written with the real address table that the build put into this program.
+#include "UniqueKernelHandle.h"
 #include "diagnostics/JclDebugHandler.h"
 #include "diagnostics/LogWriter.h"
 #include "script/Registry.h"
@@ -12,7 +13,6 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
-#include <memory>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
@@ -365,17 +365,15 @@ TEST(LogWriter, AFlushDuringAWriteLeavesTheNextBurstToGather)
     using namespace SlowReplace;
     TTempFolder folder("lvdebugger");
     const std::string log = (folder.Path() / "debugger.log").string();
-    const std::unique_ptr<void, decltype(&::CloseHandle)> event(::CreateEventA(nullptr, TRUE, FALSE, nullptr),
-                                                                &::CloseHandle);
-    firstBegun = event.get();
+    const UniqueKernelHandle event(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    firstBegun = event.Get();
     const TImportPatch patch("kernel32.dll", "MoveFileExA", &Move);
     moveFile = patch.Original();
     TLogWriter writer;
 
     writer.Add(log, {"first"}, true);
     ASSERT_EQ(::WaitForSingleObject(firstBegun, 10000), WAIT_OBJECT_0);
-    // Its entry is being written: nothing is pending when the write ends.
-    writer.Flush();
+    writer.Flush(); // finds its entry being written, and nothing pending after it
     const Clock::time_point added = Clock::now();
     writer.Add(log, {"second"}, true);
     for (int waited = 0; secondAt == 0 && waited < 10000; waited += 5)

@@ -40,11 +40,10 @@ public:
     // In the platform's enumeration order.
     std::vector<std::string> ValueNames(std::string_view relative) const;
 
-    // The same through the wide-character functions, for texts no code page holds. StoredText
-    // gives a string value's data as stored, its terminating NUL included.
+    // A string value through the wide-character functions, for texts no code page holds;
+    // StoredText gives its data as stored, the terminating NUL included.
     void SetText(std::string_view relative, const std::wstring& name, const std::wstring& text) const;
     std::wstring StoredText(std::string_view relative, const std::wstring& name) const;
-    std::vector<std::wstring> WideValueNames(std::string_view relative) const;
 
 private:
     std::string FPath;

@@ -3,7 +3,6 @@
 #include <sddl.h>
 
 #include <cstdio>
-#include <iterator>
 #include <random>
 #include <stdexcept>
 
@@ -135,20 +134,6 @@ std::wstring TScratchKey::StoredText(std::string_view relative, const std::wstri
           "RegQueryValueExW");
     text.resize(size / sizeof(wchar_t));
     return text;
-}
-
-std::vector<std::wstring> TScratchKey::WideValueNames(std::string_view relative) const
-{
-    const UniqueKey key = Open(relative, KEY_QUERY_VALUE);
-    std::vector<std::wstring> names;
-    wchar_t name[256];
-    DWORD length = std::size(name);
-    while (::RegEnumValueW(key.Get(), static_cast<DWORD>(names.size()), name, &length, nullptr, nullptr, nullptr,
-                           nullptr) == ERROR_SUCCESS) {
-        names.emplace_back(name, length);
-        length = std::size(name);
-    }
-    return names;
 }
 
 TRestrictedKey::TRestrictedKey(const TScratchKey& scratch, std::string_view relative, DWORD granted)
