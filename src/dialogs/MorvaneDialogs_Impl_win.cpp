@@ -180,8 +180,8 @@ HRESULT TDialogsAutoObj::StrListEditor1(BSTR rootKey, BSTR key, BSTR caption, VA
         if (editor.Executing())
             throw Exception("The string list editor is already open");
         const HKEY hive = HiveKey(RootKeyFromName(AnsiFromBstr(rootKey)));
-        editor.SetCaption(AnsiFromBstr(caption));
-        SetResultInt(res, editor.ExecuteForKey(hive, AnsiFromBstr(key)));
+        editor.SetCaption(WideFromBstr(caption));
+        SetResultInt(res, editor.ExecuteForKey(hive, WideFromBstr(key)));
     });
 }
 
