@@ -92,6 +92,8 @@ function firstMissingKey(root, key) {
 }
 
 function readTyped(root, key, name, type) {
+    if (type === "binary")
+        return registry.RegReadBinary(root, key, name);
     if (type === "dword") {
         registry.RegReadBool(root, key, name);
         return registry.RegReadInt(root, key, name);
@@ -105,6 +107,8 @@ function writeTyped(root, key, name, type, data) {
         registry.RegWriteInt(root, key, name, data);
     else if (type === "expand")
         registry.RegWriteExpandString(root, key, name, data);
+    else if (type === "binary")
+        registry.RegWriteBinary(root, key, name, data);
     else
         registry.RegWriteString(root, key, name, data);
 }
@@ -183,9 +187,10 @@ function problemsOf(def) {
             problems.push(what + ": " + e.message);
         }
     }
-    expect("the value is where Windows keeps it", registry.RegValueExists(def.root, def.key, def.value));
+    // A fresh Windows lacks a "dfltAbsent" value; a bit setting's default is its state.
+    expect("the value is where Windows keeps it", registry.RegValueExists(def.root, def.key, def.value) !== !!def.dfltAbsent);
     attempt("reading", function () {
-        expect("the default is what Windows holds", TweakEngine.readRaw(registry, def) === def.dflt);
+        expect("the default is what Windows holds", def.bit || def.dfltAbsent || TweakEngine.readRaw(registry, def) === def.dflt);
         expect("it reads as the default", TweakEngine.isDefault(registry, def));
     });
     for (i = 0; i < states.length; i++) {
@@ -204,32 +209,79 @@ function problemsOf(def) {
     }
     attempt("restoring", function () {
         TweakEngine.restore(registry, def);
-        expect("the Windows default reads back", TweakEngine.readRaw(registry, def) === def.dflt);
+        expect("the Windows default reads back", def.dfltAbsent ? !registry.RegValueExists(def.root, def.key, def.value)
+            : def.bit ? TweakEngine.read(registry, def) === def.dflt : TweakEngine.readRaw(registry, def) === def.dflt);
         expect("it counts as the default again", TweakEngine.isDefault(registry, def));
     });
     return problems;
+}
+
+// Runs call with the engine seeing a Windows of the first build that the definition acts on,
+// made in a key of the test's own.
+function atBuildOf(def, call) {
+    var place = TweakEngine.windowsPlace, root = place.root, key = place.key;
+    if (def.windows) {
+        place.root = "HKCU";
+        place.key = windowsKey(String(def.windows.from), "", "Windows 10 Pro");
+    }
+    try {
+        return call();
+    } finally {
+        place.root = root;
+        place.key = key;
+    }
+}
+
+function windowsKey(build, version, product) {
+    var key = testKey + "\\Windows " + build + " " + version, parts = build.split(".");
+    registry.RegCreateKey("HKCU", key);
+    registry.RegWriteString("HKCU", key, "CurrentBuildNumber", parts[0]);
+    registry.RegWriteInt("HKCU", key, "UBR", parts.length > 1 ? Number(parts[1]) : 0);
+    registry.RegWriteString("HKCU", key, "DisplayVersion", version);
+    registry.RegWriteString("HKCU", key, "ProductName", product);
+    return key;
 }
 
 function hasWindowsDefault(def) {
     return def.kind !== "entries" && def.kind !== "list";
 }
 
+// Wine lacks some of the System object's entries; a name outside its table is a problem all the same.
+function systemLacks(def) {
+    try {
+        external.System.GetSystemParameter(def.spi);
+        return false;
+    } catch (e) {
+        if (!/^Windows did not give/.test(e.message))
+            return false;
+        host.echo("note: " + def.id + " is not tried: " + e.message);
+        return true;
+    }
+}
+
 function everyDefinitionWorks() {
     var i, problems, tried = 0;
     for (i = 0; i < TweakDefinitions.length; i++) {
-        if (!hasWindowsDefault(TweakDefinitions[i]))
+        if (!hasWindowsDefault(TweakDefinitions[i]) || (TweakDefinitions[i].spi && systemLacks(TweakDefinitions[i])))
             continue;
-        problems = problemsOf(TweakDefinitions[i]);
+        problems = atBuildOf(TweakDefinitions[i], function () {
+            return problemsOf(TweakDefinitions[i]);
+        });
         check(TweakDefinitions[i].id + " applies, reads back, toggles and restores", problems.join("; "), "");
         tried++;
     }
     check("at least 25 settings are tried", tried >= 25, true);
 }
 
+// A setting kept whole in the registry alone, acting on the Windows of the test prefix.
+function isPlain(def) {
+    return !def.spi && !def.bit && !def.dfltAbsent && TweakEngine.isAvailable(registry, def);
+}
+
 function firstOfKind(kind, type) {
     var i;
     for (i = 0; i < TweakDefinitions.length; i++) {
-        if (TweakDefinitions[i].kind === kind && TweakDefinitions[i].type === type)
+        if (TweakDefinitions[i].kind === kind && TweakDefinitions[i].type === type && isPlain(TweakDefinitions[i]))
             return TweakDefinitions[i];
     }
     return null;
@@ -261,9 +313,16 @@ function definitionsAreComplete() {
             categories[def.category] = true;
             count++;
         }
+        check(def.id + " names its source, an https address", /^https:\/\/\S+$/.test(def.source || ""), true);
+        check(def.id + " says on which builds it acts, and why not on the others", !!def.windows &&
+              def.windows.from !== undefined && (!!def.windows.why || (def.windows.before === undefined &&
+              Number(def.windows.from) <= 10240)), true);
+        // A value a fresh Windows lacks may leave undocumented what Windows then does.
+        if (def.dfltAbsent && def.dflt === undefined)
+            continue;
         if (def.kind === "toggle")
-            check(def.id + " has distinct on and off values, one of them the default",
-                  def.on !== def.off && (def.dflt === def.on || def.dflt === def.off), true);
+            check(def.id + " has distinct on and off values, one of them the default", def.bit ? typeof def.dflt === "boolean"
+                  : def.on !== def.off && (def.dflt === def.on || def.dflt === def.off), true);
         if (def.kind === "range")
             check(def.id + " has its default in its range", Number(def.dflt) >= def.min && Number(def.dflt) <= def.max,
                   true);
@@ -322,7 +381,7 @@ function undoGivesBackTheEarlierState() {
     var tried = {}, entries = TweakEngine.journal(registry).length, i, j, def, before, changed;
     for (i = 0; i < TweakDefinitions.length; i++) {
         def = TweakDefinitions[i];
-        if (!hasWindowsDefault(def) || tried[def.kind + def.type])
+        if (!hasWindowsDefault(def) || !isPlain(def) || tried[def.kind + def.type])
             continue;
         tried[def.kind + def.type] = true;
         for (j = 0; j < 2; j++) {
@@ -346,7 +405,7 @@ function undoAllRestoresEveryCategory() {
     TweakEngine.clearJournal(registry);
     for (i = 0; i < TweakDefinitions.length; i++) {
         def = TweakDefinitions[i];
-        if (hasWindowsDefault(def) && !seen[def.category] && TweakEngine.canChange(registry, def)) {
+        if (hasWindowsDefault(def) && isPlain(def) && !seen[def.category] && TweakEngine.canChange(registry, def)) {
             seen[def.category] = changed.push(def);
             TweakEngine.apply(registry, def, statesOf(def)[TweakEngine.read(registry, def) === statesOf(def)[0] ? 1 : 0]);
         }
@@ -370,18 +429,123 @@ function journalIsCapped() {
     TweakEngine.restore(registry, def);
 }
 
-// Last: the journal moves to a key that engine.sh made read-only. No change may go unrecorded.
+// Last: the journal moves to a key that engine.sh made read-only. No change may go unrecorded;
+// one made through the System object before its data is known is taken back.
 function unrecordedChangeIsRefused() {
-    var def = firstOfKind("toggle", "dword");
+    var def = firstOfKind("toggle", "dword"), spi = testDef({ value: "DragFullWindows", key: "Control Panel\\Desktop",
+        type: "sz", on: "1", off: "0", dflt: "1", spi: "DRAGFULLWINDOWS" }), refusal = ": not changed, because the " +
+        "change could not be recorded in the history (HKCU\\" + host.args[1] + " cannot be written)";
     TweakEngine.journalPlace.key = host.args[1];
     check("a change that cannot be recorded is refused", failure(function () {
         TweakEngine.toggle(registry, def);
-    }) + " " + TweakEngine.isDefault(registry, def), def.title + ": not changed, because the change could not be " +
-          "recorded in the history (HKCU\\" + host.args[1] + " cannot be written) true");
+    }) + " " + TweakEngine.isDefault(registry, def), def.title + refusal + " true");
+    check("and one through the System object is taken back", failure(function () {
+        TweakEngine.toggle(registry, spi);
+    }) + " " + external.System.GetSystemParameter("DRAGFULLWINDOWS") + " " + TweakEngine.readRaw(registry, spi),
+          spi.title + refusal + " true 1");
+}
+
+// The engine's own features on definitions made here, in a key of the test's own under HKCU:
+// bits of a DWORD, of decimal text and of binary data, a value a fresh Windows lacks, the
+// builds a definition acts on, the name of the running Windows, and a System entry.
+var testKey = "Software\\LumivantaTest-" + Math.floor(Math.random() * 1e9);
+
+function testDef(changes) {
+    return copyOf({ id: "test-" + changes.value, category: "test", kind: "toggle", title: "Test " + changes.value,
+                    description: "Made by the test.", root: "HKCU", key: testKey, takesEffect: "signout" }, changes);
+}
+
+function hasBinaryValues() {
+    try {
+        registry.RegReadBinary("HKCU", testKey, "none");
+        return true;
+    } catch (e) {
+        return false;
+    }
+}
+
+// Each change touches the mask's bits alone, and undo gives back the exact data.
+function bitsChangeAlone() {
+    var cases = [[testDef({ value: "Mask", type: "dword", bit: { mask: 0x80000040 }, dflt: false }), 0x9E1E0780 | 0,
+                  0x9E1E07C0 | 0],
+                 [testDef({ value: "Flags", type: "sz", bit: { mask: 4 }, dflt: true }), "510", "506"],
+                 [testDef({ value: "Inverted", type: "dword", bit: { mask: 2 }, invert: true, dflt: true }), 7, 5]], i, def;
+    if (hasBinaryValues())
+        cases.push([testDef({ value: "Binary", type: "binary", bit: { "byte": 1, mask: 0x10 }, dflt: true }),
+                    "9E1E078012000000", "9E0E078012000000"]);
+    else
+        host.echo("note: the Registry object has no binary values yet; the binary bit is not tried");
+    for (i = 0; i < cases.length; i++) {
+        def = cases[i][0];
+        writeTyped("HKCU", testKey, def.value, def.type, cases[i][1]);
+        TweakEngine.toggle(registry, def);
+        check(def.value + ": a toggle changes only its bits", readTyped("HKCU", testKey, def.value, def.type), cases[i][2]);
+        TweakEngine.toggle(registry, def);
+        TweakEngine.undo(registry, 0);
+        TweakEngine.undo(registry, 0);
+        check(def.value + ": undo gives back the exact data", registry.RegValueType("HKCU", testKey, def.value) + " " +
+              readTyped("HKCU", testKey, def.value, def.type), def.type + " " + cases[i][1]);
+    }
+    def = testDef({ value: "Unset", type: "dword", bit: { mask: 8 }, base: 3, dflt: false });
+    TweakEngine.apply(registry, def, true);
+    check("an unset value gets its base with the bit", readTyped("HKCU", testKey, def.value, def.type), 11);
+}
+
+function absentDefaultIsDeleted() {
+    var def = testDef({ value: "Hover", kind: "range", type: "dword", min: 0, max: 5000, dfltAbsent: true, dflt: 400 });
+    writeTyped("HKCU", testKey, def.value, def.type, 1000);
+    check("a value a fresh Windows lacks differs from the default while set", TweakEngine.isDefault(registry, def), false);
+    TweakEngine.restore(registry, def);
+    check("restoring deletes it; Windows acts as its default", registry.RegValueExists("HKCU", testKey, def.value) +
+          " " + TweakEngine.isDefault(registry, def) + " " + TweakEngine.read(registry, def), "false true 400");
+    check("the deletion is journaled", TweakEngine.journal(registry)[0].after.type, "none");
+    TweakEngine.undo(registry, 0);
+    check("and undone", readTyped("HKCU", testKey, def.value, def.type), 1000);
+}
+
+// For each Windows, the definitions it has, its name, and the reason shown for the others.
+function buildsDecideAvailability() {
+    var small = testDef({ value: "Small", type: "dword", on: 1, off: 0, dflt: 0,
+                          windows: { from: 10240, before: 22000, why: "Windows 11 has no small taskbar buttons." } }),
+        seconds = testDef({ value: "Seconds", type: "dword", on: 1, off: 0, dflt: 0,
+                            windows: { from: "22631.4170", why: "Needs a newer Windows 11." } }),
+        builds = [["19045.5131", "22H2", "true false Windows 10 Pro, 22H2"],
+                  ["22631.4169", "23H2", "false false Windows 11 Pro, 23H2"],
+                  ["26100.2314", "24H2", "false true Windows 11 Pro, 24H2"]], i, place = TweakEngine.windowsPlace;
+    place.root = "HKCU";
+    for (i = 0; i < builds.length; i++) {
+        place.key = windowsKey(builds[i][0], builds[i][1], "Windows 10 Pro");
+        check("on " + builds[i][0] + ": which act, and the name", TweakEngine.isAvailable(registry, small) + " " +
+              TweakEngine.isAvailable(registry, seconds) + " " + TweakEngine.windowsName(registry), builds[i][2]);
+    }
+    check("a setting that does nothing here is not changed", failure(function () {
+        TweakEngine.apply(registry, small, true);
+    }) + " " + registry.RegValueExists("HKCU", testKey, "Small"), "Test Small: Windows 11 has no small taskbar buttons. false");
+    place.key = windowsKey("9200", "", "Windows 8 Pro");
+    check("an older Windows goes by its product name", TweakEngine.windowsName(registry), "Windows 8 Pro");
+    place.root = "HKLM";
+    place.key = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+}
+
+// Through the System object, on the settings of the test prefix: Windows takes the change up
+// and stores it itself; the journal keeps the registry's data, and undo with takeUp puts both back.
+function systemParametersApply() {
+    var def = testDef({ value: "MenuShowDelay", kind: "range", key: "Control Panel\\Desktop", type: "sz", min: 0,
+                        max: 4000, dflt: "400", spi: "MENUSHOWDELAY" }), entry;
+    TweakEngine.apply(registry, def, 250);
+    entry = TweakEngine.journal(registry)[0];
+    check("applied at once and stored where Windows keeps it", external.System.GetSystemParameter("MENUSHOWDELAY") +
+          " " + TweakEngine.readRaw(registry, def) + " " + entry.before.data + " " + entry.after.data, "250 250 400 250");
+    check("which the page says", TweakEngine.effectText(def), "Takes effect now.");
+    TweakEngine.undo(registry, 0);
+    TweakEngine.takeUp(registry, def);
+    check("undo and takeUp put it back", TweakEngine.read(registry, def) + " " + TweakEngine.isDefault(registry, def),
+          "400 true");
 }
 
 var undo = seedWindowsValues();
 var journalKeyMade = firstMissingKey("HKCU", TweakEngine.journalPlace.key);
+registry.RegCreateKey("HKCU", testKey);
 try {
     definitionsAreComplete();
     everyDefinitionWorks();
@@ -392,9 +556,14 @@ try {
     undoGivesBackTheEarlierState();
     undoAllRestoresEveryCategory();
     journalIsCapped();
+    bitsChangeAlone();
+    absentDefaultIsDeleted();
+    buildsDecideAvailability();
+    systemParametersApply();
     unrecordedChangeIsRefused();
 } finally {
     undoSeeding(undo);
+    registry.RegDeleteKey("HKCU", testKey, true);
     if (journalKeyMade !== null)
         registry.RegDeleteKey("HKCU", journalKeyMade, true);
 }

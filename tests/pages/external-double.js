@@ -3,14 +3,17 @@
 // RegWriteInt leaves a text value alone, reading a value of the wrong type fails with the
 // program's message, only the short root key names are known, and every method insists on its
 // exact number of arguments, as the program's dispatch does. Dialogs answer what the test asks
-// for and record their calls.
+// for and record their calls; the System object keeps its entries' values and records what it
+// is asked to announce, but changes no registry value.
 // installExternalDouble(config): config.keys maps "ROOT\\key" to { name: [type, data] };
-// config.version, config.fullAccessHklm, config.answers { color, file, folder, listItem }.
+// config.version, config.fullAccessHklm, config.answers { color, file, folder, listItem },
+// config.system { NAME: true, false or a number }.
 function installExternalDouble(config) {
     var keys = {};
     var calls = [];
     var nameList = [];
     var roots = { HKCR: 1, HKCU: 1, HKLM: 1, HKU: 1, HKCC: 1, HKPD: 1, HKDD: 1 };
+    var systemValues = JSON.parse(window.sessionStorage.getItem("lvDouble.system")) || config.system || {};
 
     function path(root, name) {
         var hive = String(root).toUpperCase();
@@ -74,6 +77,7 @@ function installExternalDouble(config) {
                 throw new Error("Invalid number of parameters.");
             var result = body.apply(null, arguments);
             window.sessionStorage.setItem("lvDouble.keys", JSON.stringify(keys));
+            window.sessionStorage.setItem("lvDouble.system", JSON.stringify(systemValues));
             return result;
         };
     }
@@ -109,6 +113,18 @@ function installExternalDouble(config) {
             return found.data !== 0;
         }),
         RegWriteBool: method(4, function (root, name, value, data) { put(root, name, value, "dword", data ? 1 : 0); }),
+        RegReadBinary: method(3, function (root, name, value) {
+            var found = get(root, name, value);
+            if (found && found.type !== "binary")
+                throw wrongType(value);
+            return found ? found.data : "";
+        }),
+        RegWriteBinary: method(4, function (root, name, value, data) {
+            if (!/^([0-9A-Fa-f]{2})*$/.test(String(data)))
+                throw new Error("Not hexadecimal bytes: '" + data + "'");
+            put(root, name, value, "binary", String(data).toUpperCase());
+            return writable(root, name);
+        }),
         RegValueExists: method(3, function (root, name, value) { return get(root, name, value) !== null; }),
         RegValueType: method(3, function (root, name, value) { return (get(root, name, value) || { type: "" }).type; }),
         HasFullAccess: method(2, writable),
@@ -164,6 +180,26 @@ function installExternalDouble(config) {
         })
     };
 
+    function systemValue(name) {
+        if (!Object.prototype.hasOwnProperty.call(systemValues, name))
+            throw new Error("There is no system parameter named '" + name + "'");
+        return systemValues[name];
+    }
+
+    var system = {
+        GetSystemParameter: method(1, systemValue),
+        SetSystemParameter: method(2, function (name, value) {
+            if (typeof value !== typeof systemValue(name))
+                throw new Error("The system parameter '" + name + "' takes another type of value");
+            systemValues[name] = value;
+            return true;
+        }),
+        NotifySettingChange: method(1, function (area) {
+            calls.push({ method: "notify", args: [area] });
+            return true;
+        })
+    };
+
     function split(where) {
         var at = where.indexOf("\\");
         return { root: where.slice(0, at), key: where.slice(at + 1) };
@@ -184,6 +220,7 @@ function installExternalDouble(config) {
         CheckVer: method(1, function (minimum) { return config.version >= minimum; }),
         Registry: registry,
         Dialogs: dialogs,
+        System: system,
         ProcessMessages: method(0, function () {})
     };
     window.lvDouble = {

@@ -1,6 +1,7 @@
 // What a page's script sees through window.external, run by lvscript in the real script
 // engine against the real registry. Everything happens below a key of its own under HKCU,
-// removed at the end. host.args: a key under HKLM that the caller checks and removes.
+// removed at the end, but for the menu delay of the System object, put back at the end.
+// host.args: a key under HKLM that the caller checks and removes.
 var registry = external.Registry;
 var base = "Software\\LumivantaTest-" + Math.floor(Math.random() * 1e9);
 
@@ -89,8 +90,40 @@ function keys() {
               registry.RegDeleteKey("HKCU", path, true), false);
 }
 
+// A change through SystemParametersInfo is what the same call reads back in this process, and
+// Windows keeps it in the user's registry; what the table lacks or refuses changes nothing.
+function systemParameters() {
+    var system = external.System, delay = system.GetSystemParameter("MENUSHOWDELAY"), desktop = "Control Panel\\Desktop";
+    function state() {
+        return system.GetSystemParameter("MENUSHOWDELAY") + " " + registry.RegReadString("HKCU", desktop, "MenuShowDelay");
+    }
+    check("the same System object on every read", external.System === system, true);
+    try {
+        check("a parameter is set", system.SetSystemParameter("MENUSHOWDELAY", delay + 17), true);
+        check("read back and stored where Windows keeps it", state(), (delay + 17) + " " + (delay + 17));
+        check("a switch reads as true or false", typeof system.GetSystemParameter("DRAGFULLWINDOWS"), "boolean");
+        check("a name outside the table is refused", failure(function () {
+            system.SetSystemParameter("DESKWALLPAPER", 1);
+        }), "There is no system parameter named 'DESKWALLPAPER'");
+        check("so is a value outside the bounds", failure(function () {
+            system.SetSystemParameter("MENUSHOWDELAY", -1);
+        }), "The system parameter 'MENUSHOWDELAY' takes a whole number of at least 0");
+        check("and a value of the wrong type", failure(function () {
+            system.SetSystemParameter("DRAGFULLWINDOWS", 1);
+        }), "The system parameter 'DRAGFULLWINDOWS' takes true or false");
+        check("none of which changed anything", state(), (delay + 17) + " " + (delay + 17));
+        check("an area is announced", system.NotifySettingChange("Environment"), true);
+        check("an area outside the list is refused", failure(function () {
+            system.NotifySettingChange("Desktop");
+        }), "There is no setting area named 'Desktop'");
+    } finally {
+        system.SetSystemParameter("MENUSHOWDELAY", delay);
+    }
+}
+
 try {
     rootObject();
+    systemParameters();
     strings();
     numbers();
     valueLists();
