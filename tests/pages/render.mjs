@@ -511,6 +511,7 @@ async function featuresPage(context, features) {
     (await page.textContent(`.categories a[href="${category}.html"] em`)).startsWith(`${changedCount(defs, category)} setting`));
   await page.fill("#search-box", features[0].title);
   const found = await page.$$eval("#search-results li", (items) => items.map((item) => item.textContent));
+  await page.screenshot({ path: join(shots, "features-search.png") });
   check(`features: search marks a setting that does nothing here (${found.join(", ")})`,
     found.some((text) => text.startsWith(features[0].title) && text.endsWith("Not available on this Windows")));
   errors.forEach((e) => problems.push(`features: ${e}`));

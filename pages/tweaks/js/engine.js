@@ -317,10 +317,10 @@ var TweakEngine = (function () {
 
     function apply(reg, def, value) {
         refuseUnavailable(reg, def);
-        if (def.bit)
-            writeBits(reg, def, !!value);
-        else if (def.spi)
+        if (def.spi)
             writeSpi(reg, def, allowedValue(def, value));
+        else if (def.bit)
+            writeBits(reg, def, !!value);
         else
             writeRaw(reg, def, rawFromValue(def, value));
     }
