@@ -76,11 +76,6 @@ long SystemParameterArgument(const TSystemParameter& entry, const TScriptValue& 
     return static_cast<long>(value.Number);
 }
 
-std::span<const std::string_view> SettingAreas()
-{
-    return Areas;
-}
-
 std::string_view SettingAreaNamed(std::string_view area)
 {
     for (std::string_view known : Areas) {

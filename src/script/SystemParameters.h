@@ -43,8 +43,6 @@ struct TScriptValue {
 // outside the bounds.
 long SystemParameterArgument(const TSystemParameter& entry, const TScriptValue& value);
 
-// The areas that NotifySettingChange may name, as the receivers of WM_SETTINGCHANGE know them.
-std::span<const std::string_view> SettingAreas();
-
-// The area as listed; raises Exception "There is no setting area named 'AREA'" otherwise.
+// An area that NotifySettingChange may name, as the receivers of WM_SETTINGCHANGE know it;
+// raises Exception "There is no setting area named 'AREA'" for any other.
 std::string_view SettingAreaNamed(std::string_view area);

@@ -34,11 +34,6 @@ export default [
     rules: { "no-use-before-define": "off" },
   },
   {
-    // The root object of the page's scripts, as lvscript and the browser control give it.
-    files: ["**/js/engine.js"],
-    languageOptions: { globals: { external: "readonly" } },
-  },
-  {
     files: ["**/js/page.js", "**/js/start.js", "**/js/filter.js", "**/js/search.js", "**/js/changes.js"],
     languageOptions: {
       globals: { window: "readonly", document: "readonly", TweakEngine: "readonly", TweakDefinitions: "readonly",

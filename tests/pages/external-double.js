@@ -113,18 +113,6 @@ function installExternalDouble(config) {
             return found.data !== 0;
         }),
         RegWriteBool: method(4, function (root, name, value, data) { put(root, name, value, "dword", data ? 1 : 0); }),
-        RegReadBinary: method(3, function (root, name, value) {
-            var found = get(root, name, value);
-            if (found && found.type !== "binary")
-                throw wrongType(value);
-            return found ? found.data : "";
-        }),
-        RegWriteBinary: method(4, function (root, name, value, data) {
-            if (!/^([0-9A-Fa-f]{2})*$/.test(String(data)))
-                throw new Error("Not hexadecimal bytes: '" + data + "'");
-            put(root, name, value, "binary", String(data).toUpperCase());
-            return writable(root, name);
-        }),
         RegValueExists: method(3, function (root, name, value) { return get(root, name, value) !== null; }),
         RegValueType: method(3, function (root, name, value) { return (get(root, name, value) || { type: "" }).type; }),
         HasFullAccess: method(2, writable),
@@ -180,17 +168,9 @@ function installExternalDouble(config) {
         })
     };
 
-    function systemValue(name) {
-        if (!Object.prototype.hasOwnProperty.call(systemValues, name))
-            throw new Error("There is no system parameter named '" + name + "'");
-        return systemValues[name];
-    }
-
     var system = {
-        GetSystemParameter: method(1, systemValue),
+        GetSystemParameter: method(1, function (name) { return systemValues[name]; }),
         SetSystemParameter: method(2, function (name, value) {
-            if (typeof value !== typeof systemValue(name))
-                throw new Error("The system parameter '" + name + "' takes another type of value");
             systemValues[name] = value;
             return true;
         }),

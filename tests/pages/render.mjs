@@ -22,7 +22,7 @@ const answers = { color: "FF8000", file: "C:\\Pictures\\lake.jpg", folder: "D:\\
 const runKey = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 // The Windows the pages run on: Windows 11, whose ProductName still says Windows 10.
 const windowsKey = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
-const running = { build: 22631, update: 4169 };
+const running = [22631, 4169];
 let checks = 0;
 const problems = [];
 
@@ -40,27 +40,18 @@ function definitions() {
   return context.TweakDefinitions;
 }
 
-// Whether a definition acts on that Windows: "windows" gives builds as 22631 or "22621.1631".
-function isAvailable(def) {
-  const pair = (build) => String(build).split(".").map(Number).concat(0).slice(0, 2);
-  const before = (a, b) => a[0] < b[0] || (a[0] === b[0] && a[1] < b[1]);
-  const here = [running.build, running.update];
-  return !def.windows || (!before(here, pair(def.windows.from)) &&
-    (def.windows.before === undefined || before(here, pair(def.windows.before))));
-}
+// Whether a definition acts on that Windows ("windows" gives builds as 22631 or "22621.1631").
+const buildOf = (build) => String(build).split(".").map(Number).concat(0).slice(0, 2);
+const isBefore = (a, b) => a[0] < b[0] || (a[0] === b[0] && a[1] < b[1]);
+const isAvailable = (def) => !def.windows || (!isBefore(running, buildOf(def.windows.from)) &&
+  (def.windows.before === undefined || isBefore(running, buildOf(def.windows.before))));
 
 const hasDefault = (def) => def.kind !== "entries" && def.kind !== "list";
 
-// A bit toggle's whole value with its bits set for on (cleared with "invert"), the others as in its base.
+// A bit toggle's whole value (of a DWORD or decimal text): its bits set for on (cleared with
+// "invert"), the others as in its base.
 function wholeWithBit(def, on) {
-  const set = on !== Boolean(def.invert);
-  if (def.type === "binary") {
-    const base = String(def.base || "").toUpperCase(), at = def.bit.byte * 2;
-    const byte = parseInt(base.slice(at, at + 2), 16);
-    const changed = (set ? byte | def.bit.mask : byte & ~def.bit.mask).toString(16).toUpperCase().padStart(2, "0");
-    return base.slice(0, at) + changed + base.slice(at + 2);
-  }
-  const whole = ((Number(def.base || 0) & ~def.bit.mask) | (set ? def.bit.mask : 0)) >>> 0;
+  const whole = ((Number(def.base || 0) & ~def.bit.mask) | (on !== Boolean(def.invert) ? def.bit.mask : 0)) >>> 0;
   return def.type === "dword" ? whole | 0 : String(whole);
 }
 
@@ -98,8 +89,8 @@ function seededValue(def) {
 function registryOf(defs) {
   const keys = {
     [runKey]: { "Sync tool": ["sz", "C:\\Sync\\sync.exe /tray"], Helper: ["expand", "%ProgramFiles%\\Helper\\helper.exe"] },
-    [windowsKey]: { ProductName: ["sz", "Windows 10 Pro"], CurrentBuildNumber: ["sz", String(running.build)],
-      UBR: ["dword", running.update], DisplayVersion: ["sz", "23H2"] },
+    [windowsKey]: { ProductName: ["sz", "Windows 10 Pro"], CurrentBuildNumber: ["sz", String(running[0])],
+      UBR: ["dword", running[1]], DisplayVersion: ["sz", "23H2"] },
   };
   for (const def of defs) {
     const where = def.root + "\\" + def.key;
@@ -112,16 +103,9 @@ function registryOf(defs) {
   return keys;
 }
 
-// The System object of the test double holds what the seeded registry says: a switch for a
-// toggle whose data is 1 or 0, a number otherwise.
-function systemOf(defs) {
-  const system = {};
-  for (const def of defs.filter((d) => d.spi)) {
-    const isSwitch = def.kind === "toggle" && ["10", "01"].includes(`${def.on}${def.off}`);
-    system[def.spi] = isSwitch ? seededValue(def).value : Number(seededValue(def).raw);
-  }
-  return system;
-}
+// The test double's System entries hold the seeded data: a switch for a 1/0 toggle, a number otherwise.
+const systemOf = (all) => Object.fromEntries(all.filter((d) => d.spi).map((d) => [d.spi, d.kind === "toggle" &&
+  ["10", "01"].includes(`${d.on}${d.off}`) ? seededValue(d).value : Number(seededValue(d).raw)]));
 
 function contentType(path) {
   const types = { html: "text/html", css: "text/css", js: "text/javascript", png: "image/png", gif: "image/gif" };
@@ -143,15 +127,18 @@ async function serveArchive(context, failures) {
 
 async function openPage(context, name) {
   const page = await context.newPage();
-  const errors = [];
+  const errors = [], asked = [];
   page.on("pageerror", (error) => errors.push(`script error: ${error.message}`));
   page.on("console", (message) => message.type() === "error" && errors.push(`console: ${message.text()}`));
-  page.on("dialog", (dialog) => dialog.accept());
+  page.on("dialog", (dialog) => {
+    asked.push(dialog.message());
+    dialog.accept();
+  });
   await page.goto(backend.url(name), { waitUntil: "load" });
   const brokenPictures = await page.$$eval("img", (images) =>
     images.filter((img) => !img.complete || img.naturalWidth === 0).map((img) => img.src));
   check(`${name}: every picture loads (${brokenPictures.join(", ")})`, brokenPictures.length === 0);
-  return { page, errors };
+  return { page, errors, asked };
 }
 
 // Where the pages run and how their registry is read back: the double inside the page, or the
@@ -232,7 +219,7 @@ async function changesOnClick(page, def) {
     await expectRaw("the chosen path is written", def.kind === "file" ? answers.file : answers.folder);
   }
   check(`${def.id}: says when the change takes effect`,
-    /^Takes effect (now|when|after)/.test(await page.textContent(`${box} .effect`)));
+    (def.spi ? /^Takes effect now\.$/ : /^Takes effect (now|when|after)/).test(await page.textContent(`${box} .effect`)));
   await restoresDefault(page, def);
 }
 
@@ -261,8 +248,11 @@ async function listsWork(page, def) {
     (await page.textContent(box)).includes(answers.listItem) && (await stateOf(page, def)) === "2");
 }
 
-async function categoryPage(context, category, defs) {
-  const { page, errors } = await openPage(context, category + ".html");
+// A setting with a caution shows it, and asks once, before its first change.
+async function categoryPage(context, category, defs, name = category) {
+  const { page, errors, asked } = await openPage(context, category + ".html");
+  for (const def of defs.filter((d) => d.caution && isAvailable(d)))
+    check(`${def.id}: shows its caution`, (await page.textContent(`[data-tweak="${def.id}"] .caution`)) === def.caution);
   for (const def of defs) {
     const expected = !isAvailable(def) ? "unavailable" : def.kind === "entries" ? "2" : def.kind === "list" ? "1"
       : String(seededValue(def).value);
@@ -273,8 +263,8 @@ async function categoryPage(context, category, defs) {
       (await page.$(`[data-tweak="${def.id}"] .effect`)) === null);
   }
   await navNamesEvery(page, category + ".html");
-  await onlyChangedFilters(page, defs);
-  await page.screenshot({ path: join(shots, category + ".png"), fullPage: true });
+  await onlyChangedFilters(page, defs, name);
+  await page.screenshot({ path: join(shots, name + ".png"), fullPage: true });
   for (const def of defs) {
     // Wine lacks some of the System object's entries, and the page then says it cannot read the setting.
     if (def.spi && backend !== doubleBackend && (await stateOf(page, def)) === "error") {
@@ -290,7 +280,9 @@ async function categoryPage(context, category, defs) {
       problems.push(`${def.id}: ${error.message.split("\n")[0]}`);
     }
   }
-  await page.screenshot({ path: join(shots, category + "-after-clicks.png"), fullPage: true });
+  for (const def of defs.filter((d) => d.caution && isAvailable(d)))
+    check(`${def.id}: asked once`, asked.filter((text) => text.includes(def.caution)).length === 1);
+  await page.screenshot({ path: join(shots, name + "-after-clicks.png"), fullPage: true });
   errors.forEach((e) => problems.push(`${category}.html: ${e}`));
   await page.close();
 }
@@ -322,7 +314,7 @@ async function navNamesEvery(page, name) {
 
 // Every setting is drawn changed; one restored to its default is hidden by "Show only changed
 // settings", with the lists and start-up entries, which have no Windows default.
-async function onlyChangedFilters(page, defs) {
+async function onlyChangedFilters(page, defs, name) {
   const restored = defs.find((d) => d.root === "HKCU" && hasDefault(d) && isAvailable(d) && !d.spi);
   await clickIn(page, restored, ".restore");
   await page.check("#only-changed");
@@ -331,7 +323,7 @@ async function onlyChangedFilters(page, defs) {
     check(`${def.id}: ${shown ? "shown" : "hidden"} with only changed settings`,
       (await page.isVisible(`[data-tweak="${def.id}"]`)) === shown);
   }
-  await page.screenshot({ path: join(shots, defs[0].category + "-only-changed.png"), fullPage: true });
+  await page.screenshot({ path: join(shots, name + "-only-changed.png"), fullPage: true });
   await page.uncheck("#only-changed");
   check(`${restored.id}: shown again with every setting`, await page.isVisible(`[data-tweak="${restored.id}"]`));
   // The registry outlives the page: undoing the restore lets the clicks below start from the seeded state.
@@ -466,49 +458,27 @@ const besideRealObjects = `(function (answers) {
 // The definition files add theirs to a list that is already there.
 const withDefinitions = (extra) => `window.TweakDefinitions = ${JSON.stringify(extra)};`;
 
-// What only definitions of the test's own show while the archive's do not use it yet, drawn on
-// the smallest category's page: a setting for older Windows only, one with a caution, one made
-// through the System object, one bit of a value, and a value that a fresh Windows lacks.
-const featureKey = "Software\\Lumivanta render test";
+// Settings of the test's own, drawn on the smallest category's page, for what the archive's do not
+// use yet: one for older Windows only, a caution, the System object, a bit, an absent default.
 function featureDefinitions(category) {
-  const made = (id, fields) => ({ id, category, root: "HKCU", key: featureKey, kind: "toggle", type: "dword", on: 1,
-    off: 0, dflt: 0, takesEffect: "explorer", ...fields });
-  return [
-    made("feature-gone", { title: "Small taskbar buttons", value: "Small", description: "Makes the taskbar buttons smaller.",
-      windows: { from: 10240, before: 22000, why: "Windows 11 has no small taskbar buttons." } }),
-    made("feature-caution", { title: "Clear the page file at shut-down", value: "Clear", takesEffect: "shutdown",
-      description: "Overwrites the page file when Windows shuts down.",
-      caution: "This can add many minutes to every shut-down." }),
-    made("feature-now", { title: "Show window contents while dragging", key: "Control Panel\\Desktop",
-      value: "DragFullWindows", type: "sz", on: "1", off: "0", dflt: "1", takesEffect: "now", spi: "DRAGFULLWINDOWS",
-      description: "Moves the whole window with the mouse instead of an outline." }),
-    made("feature-bit", { title: "Sticky Keys shortcut", value: "Flags", type: "sz", bit: { mask: 4 }, dflt: true,
-      base: "510", description: "Turns Sticky Keys on and off when Shift is pressed five times." }),
-    made("feature-absent", { title: "Hover time (ms)", value: "Hover", kind: "range", min: 0, max: 5000, dfltAbsent: true,
-      dflt: 400, description: "How long the pointer rests on an item before its tip shows." }),
-  ];
+  const made = (id, title, fields) => ({ id, title, description: `${title}, a setting of the test.`, category,
+    root: "HKCU", key: "Software\\Lumivanta render test", kind: "toggle", type: "dword", on: 1, off: 0, dflt: 0,
+    takesEffect: "explorer", value: id, ...fields });
+  return [made("Small", "Small taskbar buttons",
+    { windows: { from: 10240, before: 22000, why: "Windows 11 has no small taskbar buttons." } }),
+  made("Clear", "Clear the page file at shut-down",
+    { takesEffect: "shutdown", caution: "This can add many minutes to every shut-down." }),
+  made("Drag", "Show window contents while dragging", { key: "Control Panel\\Desktop", value: "DragFullWindows",
+    type: "sz", on: "1", off: "0", dflt: "1", spi: "DRAGFULLWINDOWS" }),
+  made("Sticky", "Sticky Keys shortcut", { type: "sz", bit: { mask: 4 }, dflt: true, base: "510" }),
+  made("Hover", "Hover time (ms)", { kind: "range", min: 0, max: 5000, dfltAbsent: true, dflt: 400 })];
 }
 
-async function featuresPage(context, features) {
-  const category = features[0].category, box = (id) => `[data-tweak="${id}"]`;
-  const { page, errors } = await openPage(context, category + ".html");
-  let asked = 0;
-  page.on("dialog", () => asked++);
-  await isShownUnavailable(page, features[0]);
-  check("features: a caution is shown with its setting", (await page.textContent(`${box("feature-caution")} .caution`)) ===
-    features[1].caution);
-  await page.screenshot({ path: join(shots, "features.png"), fullPage: true });
-  for (const def of features.slice(1, 4))
-    await changesOnClick(page, def).catch((error) => problems.push(`${def.id}: ${error.message.split("\n")[0]}`));
-  check(`features: the caution asks once before the first change (asked ${asked})`, asked === 1);
-  check("features: a change through the System object takes effect now",
-    (await page.textContent(`${box("feature-now")} .effect`)) === "Takes effect now.");
-  await restoresDefault(page, features[4]);
-  await page.screenshot({ path: join(shots, "features-after-clicks.png"), fullPage: true });
-  await page.goto(backend.url("start.html"), { waitUntil: "load" });
-  // The test's own settings are at their defaults again, but for the one that does nothing here.
-  check("features: the start page counts no setting that does nothing here",
-    (await page.textContent(`.categories a[href="${category}.html"] em`)).startsWith(`${changedCount(defs, category)} setting`));
+// The start page counts, and search marks, a setting that does nothing here.
+async function featuresStartPage(context, features) {
+  const { page, errors } = await openPage(context, "start.html"), category = features[0].category;
+  check("features: the start page counts no setting that does nothing here", (await page.textContent(
+    `.categories a[href="${category}.html"] em`)).startsWith(`${changedCount(defs.concat(features), category)} setting`));
   await page.fill("#search-box", features[0].title);
   const found = await page.$$eval("#search-results li", (items) => items.map((item) => item.textContent));
   await page.screenshot({ path: join(shots, "features-search.png") });
@@ -567,7 +537,8 @@ try {
     defs.filter((d) => d.category === a).length ? b : a));
   const features = featureDefinitions(smallest);
   context = await pageContext(join(profile, "features"), failures, smallest, preview, features);
-  await featuresPage(context, features);
+  await featuresStartPage(context, features);
+  await categoryPage(context, smallest, defs.filter((d) => d.category === smallest).concat(features), "features");
   await context.close();
 } finally {
   preview?.stop();

@@ -90,32 +90,28 @@ function keys() {
               registry.RegDeleteKey("HKCU", path, true), false);
 }
 
-// A change through SystemParametersInfo is what the same call reads back in this process, and
-// Windows keeps it in the user's registry; what the table lacks or refuses changes nothing.
+// A change through SystemParametersInfo is read back by the same call in this process and kept
+// in the user's registry; names, values and areas outside the table are refused, changing nothing.
 function systemParameters() {
-    var system = external.System, delay = system.GetSystemParameter("MENUSHOWDELAY"), desktop = "Control Panel\\Desktop";
+    var system = external.System, delay = system.GetSystemParameter("MENUSHOWDELAY"), set = delay + 17;
     function state() {
-        return system.GetSystemParameter("MENUSHOWDELAY") + " " + registry.RegReadString("HKCU", desktop, "MenuShowDelay");
+        return system.GetSystemParameter("MENUSHOWDELAY") + " " +
+               registry.RegReadString("HKCU", "Control Panel\\Desktop", "MenuShowDelay");
     }
     check("the same System object on every read", external.System === system, true);
     try {
-        check("a parameter is set", system.SetSystemParameter("MENUSHOWDELAY", delay + 17), true);
-        check("read back and stored where Windows keeps it", state(), (delay + 17) + " " + (delay + 17));
-        check("a switch reads as true or false", typeof system.GetSystemParameter("DRAGFULLWINDOWS"), "boolean");
-        check("a name outside the table is refused", failure(function () {
-            system.SetSystemParameter("DESKWALLPAPER", 1);
-        }), "There is no system parameter named 'DESKWALLPAPER'");
-        check("so is a value outside the bounds", failure(function () {
-            system.SetSystemParameter("MENUSHOWDELAY", -1);
-        }), "The system parameter 'MENUSHOWDELAY' takes a whole number of at least 0");
-        check("and a value of the wrong type", failure(function () {
-            system.SetSystemParameter("DRAGFULLWINDOWS", 1);
-        }), "The system parameter 'DRAGFULLWINDOWS' takes true or false");
-        check("none of which changed anything", state(), (delay + 17) + " " + (delay + 17));
-        check("an area is announced", system.NotifySettingChange("Environment"), true);
-        check("an area outside the list is refused", failure(function () {
-            system.NotifySettingChange("Desktop");
-        }), "There is no setting area named 'Desktop'");
+        check("a parameter set is read back and stored where Windows keeps it",
+              system.SetSystemParameter("MENUSHOWDELAY", set) + " " + state(), "true " + set + " " + set);
+        check("a switch is true or false", typeof system.GetSystemParameter("DRAGFULLWINDOWS"), "boolean");
+        check("a name outside the table", failure(function () { system.SetSystemParameter("DESKWALLPAPER", 1); }),
+              "There is no system parameter named 'DESKWALLPAPER'");
+        check("a value outside the bounds", failure(function () { system.SetSystemParameter("MENUSHOWDELAY", -1); }),
+              "The system parameter 'MENUSHOWDELAY' takes a whole number of at least 0");
+        check("a value of another type", failure(function () { system.SetSystemParameter("DRAGFULLWINDOWS", 1); }),
+              "The system parameter 'DRAGFULLWINDOWS' takes true or false");
+        check("and they changed nothing", state(), set + " " + set);
+        check("an area is announced, one outside the list refused", system.NotifySettingChange("Environment") + " " +
+              failure(function () { system.NotifySettingChange("Desktop"); }), "true There is no setting area named 'Desktop'");
     } finally {
         system.SetSystemParameter("MENUSHOWDELAY", delay);
     }

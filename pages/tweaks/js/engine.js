@@ -7,6 +7,8 @@
 // and "expand"); its "value" is what a page shows and sets: true/false for a toggle, a number
 // for a range, one of the choices, six hex digits RRGGBB for a colour, a path for a file or
 // folder.
+// external: the root object, as lvscript and the browser control give it to page scripts.
+/* global external */
 var TweakEngine = (function () {
     function failure(def, text) {
         return new Error(def.title + ": " + text);
