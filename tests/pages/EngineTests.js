@@ -374,7 +374,7 @@ function undoGivesBackTheEarlierState() {
             before = stateText(def);
             TweakEngine.apply(registry, def, statesOf(def)[0]);
             changed = stateText(def) !== before;
-            TweakEngine.undo(registry, 0);
+            TweakEngine.undo(registry, TweakEngine.journal(registry)[0].ref);
             check(def.id + ": a change and its undo give back " + before, changed && stateText(def), before);
         }
         writeTyped(def.root, def.key, def.value, def.type, def.dflt);
@@ -411,20 +411,116 @@ function journalIsCapped() {
     TweakEngine.restore(registry, def);
 }
 
-// Last: the journal moves to a key that engine.sh made read-only. No change may go unrecorded;
-// one made through the System object before its data is known is taken back.
+// The registry as the engine sees it, some methods replaced: a second writer, or a journal that keeps nothing.
+function registryWith(replaced) {
+    var names = ["RegReadString", "RegWriteString", "RegReadInt", "RegWriteInt", "RegReadBool", "RegValueExists",
+                 "RegValueType", "RegDeleteValue", "RegCreateKey", "RegDeleteKey", "RegKeyExists", "ValuesNames"];
+    var wrapped = {}, i;
+    function passOn(method) {
+        return function (a, b, c, d) {
+            return arguments.length === 3 ? registry[method](a, b, c) : arguments.length === 2 ? registry[method](a, b)
+                                                                       : registry[method](a, b, c, d);
+        };
+    }
+    for (i = 0; i < names.length; i++)
+        wrapped[names[i]] = replaced[names[i]] || passOn(names[i]);
+    return wrapped;
+}
+
+// Changes def while a rival writer writes its own entry under the name this change took, just after it
+// was written ("claim") or after it was read back, while the value is written ("value"). The titles listed.
+function changeBesideRival(def, moment) {
+    var place = TweakEngine.journalPlace, claimed = null, rivalled = false, entries, titles = [], i;
+    function rival() {
+        if (claimed !== null && !rivalled)
+            registry.RegWriteString(place.root, place.key, claimed, "2|" + claimed + "|rival|0|rival|The rival's " +
+                                    "change|HKCU|Software\\Rival|Value|none||dword|1");
+        rivalled = claimed !== null;
+    }
+    TweakEngine.clearJournal(registry);
+    TweakEngine.apply(registryWith({ RegWriteString: function (root, key, name, text) {
+        var result = registry.RegWriteString(root, key, name, text);
+        claimed = key === place.key ? name : claimed;
+        if (moment === "claim")
+            rival();
+        return result;
+    }, RegWriteInt: function (root, key, name, data) {
+        rival();
+        return registry.RegWriteInt(root, key, name, data);
+    } }), def, !TweakEngine.read(registry, def));
+    entries = TweakEngine.journal(registry);
+    for (i = 0; i < entries.length; i++)
+        titles.push(entries[i].title);
+    TweakEngine.undo(registry, entries[0].ref);
+    return titles.join(", ") + "; undone: " + TweakEngine.isDefault(registry, def);
+}
+
+// A setting changed away and back (Hidden 2 to 1 to 2): the older change waits for the newer, and undo all
+// keeps the user's value. A value changed since by anything else is left alone; two writers keep both
+// entries; a journal of the old format is read and undone.
+function undoGoesByTheValueAsItIs() {
+    var def = firstOfKind("toggle", "dword"), place = TweakEngine.journalPlace, away = !TweakEngine.read(registry, def);
+    var awayRaw = away ? def.on : def.off, entries;
+    TweakEngine.clearJournal(registry);
+    TweakEngine.apply(registry, def, away);
+    TweakEngine.apply(registry, def, !away);
+    check("the older change waits for the newer", failure(function () {
+        TweakEngine.undo(registry, TweakEngine.journal(registry)[1].ref);
+    }), def.title + " was changed again afterwards: undo the newer change first.");
+    check("undo all keeps what the user had", TweakEngine.undoAll(registry) + " " + TweakEngine.isDefault(registry, def),
+          "2 true");
+    TweakEngine.apply(registry, def, away);
+    registry.RegWriteInt(def.root, def.key, def.value, 7);
+    check("undo all stops at a value changed since and leaves it", failure(function () {
+        TweakEngine.undoAll(registry, TweakDefinitions);
+    }) + " " + TweakEngine.readRaw(registry, def), "Undo all stopped after 0 of 1 changes. " + def.title +
+          " was changed since: it is now 7 7");
+    TweakEngine.restore(registry, def);
+    check("two writers keep both entries: the name taken at once", changeBesideRival(def, "claim"),
+          def.title + ", The rival's change; undone: true");
+    check("two writers keep both entries: the name taken after the read-back", changeBesideRival(def, "value"),
+          def.title + ", The rival's change; undone: true");
+    TweakEngine.clearJournal(registry);
+    registry.RegCreateKey(place.root, place.key);
+    registry.RegWriteString(place.root, place.key, "0", ["1", 0, def.id, def.title, def.root, def.key, def.value, "dword",
+                                                         def.dflt, "dword", awayRaw].join("|"));
+    registry.RegWriteString(place.root, place.key, "1", "1|0|old|Old%7Cother|HKCU|Software\\Old|Gone|none||sz|x");
+    registry.RegWriteInt(def.root, def.key, def.value, awayRaw);
+    entries = TweakEngine.journal(registry);
+    TweakEngine.undo(registry, entries[1].ref);
+    TweakEngine.apply(registry, def, away);
+    check("an old journal is read in its order, undone, and numbered after", entries[0].title + " " +
+          entries[1].after.data + " " + TweakEngine.journal(registry)[0].ref.split(":")[0] + " " +
+          TweakEngine.journal(registry).length, "Old|other " + awayRaw + " 2 2");
+    TweakEngine.undo(registry, TweakEngine.journal(registry)[0].ref);
+    TweakEngine.clearJournal(registry);
+}
+
+// Last: the journal moves to a key that engine.sh made read-only, holding one change of a value of its own
+// (1 to 2). No change may go unrecorded, nor one in a journal that keeps nothing; undo all ends. A change
+// through the System object, made before its data can be known, is taken back.
 function unrecordedChangeIsRefused() {
-    var def = firstOfKind("toggle", "dword"), spi = testDef({ value: "DragFullWindows", key: "Control Panel\\Desktop",
-        type: "sz", on: "1", off: "0", dflt: "1", spi: "DRAGFULLWINDOWS" }), refusal = ": not changed, because the " +
-        "change could not be recorded in the history (HKCU\\" + host.args[1] + " cannot be written)";
+    var def = firstOfKind("toggle", "dword"), own = host.args[1].replace(/\\Journal$/, "");
+    var spi = testDef({ value: "DragFullWindows", key: "Control Panel\\Desktop", type: "sz", on: "1", off: "0", dflt: "1",
+                        spi: "DRAGFULLWINDOWS" });
+    var refusal = def.title + ": not changed, because the change could not be recorded in the history (HKCU\\";
+    check("a journal that keeps nothing refuses the change", failure(function () {
+        TweakEngine.toggle(registryWith({ RegWriteString: function (root, key, name, text) {
+            return key === TweakEngine.journalPlace.key || registry.RegWriteString(root, key, name, text);
+        } }), def);
+    }) + " " + TweakEngine.isDefault(registry, def), refusal + TweakEngine.journalPlace.key + " cannot be written) true");
     TweakEngine.journalPlace.key = host.args[1];
     check("a change that cannot be recorded is refused", failure(function () {
         TweakEngine.toggle(registry, def);
-    }) + " " + TweakEngine.isDefault(registry, def), def.title + refusal + " true");
-    check("and one through the System object is taken back", failure(function () {
+    }) + " " + TweakEngine.isDefault(registry, def), refusal + host.args[1] + " cannot be written) true");
+    check("and one made through the System object before its data is known is taken back", failure(function () {
         TweakEngine.toggle(registry, spi);
     }) + " " + external.System.GetSystemParameter("DRAGFULLWINDOWS") + " " + TweakEngine.readRaw(registry, spi),
-          spi.title + refusal + " true 1");
+          refusal.replace(def.title, spi.title) + host.args[1] + " cannot be written) true 1");
+    check("undo all ends at an entry it cannot take out", failure(function () {
+        TweakEngine.undoAll(registry);
+    }) + " " + registry.RegReadInt("HKCU", own, "Value"), "Undo all stopped after 0 of 1 changes. Locked value: not " +
+          "undone, because its entry could not be taken out of the history (HKCU\\" + host.args[1] + " cannot be written). 2");
 }
 
 // The engine's own features on definitions made here, in a key of the test's own under HKCU.
@@ -451,8 +547,7 @@ function bitsChangeAlone() {
         TweakEngine.toggle(registry, def);
         check(def.value + ": a toggle changes only its bits", readTyped("HKCU", testKey, def.value, def.type), cases[i][2]);
         TweakEngine.toggle(registry, def);
-        TweakEngine.undo(registry, 0);
-        TweakEngine.undo(registry, 0);
+        TweakEngine.undoAll(registry);
         check(def.value + ": undo gives back the exact data", registry.RegValueType("HKCU", testKey, def.value) + " " +
               readTyped("HKCU", testKey, def.value, def.type), def.type + " " + cases[i][1]);
     }
@@ -468,7 +563,7 @@ function absentDefaultIsDeleted() {
     check("restoring deletes it, journaled; Windows acts as its default", registry.RegValueExists("HKCU", testKey, "Hover") +
           " " + TweakEngine.journal(registry)[0].after.type + " " + TweakEngine.isDefault(registry, def) + " " +
           TweakEngine.read(registry, def), "false none true 400");
-    TweakEngine.undo(registry, 0);
+    TweakEngine.undo(registry, TweakEngine.journal(registry)[0].ref);
     check("and undone", readTyped("HKCU", testKey, def.value, def.type), 1000);
 }
 
@@ -501,7 +596,7 @@ function systemParametersApply() {
     check("applied now and stored where Windows keeps it", external.System.GetSystemParameter("MENUSHOWDELAY") + " " +
           TweakEngine.readRaw(registry, def) + " " + entry.before.data + " " + entry.after.data + " " +
           TweakEngine.effectText(def), "250 250 400 250 Takes effect now.");
-    TweakEngine.undo(registry, 0);
+    TweakEngine.undo(registry, entry.ref);
     TweakEngine.takeUp(registry, def);
     check("undo and takeUp put it back", TweakEngine.read(registry, def) + " " + TweakEngine.isDefault(registry, def),
           "400 true");
@@ -520,6 +615,7 @@ try {
     undoGivesBackTheEarlierState();
     undoAllRestoresEveryCategory();
     journalIsCapped();
+    undoGoesByTheValueAsItIs();
     bitsChangeAlone();
     absentDefaultIsDeleted();
     buildsDecideAvailability();
