@@ -188,9 +188,10 @@ function problemsOf(def) {
         }
     }
     // A fresh Windows lacks a "dfltAbsent" value; a bit setting's default is its state.
+    var stateDefault = def.bit || typeof def.dflt === "boolean";
     expect("the value is where Windows keeps it", registry.RegValueExists(def.root, def.key, def.value) !== !!def.dfltAbsent);
     attempt("reading", function () {
-        expect("the default is what Windows holds", def.bit || def.dfltAbsent || TweakEngine.readRaw(registry, def) === def.dflt);
+        expect("the default is what Windows holds", stateDefault || def.dfltAbsent || TweakEngine.readRaw(registry, def) === def.dflt);
         expect("it reads as the default", TweakEngine.isDefault(registry, def));
     });
     for (i = 0; i < states.length; i++) {
@@ -210,7 +211,7 @@ function problemsOf(def) {
     attempt("restoring", function () {
         TweakEngine.restore(registry, def);
         expect("the Windows default reads back", def.dfltAbsent ? !registry.RegValueExists(def.root, def.key, def.value)
-            : def.bit ? TweakEngine.read(registry, def) === def.dflt : TweakEngine.readRaw(registry, def) === def.dflt);
+            : stateDefault ? TweakEngine.read(registry, def) === def.dflt : TweakEngine.readRaw(registry, def) === def.dflt);
         expect("it counts as the default again", TweakEngine.isDefault(registry, def));
     });
     return problems;

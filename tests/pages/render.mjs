@@ -64,8 +64,9 @@ const sameData = (a, b) => (typeof a === "number" && typeof b === "number" ? a >
 // A value other than the Windows default, in the page's terms, and as the registry holds it.
 function seededValue(def) {
   const asRaw = (n) => (def.type === "dword" ? n : String(n));
-  if (def.bit)
-    return { value: !def.dflt, raw: wholeWithBit(def, !def.dflt) };
+  // A System switch with no "on" and "off" data (binary) is seeded through the System object alone.
+  if (typeof def.dflt === "boolean")
+    return { value: !def.dflt, raw: def.bit ? wholeWithBit(def, !def.dflt) : undefined };
   switch (def.kind) {
   case "toggle":
     return def.dflt === def.on ? { value: false, raw: def.off } : { value: true, raw: def.on };
@@ -97,7 +98,7 @@ function registryOf(defs) {
     keys[where] = keys[where] || {};
     if (def.kind === "list")
       keys[where]["0"] = ["sz", "Showed file name extensions"];
-    else if (def.kind !== "entries")
+    else if (def.kind !== "entries" && seededValue(def).raw !== undefined)
       keys[where][def.value] = [def.type, seededValue(def).raw];
   }
   return keys;
@@ -105,7 +106,7 @@ function registryOf(defs) {
 
 // The test double's System entries hold the seeded data: a switch for a 1/0 toggle, a number otherwise.
 const systemOf = (all) => Object.fromEntries(all.filter((d) => d.spi).map((d) => [d.spi, d.kind === "toggle" &&
-  ["10", "01"].includes(`${d.on}${d.off}`) ? seededValue(d).value : Number(seededValue(d).raw)]));
+  (typeof d.dflt === "boolean" || ["10", "01"].includes(`${d.on}${d.off}`)) ? seededValue(d).value : Number(seededValue(d).raw)]));
 
 function contentType(path) {
   const types = { html: "text/html", css: "text/css", js: "text/javascript", png: "image/png", gif: "image/gif" };
@@ -156,8 +157,9 @@ async function clickIn(page, def, selector) {
   await page.click(`[data-tweak="${def.id}"] ${selector}`);
 }
 
-// The test double's System object changes no registry value; the program's real one does.
-const registryFollows = (def) => !def.spi || backend !== doubleBackend;
+// The test double's System object changes no registry value; the program's real one does, in
+// data that the checks can know but for binary data with no bit given.
+const registryFollows = (def) => !def.spi || (backend !== doubleBackend && (def.bit || def.type !== "binary"));
 
 // Restoring a value a fresh Windows lacks deletes it; a bit toggle's default is its state.
 async function restoresDefault(page, def) {
@@ -433,6 +435,7 @@ async function launch(profile, failures, routed = true) {
     args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
       "--disable-background-networking", "--disable-component-update", "--disable-sync"],
   });
+  // LV_TIMEOUT (ms) gives a loaded machine more time for each step.
   context.setDefaultTimeout(Number(process.env.LV_TIMEOUT || 5000));
   if (routed)
     await serveArchive(context, failures);

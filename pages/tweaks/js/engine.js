@@ -290,11 +290,13 @@ var TweakEngine = (function () {
     }
 
     // The setting as the registry holds it; null for a value that is not set and whose
-    // meaning then is not documented.
+    // meaning then is not documented, and for binary data of which no bit is known.
     function registryValue(reg, def) {
         var raw;
         if (def.bit)
             return readBits(reg, def);
+        if (def.type === "binary")
+            return null;
         raw = readRaw(reg, def);
         if (raw === null && def.dflt === undefined)
             return null;
@@ -333,10 +335,10 @@ var TweakEngine = (function () {
         return on;
     }
 
-    // The value Windows acts as by default: a bit toggle's "dflt" is its state, other settings'
-    // the registry's data.
+    // The value Windows acts as by default: a toggle's state where "dflt" gives that (a bit, or a
+    // System switch whose data has no "on" and "off"), otherwise the registry's data.
     function defaultValue(def) {
-        return def.bit ? def.dflt : valueFromRaw(def, def.dflt);
+        return def.bit || typeof def.dflt === "boolean" ? def.dflt : valueFromRaw(def, def.dflt);
     }
 
     function restore(reg, def) {
