@@ -1,5 +1,6 @@
 // The Dialogs object's list editor method through the real dispatch: the count it gives, and a
 // second call from under the open editor's modal loop, as a page event would make it.
+#include "dialogs/MorvaneDialogs_Impl.h"
 #include "dialogs/UnitStrListDialog1.h"
 #include "script/MorvaneAutoObj_Impl.h"
 #include "script/Registry.h"
@@ -61,6 +62,8 @@ protected:
         ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
         CreateSharedRegistry();
         ComPtr<ITweakExternal> root = new TTweakExternal;
+        EXPECT_EQ(root->get_Dialogs(Dialogs.GetAddressOf()), E_UNEXPECTED) << "no factory wired in yet";
+        SetDialogsObjectFactory(NewDialogsObject);
         ASSERT_EQ(root->get_Dialogs(Dialogs.GetAddressOf()), S_OK);
         Scratch.emplace();
         Scratch->MakeKey("List");
@@ -73,6 +76,7 @@ protected:
     {
         Scratch.reset();
         Dialogs.Reset();
+        SetDialogsObjectFactory(nullptr);
         FreeStringListDialogs();
         FreeSharedRegistry();
         ::OleUninitialize();

@@ -4,6 +4,8 @@
 
 #include "Morvane_TLB.h"
 
+#include <wrl/client.h>
+
 // The Dialogs object of page scripts: four modal dialogs, each shown for one call on the
 // user-interface thread. A cancel gives Res false (VT_BOOL) and S_OK; the object has no state.
 class TDialogsAutoObj final : public TAutoIntfObject<IDialogsAutoObj> {
@@ -13,3 +15,6 @@ public:
     HRESULT STDMETHODCALLTYPE GetDirectory(BSTR curDir, VARIANT* res) override;
     HRESULT STDMETHODCALLTYPE StrListEditor1(BSTR rootKey, BSTR key, BSTR caption, VARIANT* res) override;
 };
+
+// A new Dialogs object, for the root object's factory (SetDialogsObjectFactory).
+Microsoft::WRL::ComPtr<IDialogsAutoObj> NewDialogsObject();

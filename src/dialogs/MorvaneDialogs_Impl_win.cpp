@@ -1,12 +1,12 @@
 #include "dialogs/MorvaneDialogs_Impl.h"
 
 #include "Exception.h"
-#include "app/Application.h"
 #include "dialogs/ColorText.h"
 #include "dialogs/FormParts.h"
 #include "dialogs/UnitStrListDialog1.h"
 #include "script/Registry.h"
 #include "script/RootKeyName.h"
+#include "ui/OwnerWindow.h"
 
 #include <commdlg.h>
 #include <shlobj.h>
@@ -19,13 +19,6 @@
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-// lvscript and the tests run scripts without the application object; their dialogs have no owner.
-HWND OwnerWindow()
-{
-    const TApplication* application = RunningApplication();
-    return application ? application->Handle() : nullptr;
-}
 
 // ChooseColor and GetOpenFileName answer 0 both for a cancel and for a failure.
 void CheckCommonDialog(const char* dialog)
@@ -96,7 +89,7 @@ bool BrowseForFolder(IMalloc* allocator, const std::string& startFolder, std::st
     if (!displayName)
         throw std::bad_alloc();
     BROWSEINFOA browse{};
-    browse.hwndOwner = OwnerWindow();
+    browse.hwndOwner = ProgramOwnerWindow();
     browse.pszDisplayName = displayName.get();
     browse.lpszTitle = "Select Directory";
     browse.ulFlags = BIF_RETURNONLYFSDIRS;
@@ -127,7 +120,7 @@ HRESULT TDialogsAutoObj::GetColor(LONG curColor, VARIANT* res)
         std::copy(table.begin(), table.end(), custom);
         CHOOSECOLORA choose{};
         choose.lStructSize = sizeof choose;
-        choose.hwndOwner = OwnerWindow();
+        choose.hwndOwner = ProgramOwnerWindow();
         choose.rgbResult = ColorRefFromScriptColor(curColor);
         choose.lpCustColors = custom;
         choose.Flags = CC_RGBINIT | CC_FULLOPEN;
@@ -147,7 +140,7 @@ HRESULT TDialogsAutoObj::GetFile(BSTR curFile, BSTR typeDescr, BSTR typeExt, VAR
         std::string fileName = FileNameBuffer(AnsiFromBstr(curFile));
         OPENFILENAMEA open{};
         open.lStructSize = sizeof open;
-        open.hwndOwner = OwnerWindow();
+        open.hwndOwner = ProgramOwnerWindow();
         open.lpstrFilter = filter.c_str();
         open.nFilterIndex = 1;
         open.lpstrFile = fileName.data();
@@ -190,4 +183,9 @@ HRESULT TDialogsAutoObj::StrListEditor1(BSTR rootKey, BSTR key, BSTR caption, VA
         editor.SetCaption(AnsiFromBstr(caption));
         SetResultInt(res, editor.ExecuteForKey(hive, AnsiFromBstr(key)));
     });
+}
+
+ComPtr<IDialogsAutoObj> NewDialogsObject()
+{
+    return ComPtr<IDialogsAutoObj>(new TDialogsAutoObj);
 }
