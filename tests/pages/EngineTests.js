@@ -92,6 +92,8 @@ function firstMissingKey(root, key) {
 }
 
 function readTyped(root, key, name, type) {
+    if (type === "binary")
+        return registry.RegReadBinary(root, key, name);
     if (type === "dword") {
         registry.RegReadBool(root, key, name);
         return registry.RegReadInt(root, key, name);
@@ -105,6 +107,8 @@ function writeTyped(root, key, name, type, data) {
         registry.RegWriteInt(root, key, name, data);
     else if (type === "expand")
         registry.RegWriteExpandString(root, key, name, data);
+    else if (type === "binary")
+        registry.RegWriteBinary(root, key, name, data);
     else
         registry.RegWriteString(root, key, name, data);
 }
@@ -183,9 +187,11 @@ function problemsOf(def) {
             problems.push(what + ": " + e.message);
         }
     }
-    expect("the value is where Windows keeps it", registry.RegValueExists(def.root, def.key, def.value));
+    // A fresh Windows lacks a "dfltAbsent" value; a bit setting's default is its state.
+    var stateDefault = def.bit || typeof def.dflt === "boolean";
+    expect("the value is where Windows keeps it", registry.RegValueExists(def.root, def.key, def.value) !== !!def.dfltAbsent);
     attempt("reading", function () {
-        expect("the default is what Windows holds", TweakEngine.readRaw(registry, def) === def.dflt);
+        expect("the default is what Windows holds", stateDefault || def.dfltAbsent || TweakEngine.readRaw(registry, def) === def.dflt);
         expect("it reads as the default", TweakEngine.isDefault(registry, def));
     });
     for (i = 0; i < states.length; i++) {
@@ -204,32 +210,62 @@ function problemsOf(def) {
     }
     attempt("restoring", function () {
         TweakEngine.restore(registry, def);
-        expect("the Windows default reads back", TweakEngine.readRaw(registry, def) === def.dflt);
+        expect("the Windows default reads back", def.dfltAbsent ? !registry.RegValueExists(def.root, def.key, def.value)
+            : stateDefault ? TweakEngine.read(registry, def) === def.dflt : TweakEngine.readRaw(registry, def) === def.dflt);
         expect("it counts as the default again", TweakEngine.isDefault(registry, def));
     });
     return problems;
+}
+
+// The engine sees a Windows 10 or 11 of that build ("22631.4169": and update) in a key of the
+// test's own; with no build, the test prefix's own again.
+function seeWindows(build, version) {
+    var place = TweakEngine.windowsPlace, parts = String(build).split(".");
+    place.root = build ? "HKCU" : "HKLM";
+    place.key = build ? testKey + "\\Windows " + build : "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+    if (build && registry.RegCreateKey("HKCU", place.key)) {
+        registry.RegWriteString("HKCU", place.key, "CurrentBuildNumber", parts[0]);
+        registry.RegWriteInt("HKCU", place.key, "UBR", Number(parts[1] || 0));
+        registry.RegWriteString("HKCU", place.key, "DisplayVersion", version || "");
+        registry.RegWriteString("HKCU", place.key, "ProductName", "Windows 10 Pro");
+    }
 }
 
 function hasWindowsDefault(def) {
     return def.kind !== "entries" && def.kind !== "list";
 }
 
+// Wine lacks some System entries; a name outside the table is still a problem of the definition.
+function systemLacks(def) {
+    var why = def.spi ? failure(function () { external.System.GetSystemParameter(def.spi); }) : "";
+    if (/^Windows did not give/.test(why))
+        host.echo("note: " + def.id + " is not tried: " + why);
+    return /^Windows did not give/.test(why);
+}
+
 function everyDefinitionWorks() {
     var i, problems, tried = 0;
     for (i = 0; i < TweakDefinitions.length; i++) {
-        if (!hasWindowsDefault(TweakDefinitions[i]))
+        if (!hasWindowsDefault(TweakDefinitions[i]) || systemLacks(TweakDefinitions[i]))
             continue;
+        seeWindows(TweakDefinitions[i].windows && TweakDefinitions[i].windows.from);
         problems = problemsOf(TweakDefinitions[i]);
+        seeWindows();
         check(TweakDefinitions[i].id + " applies, reads back, toggles and restores", problems.join("; "), "");
         tried++;
     }
     check("at least 25 settings are tried", tried >= 25, true);
 }
 
+// A setting kept whole in the registry alone, acting on the Windows of the test prefix.
+function isPlain(def) {
+    return !def.spi && !def.bit && !def.dfltAbsent && TweakEngine.isAvailable(registry, def);
+}
+
 function firstOfKind(kind, type) {
     var i;
     for (i = 0; i < TweakDefinitions.length; i++) {
-        if (TweakDefinitions[i].kind === kind && TweakDefinitions[i].type === type)
+        if (TweakDefinitions[i].kind === kind && TweakDefinitions[i].type === type && isPlain(TweakDefinitions[i]))
             return TweakDefinitions[i];
     }
     return null;
@@ -261,9 +297,15 @@ function definitionsAreComplete() {
             categories[def.category] = true;
             count++;
         }
+        check(def.id + " names its https source and its builds", /^https:\/\/\S+$/.test(def.source) + " " +
+              !!(def.windows && def.windows.from && (def.windows.why || (!def.windows.before && def.windows.from <= 10240))),
+              "true true");
+        // A value a fresh Windows lacks may leave undocumented what Windows then does.
+        if (def.dfltAbsent && def.dflt === undefined)
+            continue;
         if (def.kind === "toggle")
-            check(def.id + " has distinct on and off values, one of them the default",
-                  def.on !== def.off && (def.dflt === def.on || def.dflt === def.off), true);
+            check(def.id + " has distinct on and off values, one of them the default", def.bit ? typeof def.dflt === "boolean"
+                  : def.on !== def.off && (def.dflt === def.on || def.dflt === def.off), true);
         if (def.kind === "range")
             check(def.id + " has its default in its range", Number(def.dflt) >= def.min && Number(def.dflt) <= def.max,
                   true);
@@ -322,7 +364,7 @@ function undoGivesBackTheEarlierState() {
     var tried = {}, entries = TweakEngine.journal(registry).length, i, j, def, before, changed;
     for (i = 0; i < TweakDefinitions.length; i++) {
         def = TweakDefinitions[i];
-        if (!hasWindowsDefault(def) || tried[def.kind + def.type])
+        if (!hasWindowsDefault(def) || !isPlain(def) || tried[def.kind + def.type])
             continue;
         tried[def.kind + def.type] = true;
         for (j = 0; j < 2; j++) {
@@ -346,7 +388,7 @@ function undoAllRestoresEveryCategory() {
     TweakEngine.clearJournal(registry);
     for (i = 0; i < TweakDefinitions.length; i++) {
         def = TweakDefinitions[i];
-        if (hasWindowsDefault(def) && !seen[def.category] && TweakEngine.canChange(registry, def)) {
+        if (hasWindowsDefault(def) && isPlain(def) && !seen[def.category] && TweakEngine.canChange(registry, def)) {
             seen[def.category] = changed.push(def);
             TweakEngine.apply(registry, def, statesOf(def)[TweakEngine.read(registry, def) === statesOf(def)[0] ? 1 : 0]);
         }
@@ -456,9 +498,12 @@ function undoGoesByTheValueAsItIs() {
 }
 
 // Last: the journal moves to a key that engine.sh made read-only, holding one change of a value of its own
-// (1 to 2). No change may go unrecorded, nor one in a journal that keeps nothing; undo all ends.
+// (1 to 2). No change may go unrecorded, nor one in a journal that keeps nothing; undo all ends. A change
+// through the System object, made before its data can be known, is taken back.
 function unrecordedChangeIsRefused() {
     var def = firstOfKind("toggle", "dword"), own = host.args[1].replace(/\\Journal$/, "");
+    var spi = testDef({ value: "DragFullWindows", key: "Control Panel\\Desktop", type: "sz", on: "1", off: "0", dflt: "1",
+                        spi: "DRAGFULLWINDOWS" });
     var refusal = def.title + ": not changed, because the change could not be recorded in the history (HKCU\\";
     check("a journal that keeps nothing refuses the change", failure(function () {
         TweakEngine.toggle(registryWith({ RegWriteString: function (root, key, name, text) {
@@ -469,14 +514,98 @@ function unrecordedChangeIsRefused() {
     check("a change that cannot be recorded is refused", failure(function () {
         TweakEngine.toggle(registry, def);
     }) + " " + TweakEngine.isDefault(registry, def), refusal + host.args[1] + " cannot be written) true");
+    check("and one made through the System object before its data is known is taken back", failure(function () {
+        TweakEngine.toggle(registry, spi);
+    }) + " " + external.System.GetSystemParameter("DRAGFULLWINDOWS") + " " + TweakEngine.readRaw(registry, spi),
+          refusal.replace(def.title, spi.title) + host.args[1] + " cannot be written) true 1");
     check("undo all ends at an entry it cannot take out", failure(function () {
         TweakEngine.undoAll(registry);
     }) + " " + registry.RegReadInt("HKCU", own, "Value"), "Undo all stopped after 0 of 1 changes. Locked value: not " +
           "undone, because its entry could not be taken out of the history (HKCU\\" + host.args[1] + " cannot be written). 2");
 }
 
+// The engine's own features on definitions made here, in a key of the test's own under HKCU.
+var testKey = "Software\\LumivantaTest-" + Math.floor(Math.random() * 1e9);
+
+function testDef(changes) {
+    return copyOf({ id: "test-" + changes.value, category: "test", kind: "toggle", title: "Test " + changes.value,
+                    description: "Made by the test.", root: "HKCU", key: testKey, takesEffect: "signout" }, changes);
+}
+
+// A toggle changes only the bits of its mask, and undo gives back the exact data.
+function bitsChangeAlone() {
+    var cases = [[{ value: "Mask", type: "dword", bit: { mask: 0x80000040 }, dflt: false }, 0x9E1E0780 | 0, 0x9E1E07C0 | 0],
+                 [{ value: "Flags", type: "sz", bit: { mask: 4 }, dflt: true }, "510", "506"],
+                 [{ value: "Binary", type: "binary", bit: { "byte": 1, mask: 0x10 }, dflt: true }, "9E1E078012000000",
+                  "9E0E078012000000"]], i, def;
+    if (failure(function () { registry.RegReadBinary("HKCU", testKey, "none"); }) !== "no failure") {
+        host.echo("note: the Registry object has no binary values yet; the binary bit is not tried");
+        cases.pop();
+    }
+    for (i = 0; i < cases.length; i++) {
+        def = testDef(cases[i][0]);
+        writeTyped("HKCU", testKey, def.value, def.type, cases[i][1]);
+        TweakEngine.toggle(registry, def);
+        check(def.value + ": a toggle changes only its bits", readTyped("HKCU", testKey, def.value, def.type), cases[i][2]);
+        TweakEngine.toggle(registry, def);
+        TweakEngine.undoAll(registry);
+        check(def.value + ": undo gives back the exact data", registry.RegValueType("HKCU", testKey, def.value) + " " +
+              readTyped("HKCU", testKey, def.value, def.type), def.type + " " + cases[i][1]);
+    }
+    TweakEngine.apply(registry, testDef({ value: "Unset", type: "dword", bit: { mask: 8 }, base: 3, dflt: false }), true);
+    check("an unset value gets its base with the bit", readTyped("HKCU", testKey, "Unset", "dword"), 11);
+}
+
+function absentDefaultIsDeleted() {
+    var def = testDef({ value: "Hover", kind: "range", type: "dword", min: 0, max: 5000, dfltAbsent: true, dflt: 400 });
+    writeTyped("HKCU", testKey, def.value, def.type, 1000);
+    check("a value a fresh Windows lacks is no default while set", TweakEngine.isDefault(registry, def), false);
+    TweakEngine.restore(registry, def);
+    check("restoring deletes it, journaled; Windows acts as its default", registry.RegValueExists("HKCU", testKey, "Hover") +
+          " " + TweakEngine.journal(registry)[0].after.type + " " + TweakEngine.isDefault(registry, def) + " " +
+          TweakEngine.read(registry, def), "false none true 400");
+    TweakEngine.undo(registry, TweakEngine.journal(registry)[0].ref);
+    check("and undone", readTyped("HKCU", testKey, def.value, def.type), 1000);
+}
+
+// On each Windows: which definitions act, and its name; one that does not act is not changed.
+function buildsDecideAvailability() {
+    var small = testDef({ value: "Small", type: "dword", on: 1, off: 0, dflt: 0,
+                          windows: { from: 10240, before: 22000, why: "Windows 11 has no small taskbar buttons." } }),
+        newer = testDef({ value: "Newer", type: "dword", on: 1, off: 0, dflt: 0, windows: { from: "22631.4170", why: "-" } }),
+        builds = [["19045.5131", "22H2", "true false Windows 10 Pro, 22H2"],
+                  ["22631.4169", "23H2", "false false Windows 11 Pro, 23H2"],
+                  ["26100.2314", "24H2", "false true Windows 11 Pro, 24H2"]], i;
+    for (i = 0; i < builds.length; i++) {
+        seeWindows(builds[i][0], builds[i][1]);
+        check("on " + builds[i][0] + ": which act, and the name", TweakEngine.isAvailable(registry, small) + " " +
+              TweakEngine.isAvailable(registry, newer) + " " + TweakEngine.windowsName(registry), builds[i][2]);
+    }
+    check("a setting that does not act here is not changed", failure(function () {
+        TweakEngine.apply(registry, small, true);
+    }) + " " + registry.RegValueExists("HKCU", testKey, "Small"), "Test Small: Windows 11 has no small taskbar buttons. false");
+    seeWindows();
+}
+
+// On the prefix's own settings: taken up and stored by Windows, the registry's data journaled,
+// and put back by undo with takeUp.
+function systemParametersApply() {
+    var def = testDef({ value: "MenuShowDelay", kind: "range", key: "Control Panel\\Desktop", type: "sz", min: 0,
+                        max: 4000, dflt: "400", spi: "MENUSHOWDELAY" }), entry;
+    TweakEngine.apply(registry, def, 250);
+    entry = TweakEngine.journal(registry)[0];
+    check("applied now and stored where Windows keeps it", external.System.GetSystemParameter("MENUSHOWDELAY") + " " +
+          TweakEngine.readRaw(registry, def) + " " + entry.before.data + " " + entry.after.data + " " +
+          TweakEngine.effectText(def), "250 250 400 250 Takes effect now.");
+    TweakEngine.undo(registry, entry.ref);
+    TweakEngine.takeUp(registry, def);
+    check("undo and takeUp put it back", TweakEngine.read(registry, def) + " " + TweakEngine.isDefault(registry, def),
+          "400 true");
+}
+
 var undo = seedWindowsValues();
 var journalKeyMade = firstMissingKey("HKCU", TweakEngine.journalPlace.key);
+registry.RegCreateKey("HKCU", testKey);
 try {
     definitionsAreComplete();
     everyDefinitionWorks();
@@ -488,9 +617,14 @@ try {
     undoAllRestoresEveryCategory();
     journalIsCapped();
     undoGoesByTheValueAsItIs();
+    bitsChangeAlone();
+    absentDefaultIsDeleted();
+    buildsDecideAvailability();
+    systemParametersApply();
     unrecordedChangeIsRefused();
 } finally {
     undoSeeding(undo);
+    registry.RegDeleteKey("HKCU", testKey, true);
     if (journalKeyMade !== null)
         registry.RegDeleteKey("HKCU", journalKeyMade, true);
 }

@@ -7,6 +7,7 @@
     var tweaksBox = document.getElementById("tweaks");
     var messageBox = document.getElementById("message");
     var changedHere = {};
+    var confirmedHere = {};
 
     var element = PageDom.element;
     var button = PageDom.button;
@@ -23,7 +24,8 @@
     }
 
     // Every change goes through here: the tweak is drawn again from the registry afterwards,
-    // so what the page shows is what the registry holds, also when the change failed.
+    // so what the page shows is what the registry holds, also when the change failed or was
+    // not wanted after all.
     function change(def, action) {
         return function () {
             var before = document.getElementById("tweak-" + def.id).getAttribute("data-state");
@@ -38,8 +40,24 @@
         };
     }
 
+    // A setting with a caution asks once, before its first change on this page; restoring the
+    // Windows default never asks.
+    function confirmed(def) {
+        if (!def.caution || confirmedHere[def.id])
+            return true;
+        confirmedHere[def.id] = window.confirm(def.title + "\n\n" + def.caution + "\n\nChange this setting?");
+        return confirmedHere[def.id];
+    }
+
+    function changeWithCare(def, action) {
+        return change(def, function () {
+            if (confirmed(def))
+                action();
+        });
+    }
+
     function toggleControl(def, value, writable) {
-        var node = button(value ? "On" : "Off", value ? "switch on" : "switch", change(def, function () {
+        var node = button(value ? "On" : "Off", value ? "switch on" : "switch", changeWithCare(def, function () {
             TweakEngine.toggle(registry, def);
         }));
         node.setAttribute("aria-pressed", value ? "true" : "false");
@@ -56,12 +74,12 @@
             select.appendChild(option);
         }
         if (TweakEngine.choiceOf(def, value) === null) {
-            option = element("option", "", "Other (" + value + ")");
+            option = element("option", "", value === null ? "Windows default" : "Other (" + value + ")");
             option.selected = true;
             select.appendChild(option);
         }
         select.disabled = !writable;
-        select.onchange = change(def, function () {
+        select.onchange = changeWithCare(def, function () {
             if (select.selectedIndex < def.choices.length)
                 TweakEngine.apply(registry, def, def.choices[select.selectedIndex].value);
         });
@@ -75,7 +93,7 @@
         input.value = isNaN(value) ? "" : String(value);
         input.title = def.min + " to " + def.max;
         input.disabled = !writable;
-        var set = button("Set", "small", change(def, function () {
+        var set = button("Set", "small", changeWithCare(def, function () {
             var text = input.value.replace(/^\s+|\s+$/g, "");
             TweakEngine.apply(registry, def, /^\d+$/.test(text) ? parseInt(text, 10) : NaN);
         }));
@@ -95,7 +113,7 @@
         var swatch = element("span", "swatch");
         swatch.style.backgroundColor = value ? "#" + value : "transparent";
         box.appendChild(swatch);
-        box.appendChild(button("Choose...", "small", change(def, function () {
+        box.appendChild(button("Choose...", "small", changeWithCare(def, function () {
             var chosen = dialogs.GetColor(value ? parseInt(value, 16) : 0);
             if (typeof chosen === "string")
                 TweakEngine.apply(registry, def, chosen);
@@ -105,7 +123,7 @@
     }
 
     function pathControl(def, value, writable) {
-        var node = button("Browse...", "small", change(def, function () {
+        var node = button("Browse...", "small", changeWithCare(def, function () {
             var chosen = def.kind === "file" ? dialogs.GetFile(value, def.typeDescr, def.typeExt)
                                              : dialogs.GetDirectory(value);
             if (typeof chosen === "string")
@@ -228,13 +246,24 @@
         }
     }
 
+    // A setting that does nothing on this Windows says why, in place of its controls.
+    function fillUnavailable(box, reason) {
+        box.setAttribute("data-state", "unavailable");
+        box.appendChild(element("p", "unavailable", reason));
+    }
+
     function render(def) {
-        var box = document.getElementById("tweak-" + def.id);
+        var box = document.getElementById("tweak-" + def.id), reason;
         box.innerHTML = "";
         box.appendChild(element("h2", "", def.title)).id = "title-" + def.id;
         box.appendChild(element("p", "description", def.description));
         try {
-            if (def.kind === "entries")
+            reason = TweakEngine.unavailableReason(registry, def);
+            if (reason === null && def.caution)
+                box.appendChild(element("p", "caution", def.caution));
+            if (reason !== null)
+                fillUnavailable(box, reason);
+            else if (def.kind === "entries")
                 fillEntries(def, box);
             else if (def.kind === "list")
                 fillList(def, box);

@@ -5,6 +5,7 @@
 // ES5 and the DOM of the browser control; the control has no String.prototype.normalize.
 (function () {
     var searchBox = document.getElementById("search-box");
+    var registry = null;
     var resultsBox = document.getElementById("search-results");
     // The small letters with accents of the Latin alphabets, by the letters they fold to.
     var folded = {
@@ -71,11 +72,22 @@
 
     var element = PageDom.element;
 
+    // Without the program's objects every setting is taken to act on this Windows.
+    function isAvailable(def) {
+        try {
+            return !registry || TweakEngine.isAvailable(registry, def);
+        } catch (e) {
+            return true;
+        }
+    }
+
     function resultLink(def, names) {
         var link = document.createElement("a");
         link.href = def.category + ".html#tweak-" + def.id;
         link.appendChild(element("strong", "search-title", def.title));
         link.appendChild(element("span", "search-category", names[def.category] || def.category));
+        if (!isAvailable(def))
+            link.appendChild(element("span", "search-note", "Not available on this Windows"));
         // The setting already in the address: no hashchange would come to show it again.
         link.onclick = function () {
             if (link.href !== window.location.href)
@@ -164,6 +176,11 @@
         hideResults();
     }
 
+    try {
+        registry = window.external.Registry;
+    } catch (e) {
+        registry = null;
+    }
     buildFolding();
     searchBox.oninput = showResults;
     searchBox.onkeydown = onSearchKey;
