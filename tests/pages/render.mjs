@@ -61,12 +61,27 @@ const toggleRaw = (def, on) => (def.bit ? wholeWithBit(def, on) : on ? def.on : 
 // Registry data as the checks compare it: a DWORD read back by reg query is unsigned.
 const sameData = (a, b) => (typeof a === "number" && typeof b === "number" ? a >>> 0 === b >>> 0 : a === b);
 
+// The definitions of one value's bits share it: every one of them is away from its default, the
+// value's other bits are as its base has them (zero without one).
+function sharedBits(def) {
+  const sharing = defs.filter((d) => d.root === def.root && d.key === def.key && d.value === def.value && d.bit);
+  const flip = (n, d) => (d.dflt ? n & ~d.bit.mask : n | d.bit.mask);
+  if (def.type === "binary") {
+    const bytes = [...Buffer.from(def.base || "0000000000000000", "hex")];
+    for (const d of sharing)
+      bytes[d.bit.byte] = flip(bytes[d.bit.byte], d);
+    return Buffer.from(bytes).toString("hex").toUpperCase();
+  }
+  const n = sharing.reduce(flip, Number(def.base || 0));
+  return def.type === "dword" ? n : String(n);
+}
+
 // A value other than the Windows default, in the page's terms, and as the registry holds it.
 function seededValue(def) {
   const asRaw = (n) => (def.type === "dword" ? n : String(n));
   // A System switch with no "on" and "off" data (binary) is seeded through the System object alone.
   if (typeof def.dflt === "boolean")
-    return { value: !def.dflt, raw: def.bit ? wholeWithBit(def, !def.dflt) : undefined };
+    return { value: !def.dflt, raw: def.bit ? sharedBits(def) : undefined };
   switch (def.kind) {
   case "toggle":
     return def.dflt === def.on ? { value: false, raw: def.off } : { value: true, raw: def.on };
@@ -337,7 +352,9 @@ async function onlyChangedFilters(page, defs, name) {
 // it with its category's name; choosing it opens that page with the setting focused.
 async function searchOpensSetting(context, defs) {
   const { page, errors } = await openPage(context, "start.html");
-  const wanted = defs.filter((d) => d.category === categories[categories.length - 1])[0];
+  // The last page that has a neighbour for the second search.
+  const roomy = categories.filter((c) => defs.filter((d) => d.category === c).length > 1);
+  const wanted = defs.filter((d) => d.category === roomy[roomy.length - 1])[0];
   await page.fill("#search-box", wanted.title.toUpperCase().replace("E", "\u00c9"));
   const results = await page.$$eval("#search-results a", (as) => as.map((a) => a.textContent));
   const category = await page.textContent(`#nav a[href="${wanted.category}.html"]`);
