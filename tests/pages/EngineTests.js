@@ -20,7 +20,7 @@ var WindowsValues = [
         WallpaperStyle: "10", TileWallpaper: "0", WindowArrangementActive: "1", SnapSizing: "1", DockMoving: "1",
         DragFromMaximize: "1", ScreenSaveActive: "1", ScreenSaveTimeOut: "900", ScreenSaverIsSecure: "0" } },
     { root: "HKCU", key: "Control Panel\\Desktop", type: "dword", values: {
-        FontSmoothingType: 2, FontSmoothingGamma: 1400, ForegroundFlashCount: 7, ClickLockTime: 1200, CaretWidth: 1,
+        FontSmoothingType: 2, FontSmoothingGamma: 1400, ForegroundFlashCount: 7, CaretWidth: 1,
         FocusBorderWidth: 1, FocusBorderHeight: 1 } },
     { root: "HKCU", key: "Control Panel\\Desktop", type: "binary", values: { UserPreferencesMask: "9E3E078012000000" } },
     { root: "HKCU", key: "Control Panel\\Desktop\\WindowMetrics", type: "sz", values: { MinAnimate: "1", IconTitleWrap: "1" } },

@@ -452,8 +452,9 @@ async function launch(profile, failures, routed = true) {
     args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
       "--disable-background-networking", "--disable-component-update", "--disable-sync"],
   });
-  // LV_TIMEOUT (ms) gives a loaded machine more time for each step.
-  context.setDefaultTimeout(Number(process.env.LV_TIMEOUT || 5000));
+  // A step that fails waits this long before it is reported; pages served by lvscript under Wine
+  // on a busy machine take seconds to load, so it is generous (LV_TIMEOUT, ms, overrides it).
+  context.setDefaultTimeout(Number(process.env.LV_TIMEOUT || 30000));
   if (routed)
     await serveArchive(context, failures);
   return context;

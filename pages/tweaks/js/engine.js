@@ -799,6 +799,19 @@ var TweakEngine = (function () {
             throw new Error(subject(entry, def) + ": not undone, because its entry could not be taken out of " +
                             "the history (" + journalPlace.root + "\\" + journalPlace.key + " cannot be written).");
         }
+        takeUpRestored(reg, entry, def);
+    }
+
+    // Windows holds a System setting in memory too: the data put back takes effect at once. A
+    // value put back as absent is left absent (setting it through Windows would write it).
+    function takeUpRestored(reg, entry, def) {
+        if (def === null || def.value !== entry.name || entry.before.type === "none")
+            return;
+        try {
+            takeUp(reg, def);
+        } catch (e) {
+            // The registry holds the earlier data all the same; Windows reads it at the next sign-in.
+        }
     }
 
     function positionOf(entries, ref) {

@@ -78,14 +78,7 @@ var TweakDefinitions = TweakDefinitions || [];
             root: "HKCU", key: desktop, value: "ActiveWndTrkTimeout", type: "dword", min: 0, max: 5000, dfltAbsent: true
         },
         pointerFeature("click-lock", "MOUSECLICKLOCK", "ClickLock",
-            "Holding the primary mouse button down for the time below locks it, so that you can drag without holding it; the next click releases it."),
-        {
-            id: "click-lock-time", category: "input", kind: "range", takesEffect: "now", windows: win10,
-            title: "ClickLock time (ms)",
-            description: "With ClickLock on, how long the button must be held before it stays down by itself.",
-            spi: "MOUSECLICKLOCKTIME", source: spiPage,
-            root: "HKCU", key: desktop, value: "ClickLockTime", type: "dword", min: 200, max: 2200, dflt: 1200
-        },
+            "Holding the primary mouse button down for a moment locks it, so that you can drag without holding it; the next click releases it."),
         pointerFeature("mouse-sonar", "MOUSESONAR", "Show the pointer's location when Ctrl is pressed",
             "Draws circles around the pointer when you press and release the Ctrl key, so that you can find it."),
         pointerFeature("mouse-vanish", "MOUSEVANISH", "Hide the pointer while typing",
