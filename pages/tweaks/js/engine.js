@@ -239,21 +239,34 @@ var TweakEngine = (function () {
 
     var notPutBack = "its value is of a type that could not be put back, so it is left as it is";
 
+    // Windows' value and the registry's data as they were before a change that failed.
+    function takeBack(reg, def, system, old, before) {
+        system.SetSystemParameter(def.spi, old);
+        putValue(reg, def.root, def.key, def.value, before);
+    }
+
     // The change is made before its data can be known; one that cannot be recorded is taken back.
-    function recordOrTakeBack(reg, def, system, old, before, after) {
+    // Gives the entry, or null when the registry's data did not change.
+    function recordOrTakeBack(reg, def, system, old, before) {
+        var after = valueState(reg, def.root, def.key, def.value), claimed;
+        if (after !== null && sameState(before, after))
+            return null;
         try {
             if (after === null)
                 throw failure(def, notPutBack);
-            confirmRecord(reg, def, record(reg, def, def.value, before, after));
+            claimed = record(reg, def, def.value, before, after);
+            confirmRecord(reg, def, claimed);
+            return claimed;
         } catch (e) {
-            system.SetSystemParameter(def.spi, old);
-            putValue(reg, def.root, def.key, def.value, before);
+            takeBack(reg, def, system, old, before);
             throw e;
         }
     }
 
+    // Windows may accept a value and then hold another: the change failed, and the value and the
+    // registry's data go back to what they were, its entry with them.
     function writeSpi(reg, def, value) {
-        var system = systemObject(), old = system.GetSystemParameter(def.spi), after, set,
+        var system = systemObject(), old = system.GetSystemParameter(def.spi), set, claimed,
             wanted = spiArgument(def, value, typeof old === "boolean"),
             before = valueState(reg, def.root, def.key, def.value);
         if (old === wanted)
@@ -261,11 +274,13 @@ var TweakEngine = (function () {
         if (before === null)
             throw failure(def, notPutBack);
         set = system.SetSystemParameter(def.spi, wanted);
-        after = valueState(reg, def.root, def.key, def.value);
-        if (after === null || !sameState(before, after))
-            recordOrTakeBack(reg, def, system, old, before, after);
-        if (set === false || system.GetSystemParameter(def.spi) !== wanted)
-            throw failure(def, "the setting could not be changed");
+        claimed = recordOrTakeBack(reg, def, system, old, before);
+        if (set !== false && system.GetSystemParameter(def.spi) === wanted)
+            return;
+        takeBack(reg, def, system, old, before);
+        if (claimed !== null)
+            forgetIfUnchanged(reg, claimed);
+        throw failure(def, "the setting could not be changed");
     }
 
     // After a registry write: the programs that take it from WM_SETTINGCHANGE ("notify").
