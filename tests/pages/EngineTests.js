@@ -222,22 +222,9 @@ function hasWindowsDefault(def) {
     return def.kind !== "entries" && def.kind !== "list";
 }
 
-// What Wine 8's user32 does otherwise than Windows with System entries the definitions use (measured
-// through lvscript): it has no GET action for some, refuses the SET of the accessibility structures,
-// keeps nothing of ANIMATION's SET, and takes MOUSESPEED from uiParam where the reference has pvParam,
-// storing 0. A definition of these is tried through the registry alone; its change through the System
-// object must fail and leave the registry and the history as they were.
-var wineDiffers = {
-    DOCKMOVING: "has no GET", DRAGFROMMAXIMIZE: "has no GET", SNAPSIZING: "has no GET", WINARRANGING: "has no GET",
-    MESSAGEDURATION: "has no GET", SCREENSAVESECURE: "has no GET", HUNGAPPTIMEOUT: "has no GET",
-    WAITTOKILLTIMEOUT: "has no GET", "STICKYKEYS.SKF_HOTKEYACTIVE": "refuses the SET",
-    "FILTERKEYS.FKF_HOTKEYACTIVE": "refuses the SET", "TOGGLEKEYS.TKF_HOTKEYACTIVE": "refuses the SET",
-    "MOUSEKEYS.MKF_HOTKEYACTIVE": "refuses the SET", "HIGHCONTRAST.HCF_HOTKEYACTIVE": "refuses the SET",
-    "ANIMATION.iMinAnimate": "keeps nothing it is SET to", MOUSESPEED: "stores 0 for every SET"
-};
-
+// Wine keeps some System entries otherwise than Windows (WineDiffers.js).
 function wineDiffersFor(def) {
-    return def.spi && Object.prototype.hasOwnProperty.call(wineDiffers, def.spi) ? wineDiffers[def.spi] : null;
+    return def.spi && Object.prototype.hasOwnProperty.call(WineDiffers, def.spi) ? WineDiffers[def.spi] : null;
 }
 
 // Windows takes up the seeded data of its System settings, as it would at sign-in.
@@ -625,32 +612,56 @@ function systemParametersApply() {
           TweakEngine.readRaw(registry, def), "400 400");
 }
 
-var undo = seedWindowsValues();
-var journalKeyMade = firstMissingKey("HKCU", TweakEngine.journalPlace.key);
+// engine.sh has put a documents folder holding Cyrillic, CJK and an emoji into the real User Shell
+// Folders ("folder" after the arguments): a change through the engine keeps it in the journal, and
+// undo puts it back; engine.sh compares the key's export before and after.
+function folderIsPutBack() {
+    var def = TweakEngine.definition(TweakDefinitions, "documents-folder"), entry,
+        own = "%USERPROFILE%\\\u0414\u043E\u043A\u0443\u043C\u0435\u043D\u0442\u044B \u6587\u6863 \uD83D\uDCC1";
+    TweakEngine.journalPlace.key = testKey + "\\Journal";
+    TweakEngine.apply(registry, def, "D:\\Elsewhere");
+    entry = TweakEngine.journal(registry)[0];
+    TweakEngine.undo(registry, entry.ref, TweakDefinitions);
+    check("a folder of Cyrillic, CJK and an emoji, changed and undone", entry.before.data + " " + stateText(def),
+          own + " expand:" + own);
+}
+
+// Everything else, on the values of a fresh Windows.
+function engineWorks() {
+    var undo = seedWindowsValues(), journalKeyMade = firstMissingKey("HKCU", TweakEngine.journalPlace.key);
+    try {
+        systemTakesUpSeed();
+        definitionsAreComplete();
+        everyDefinitionWorks();
+        brokenDefinitionsFail();
+        rangesAndColoursAreGuarded();
+        ownListIsKept();
+        versionIsFound();
+        undoGivesBackTheEarlierState();
+        undoAllRestoresEveryCategory();
+        journalIsCapped();
+        undoGoesByTheValueAsItIs();
+        bitsChangeAlone();
+        absentDefaultIsDeleted();
+        buildsDecideAvailability();
+        systemParametersApply();
+        unrecordedChangeIsRefused();
+    } finally {
+        undoSeeding(undo);
+        if (journalKeyMade !== null)
+            registry.RegDeleteKey("HKCU", journalKeyMade, true);
+    }
+}
+
 registry.RegCreateKey("HKCU", testKey);
 try {
     seeWindows();
-    systemTakesUpSeed();
-    definitionsAreComplete();
-    everyDefinitionWorks();
-    brokenDefinitionsFail();
-    rangesAndColoursAreGuarded();
-    ownListIsKept();
-    versionIsFound();
-    undoGivesBackTheEarlierState();
-    undoAllRestoresEveryCategory();
-    journalIsCapped();
-    undoGoesByTheValueAsItIs();
-    bitsChangeAlone();
-    absentDefaultIsDeleted();
-    buildsDecideAvailability();
-    systemParametersApply();
-    unrecordedChangeIsRefused();
+    if (host.args[2] === "folder")
+        folderIsPutBack();
+    else
+        engineWorks();
 } finally {
-    undoSeeding(undo);
     registry.RegDeleteKey("HKCU", testKey, true);
-    if (journalKeyMade !== null)
-        registry.RegDeleteKey("HKCU", journalKeyMade, true);
 }
 host.echo(passed + " passed, " + failed + " failed");
 if (failed > 0)
