@@ -239,9 +239,15 @@ var TweakEngine = (function () {
 
     var notPutBack = "its value is of a type that could not be put back, so it is left as it is";
 
-    // Windows' value and the registry's data as they were before a change that failed.
+    // Windows' value and the registry's data as they were before a change that failed. Windows may
+    // have held a value that the entry's bounds refuse (another program set it): the registry's data
+    // goes back all the same, and the change's own failure is the one reported.
     function takeBack(reg, def, system, old, before) {
-        system.SetSystemParameter(def.spi, old);
+        try {
+            system.SetSystemParameter(def.spi, old);
+        } catch (e) {
+            // Windows keeps the value it has; the registry holds the earlier data for the next sign-in.
+        }
         putValue(reg, def.root, def.key, def.value, before);
     }
 
