@@ -17,10 +17,11 @@
         PageDom.showMessage(messageBox, text);
     }
 
+    // A value that a fresh Windows lacks reads as null while it is absent.
     function stateText(def, value) {
         if (def.kind === "color")
             return value ? TweakEngine.textFromColor(value) : "Not a colour";
-        return value === "" ? "(none)" : value;
+        return value === null ? "(not set)" : value === "" ? "(none)" : value;
     }
 
     // Every change goes through here: the tweak is drawn again from the registry afterwards,
@@ -90,7 +91,7 @@
         var box = element("span", "range");
         var input = element("input", "number");
         input.type = "text";
-        input.value = isNaN(value) ? "" : String(value);
+        input.value = typeof value === "number" && !isNaN(value) ? String(value) : "";
         input.title = def.min + " to " + def.max;
         input.disabled = !writable;
         var set = button("Set", "small", changeWithCare(def, function () {
