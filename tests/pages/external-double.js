@@ -104,6 +104,17 @@ function installExternalDouble(config) {
             if (!found || found.type === "dword")
                 put(root, name, value, "dword", Number(data) | 0);
         }),
+        RegReadBinary: method(3, function (root, name, value) {
+            var found = get(root, name, value);
+            if (found && found.type !== "binary")
+                throw wrongType(value);
+            return found ? found.data : "";
+        }),
+        RegWriteBinary: method(4, function (root, name, value, hex) {
+            if (!/^([0-9A-Fa-f]{2})*$/.test(hex))
+                throw new Error("Invalid binary data for '" + value + "'");
+            put(root, name, value, "binary", hex.toUpperCase());
+        }),
         RegReadBool: method(3, function (root, name, value) {
             var found = get(root, name, value);
             if (!found)

@@ -48,15 +48,34 @@ const isAvailable = (def) => !def.windows || (!isBefore(running, buildOf(def.win
 
 const hasDefault = (def) => def.kind !== "entries" && def.kind !== "list";
 
-// A bit toggle's whole value (of a DWORD or decimal text): its bits set for on (cleared with
-// "invert"), the others as in its base.
-function wholeWithBit(def, on) {
-  const whole = ((Number(def.base || 0) & ~def.bit.mask) | (on !== Boolean(def.invert) ? def.bit.mask : 0)) >>> 0;
-  return def.type === "dword" ? whole | 0 : String(whole);
+// The System entries that Wine 8 keeps otherwise than Windows (WineDiffers.js, which the engine test
+// includes too). Under the preview the page shows what Wine holds for those it refuses to change (it
+// cannot read those it has no GET for), which differs from their defaults, so they count as changed; a
+// change of them must fail and leave the registry as it was. Others it keeps in another value.
+const wine = (() => {
+  const context = {};
+  vm.createContext(context);
+  vm.runInContext(readFileSync(new URL("./WineDiffers.js", import.meta.url), "utf8"), context);
+  return context;
+})();
+const underWine = (table, def) => backend !== doubleBackend && def.spi && Object.hasOwn(table, def.spi);
+const wineRefuses = (def) => underWine(wine.WineRefuses, def);
+const wineCannotRead = (def) => wineRefuses(def) && wine.WineRefuses[def.spi] === "has no GET";
+
+// A bit toggle's whole value: its bits set for on (cleared with "invert"), the others as in whole,
+// the data that the registry held (a DWORD, decimal text or hex pairs of binary data).
+function wholeWithBit(def, on, whole) {
+  const set = (n) => ((n & ~def.bit.mask) | (on !== Boolean(def.invert) ? def.bit.mask : 0)) >>> 0;
+  if (def.type === "binary") {
+    const bytes = Buffer.from(whole, "hex");
+    bytes[def.bit.byte] = set(bytes[def.bit.byte]);
+    return bytes.toString("hex").toUpperCase();
+  }
+  return def.type === "dword" ? set(Number(whole)) | 0 : String(set(Number(whole)));
 }
 
-// A toggle's data for a state, as the registry holds it.
-const toggleRaw = (def, on) => (def.bit ? wholeWithBit(def, on) : on ? def.on : def.off);
+// A toggle's data for a state, as the registry holds it; a bit's from the data held before.
+const toggleRaw = (def, on, held) => (def.bit ? held && wholeWithBit(def, on, held[1]) : on ? def.on : def.off);
 
 // Registry data as the checks compare it: a DWORD read back by reg query is unsigned.
 const sameData = (a, b) => (typeof a === "number" && typeof b === "number" ? a >>> 0 === b >>> 0 : a === b);
@@ -64,7 +83,8 @@ const sameData = (a, b) => (typeof a === "number" && typeof b === "number" ? a >
 // The definitions of one value's bits share it: every one of them is away from its default, the
 // value's other bits are as its base has them (zero without one).
 function sharedBits(def) {
-  const sharing = defs.filter((d) => d.root === def.root && d.key === def.key && d.value === def.value && d.bit);
+  const sharing = [def, ...defs.filter((d) => d !== def && d.root === def.root && d.key === def.key &&
+    d.value === def.value && d.bit)];
   const flip = (n, d) => (d.dflt ? n & ~d.bit.mask : n | d.bit.mask);
   if (def.type === "binary") {
     const bytes = [...Buffer.from(def.base || "0000000000000000", "hex")];
@@ -174,16 +194,21 @@ async function clickIn(page, def, selector) {
 
 // The test double's System object changes no registry value; the program's real one does, in
 // data that the checks can know but for binary data with no bit given.
-const registryFollows = (def) => !def.spi || (backend !== doubleBackend && (def.bit || def.type !== "binary"));
+const registryFollows = (def) => !def.spi || (backend !== doubleBackend && (def.bit || def.type !== "binary") &&
+  !underWine(wine.WineKeepsElsewhere, def));
 
 // Restoring a value a fresh Windows lacks deletes it; a bit toggle's default is its state.
 async function restoresDefault(page, def) {
+  const held = def.bit && registryFollows(def) ? await registryValue(page, def) : null;
   await clickIn(page, def, ".restore");
   const raw = await registryValue(page, def);
-  const expected = def.dfltAbsent ? null : def.bit ? wholeWithBit(def, def.dflt) : def.dflt;
+  const expected = def.dfltAbsent ? null : held ? wholeWithBit(def, def.dflt, held[1]) : def.dflt;
   check(`${def.id}: restore writes the Windows default (got ${JSON.stringify(raw)})`, !registryFollows(def) ||
     (expected === null ? raw === null : raw !== null && sameData(raw[1], expected)));
-  check(`${def.id}: and says so`, (await page.textContent(`[data-tweak="${def.id}"]`)).includes("Windows default"));
+  const box = `[data-tweak="${def.id}"]`, shown = (await page.textContent(box)) + " " +
+    (await page.$$eval(`${box} input`, (inputs) => inputs.map((input) => input.value).join(" ")));
+  check(`${def.id}: and says so, with no "null" for a value that is absent (${shown})`,
+    shown.includes("Windows default") && !/\bnull\b/.test(shown));
 }
 
 async function changesOnClick(page, def) {
@@ -194,6 +219,8 @@ async function changesOnClick(page, def) {
     return;
   }
   const seeded = seededValue(def);
+  if (underWine(wine.WineKeepsElsewhere, def))
+    console.log(`note: ${def.id}: Wine keeps ${def.spi} in ${wine.WineKeepsElsewhere[def.spi]}, so its value is not read back`);
   const expectRaw = async (what, raw) => {
     const actual = await registryValue(page, def);
     check(`${def.id}: ${what} (got ${JSON.stringify(actual)})`, !registryFollows(def) ||
@@ -201,13 +228,13 @@ async function changesOnClick(page, def) {
   };
   switch (def.kind) {
   case "toggle": {
-    // A System entry of the preview holds what the program last set, which may be older than the seeding.
     const shown = (await stateOf(page, def)) === "true";
+    const held = def.bit && registryFollows(def) ? await registryValue(page, def) : null;
     await clickIn(page, def, ".switch");
-    await expectRaw("a click switches the value", toggleRaw(def, !shown));
+    await expectRaw("a click switches the value", toggleRaw(def, !shown, held));
     check(`${def.id}: the page shows the new state`, (await stateOf(page, def)) === String(!shown));
     await clickIn(page, def, ".switch");
-    await expectRaw("a second click switches it back", toggleRaw(def, shown));
+    await expectRaw("a second click switches it back", toggleRaw(def, shown, held));
     break;
   }
   case "choice": {
@@ -238,6 +265,28 @@ async function changesOnClick(page, def) {
   check(`${def.id}: says when the change takes effect`,
     (def.spi ? /^Takes effect now\.$/ : /^Takes effect (now|when|after)/).test(await page.textContent(`${box} .effect`)));
   await restoresDefault(page, def);
+}
+
+// A setting whose System entry Wine keeps otherwise: the page cannot read one that has no GET, and says
+// why; a change of the others fails, says so, and leaves the registry as it was.
+async function wineRefusesChange(page, def) {
+  const box = `[data-tweak="${def.id}"]`, held = await registryValue(page, def);
+  console.log(`note: ${def.id}: Wine ${wine.WineRefuses[def.spi]} for ${def.spi}; its change is tried to fail`);
+  if (wineCannotRead(def)) {
+    check(`${def.id}: says that Windows did not give its value`, (await page.textContent(`${box} .error`)).includes(
+      `Windows did not give the system parameter '${def.spi}'`));
+    return;
+  }
+  if (def.kind === "toggle")
+    await clickIn(page, def, ".switch");
+  else {
+    await page.fill(`${box} input`, String(def.max - 1));
+    await clickIn(page, def, "button.small");
+  }
+  const now = await registryValue(page, def);
+  check(`${def.id}: a change that Wine does not keep fails, says so and leaves ${JSON.stringify(held)} (now ` +
+    `${JSON.stringify(now)}: ${await messageText(page)})`, (await messageText(page)).endsWith(
+    "the setting could not be changed") && JSON.stringify(now) === JSON.stringify(held));
 }
 
 // In place of its controls, a setting that does nothing on this Windows says why.
@@ -272,9 +321,10 @@ async function categoryPage(context, category, defs, name = category) {
     check(`${def.id}: shows its caution`, (await page.textContent(`[data-tweak="${def.id}"] .caution`)) === def.caution);
   for (const def of defs) {
     const expected = !isAvailable(def) ? "unavailable" : def.kind === "entries" ? "2" : def.kind === "list" ? "1"
-      : String(seededValue(def).value);
+      : wineCannotRead(def) ? "error" : String(seededValue(def).value);
+    // What Wine holds of an entry it refuses to change is its own.
     check(`${def.id}: drawn with the state the registry holds (${await stateOf(page, def)}, expected ${expected})`,
-      (await stateOf(page, def)) === expected || (def.spi && backend !== doubleBackend));
+      (await stateOf(page, def)) === expected || (wineRefuses(def) && !wineCannotRead(def)));
     check(`${def.id}: titled`, (await page.textContent(`[data-tweak="${def.id}"] h2`)) === def.title);
     check(`${def.id}: no word of when a change takes effect before a change`,
       (await page.$(`[data-tweak="${def.id}"] .effect`)) === null);
@@ -283,22 +333,23 @@ async function categoryPage(context, category, defs, name = category) {
   await onlyChangedFilters(page, defs, name);
   await page.screenshot({ path: join(shots, name + ".png"), fullPage: true });
   for (const def of defs) {
-    // Wine lacks some of the System object's entries, and the page then says it cannot read the setting.
-    if (def.spi && backend !== doubleBackend && (await stateOf(page, def)) === "error") {
-      console.log(`note: ${def.id} is not tried: ${await page.textContent(`[data-tweak="${def.id}"] .error`)}`);
-      continue;
-    }
     try {
       if (!isAvailable(def))
         await isShownUnavailable(page, def);
+      else if (wineRefuses(def))
+        await wineRefusesChange(page, def);
       else
         await (def.kind === "entries" || def.kind === "list" ? listsWork(page, def) : changesOnClick(page, def));
     } catch (error) {
       problems.push(`${def.id}: ${error.message.split("\n")[0]}`);
     }
   }
-  for (const def of defs.filter((d) => d.caution && isAvailable(d)))
-    check(`${def.id}: asked once`, asked.filter((text) => text.includes(def.caution)).length === 1);
+  // Only a change asks: none is tried of a setting locked in HKLM or one Wine cannot read.
+  for (const def of defs.filter((d) => d.caution && isAvailable(d))) {
+    const changed = def.root !== "HKLM" && !wineCannotRead(def);
+    check(`${def.id}: asked ${changed ? "once" : "never"}`,
+      asked.filter((text) => text.includes(def.caution)).length === (changed ? 1 : 0));
+  }
   await page.screenshot({ path: join(shots, name + "-after-clicks.png"), fullPage: true });
   errors.forEach((e) => problems.push(`${category}.html: ${e}`));
   await page.close();
@@ -332,8 +383,11 @@ async function navNamesEvery(page, name) {
 // Every setting is drawn changed; one restored to its default is hidden by "Show only changed
 // settings", with the lists and start-up entries, which have no Windows default.
 async function onlyChangedFilters(page, defs, name) {
-  const restored = defs.find((d) => d.root === "HKCU" && hasDefault(d) && isAvailable(d) && !d.spi);
-  await clickIn(page, restored, ".restore");
+  // A setting of the registry alone, or else of the System object; on some page every one is Wine's.
+  const restorable = (d) => d.root === "HKCU" && hasDefault(d) && isAvailable(d) && !wineRefuses(d);
+  const restored = defs.find((d) => restorable(d) && !d.spi) || defs.find(restorable);
+  if (restored)
+    await clickIn(page, restored, ".restore");
   await page.check("#only-changed");
   for (const def of defs) {
     const shown = def !== restored && hasDefault(def) && isAvailable(def);
@@ -342,9 +396,13 @@ async function onlyChangedFilters(page, defs, name) {
   }
   await page.screenshot({ path: join(shots, name + "-only-changed.png"), fullPage: true });
   await page.uncheck("#only-changed");
+  if (!restored)
+    return;
   check(`${restored.id}: shown again with every setting`, await page.isVisible(`[data-tweak="${restored.id}"]`));
   // The registry outlives the page: undoing the restore lets the clicks below start from the seeded state.
-  await page.evaluate(() => TweakEngine.undo(window.external.Registry, TweakEngine.journal(window.external.Registry)[0].ref));
+  // (The double's System object keeps its entries apart from the registry, so there it leaves no entry.)
+  await page.evaluate(() => TweakEngine.journal(window.external.Registry).slice(0, 1).forEach((entry) =>
+    TweakEngine.undo(window.external.Registry, entry.ref, TweakDefinitions)));
   await page.reload();
 }
 
@@ -524,6 +582,27 @@ async function featuresStartPage(context, features) {
   await page.close();
 }
 
+// Windows holds its System settings in memory, read at sign-in: through the preview they are set to
+// the seeded states, as the double's are seeded with them. Wine refuses some (WineDiffers.js).
+async function systemTakesUpSeed(context, all) {
+  const wanted = all.filter((d) => d.spi && isAvailable(d)).map((d) => ({ name: d.spi, value: seededValue(d).value,
+    number: Number(d.kind === "toggle" ? seededValue(d).raw : seededValue(d).value) }));
+  const page = await context.newPage();
+  await page.goto(backend.url("start.html"), { waitUntil: "load" });
+  const refused = await page.evaluate((list) => list.filter((entry) => {
+    const system = window.external.System;
+    try {
+      return !system.SetSystemParameter(entry.name, typeof system.GetSystemParameter(entry.name) === "boolean" ?
+        entry.value : entry.number);
+    } catch {
+      return true;
+    }
+  }).map((entry) => entry.name), wanted);
+  await page.close();
+  refused.filter((name) => !Object.hasOwn(wine.WineRefuses, name)).forEach((name) =>
+    problems.push(`the System entry ${name} does not take the seeded state`));
+}
+
 // A fresh registry for every page, so that one page's clicks do not change the next one's start.
 // Definitions of the test's own (extra) are drawn with those of their category's page.
 async function pageContext(profile, failures, category, preview, extra = []) {
@@ -536,6 +615,7 @@ async function pageContext(profile, failures, category, preview, extra = []) {
     await context.addInitScript({ content: besideRealObjects + withDefinitions(extra) });
     // The browser asks for an icon outside the token's folder, which the preview refuses.
     await context.route(/\/favicon\.ico$/, (route) => route.fulfill({ status: 204 }));
+    await systemTakesUpSeed(context, defs.concat(extra));
     return context;
   }
   backend = doubleBackend;
