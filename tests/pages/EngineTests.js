@@ -1,13 +1,15 @@
 // The tweak engine and every tweak definition, run by lvscript in the real script engine against
 // the registry of a throw-away Wine prefix (engine.sh refuses any other). The prefix is first
 // given the values that a fresh Windows holds, as Microsoft documents them, independently of
-// the definitions: a definition naming the wrong key, value or type then fails here. At the end
-// every value is put back as it was and every key made here is removed.
-// host.args: the program's version as major.minor; a key under HKCU that allows only reads.
+// the definitions: a definition naming the wrong key, value or type then fails here; Windows
+// takes up those of its System settings. At the end every value is put back as it was and
+// every key made here is removed.
+// host.args: the program's version as major.minor; a key under HKCU that allows only reads;
+// "folder" for the documents folder's case alone (see engine.sh).
 var registry = external.Registry;
 
 var advanced = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
-// A value that a fresh Windows does not have is not listed.
+// A value that a fresh Windows does not have is not listed; a key that holds none of them is, with no values.
 var WindowsValues = [
     { root: "HKCU", key: advanced, type: "dword", values: {
         HideFileExt: 1, Hidden: 2, ShowSuperHidden: 0, SeparateProcess: 0, ShowInfoTip: 1, FolderContentsInfoTip: 1,
