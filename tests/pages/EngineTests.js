@@ -606,6 +606,7 @@ var journalKeyMade = firstMissingKey("HKCU", TweakEngine.journalPlace.key);
 registry.RegCreateKey("HKCU", testKey);
 try {
     definitionsAreComplete();
+    accessDecidesChanges();
     everyDefinitionWorks();
     brokenDefinitionsFail();
     rangesAndColoursAreGuarded();
@@ -618,7 +619,6 @@ try {
     bitsChangeAlone();
     absentDefaultIsDeleted();
     buildsDecideAvailability();
-    accessDecidesChanges();
     systemParametersApply();
     unrecordedChangeIsRefused();
 } finally {
