@@ -445,7 +445,7 @@ function journalIsCapped() {
 // The registry as the engine sees it, some methods replaced: a second writer, or a journal that keeps nothing.
 function registryWith(replaced) {
     var names = ["RegReadString", "RegWriteString", "RegReadInt", "RegWriteInt", "RegReadBool", "RegValueExists",
-                 "RegValueType", "RegDeleteValue", "RegCreateKey", "RegDeleteKey", "RegKeyExists", "ValuesNames"];
+                 "RegValueType", "RegDeleteValue", "RegCreateKey", "RegDeleteKey", "RegKeyExists", "ValuesNames", "HasFullAccess"];
     var wrapped = {}, i;
     function passOn(method) {
         return function (a, b, c, d) {
@@ -613,6 +613,21 @@ function buildsDecideAvailability() {
     seeWindows();
 }
 
+// The user's own keys are changed freely; its policy keys, like HKLM, need full access to the key
+// or, for one made lazily, to the nearest key that exists.
+function accessDecidesChanges() {
+    var asked = [], denied = registryWith({ HasFullAccess: function (root, key) {
+        asked.push(key);
+        return false;
+    } });
+    var own = testDef({ value: "Own", type: "dword", on: 1, off: 0, dflt: 0 }),
+        policy = copyOf(own, { key: "Software\\Policies\\" + testKey + "\\Later", makeKey: true });
+    check("a setting in the user's own key needs no access check", TweakEngine.canChange(denied, own) + " " + asked.length,
+          "true 0");
+    check("a policy of the user's needs full access to the nearest key that exists", TweakEngine.canChange(denied, policy) +
+          " " + registry.RegKeyExists("HKCU", asked[0]) + " " + (policy.key.indexOf(asked[0] + "\\") === 0), "false true true");
+}
+
 // On the prefix's own settings: taken up and stored by Windows, the registry's data journaled,
 // and put back by undo, which Windows takes up at once.
 function systemParametersApply() {
@@ -648,6 +663,7 @@ function engineWorks() {
     try {
         systemTakesUpSeed();
         definitionsAreComplete();
+        accessDecidesChanges();
         everyDefinitionWorks();
         brokenDefinitionsFail();
         rangesAndColoursAreGuarded();

@@ -389,9 +389,24 @@ var TweakEngine = (function () {
         return null;
     }
 
-    // HKCU is the user's own; elsewhere a setting is changed only where the user may write.
+    // HKCU is the user's own except its policy keys, which Windows lets only administrators write.
+    function isPolicyKey(key) {
+        return /^software\\(microsoft\\windows\\currentversion\\)?policies(\\|$)/i.test(key);
+    }
+
+    // A key that Windows makes lazily ("makeKey") is made under the nearest key that exists.
+    function keyToWrite(reg, def) {
+        var key = def.key;
+        while (def.makeKey && key !== "" && !reg.RegKeyExists(def.root, key))
+            key = key.replace(/\\?[^\\]*$/, "");
+        return key;
+    }
+
+    // Elsewhere than the user's own keys a setting is changed only where the user may write.
     function canChange(reg, def) {
-        return def.root.toUpperCase() === "HKCU" || reg.HasFullAccess(def.root, def.key);
+        if (def.root.toUpperCase() === "HKCU" && !isPolicyKey(def.key))
+            return true;
+        return reg.HasFullAccess(def.root, keyToWrite(reg, def));
     }
 
     // The entries of a Run-style key: every named value with its command line.
