@@ -34,7 +34,8 @@ export default [
     rules: { "no-use-before-define": "off" },
   },
   {
-    files: ["**/js/page.js", "**/js/start.js", "**/js/filter.js", "**/js/search.js", "**/js/changes.js"],
+    files: ["**/js/page.js", "**/js/start.js", "**/js/filter.js", "**/js/search.js", "**/js/changes.js",
+      "**/js/appmode.js"],
     languageOptions: {
       globals: { window: "readonly", document: "readonly", TweakEngine: "readonly", TweakDefinitions: "readonly",
         PageDom: "readonly" },
@@ -42,7 +43,7 @@ export default [
   },
   {
     files: ["**/js/dom.js"],
-    languageOptions: { globals: { document: "readonly" } },
+    languageOptions: { globals: { document: "readonly", window: "readonly" } },
   },
   {
     files: ["**/tests/pages/external-double.js"],

@@ -192,6 +192,26 @@ async function clickIn(page, def, selector) {
   await page.click(`[data-tweak="${def.id}"] ${selector}`);
 }
 
+// A control of a setting used by key: afterwards the focus is still on it, or where it is gone or
+// now disabled (a restored default, a removed entry), on the setting's first control.
+async function pressIn(page, def, selector, key = "Enter") {
+  const box = `[data-tweak="${def.id}"]`, control = await page.getAttribute(`${box} ${selector}`, "data-control");
+  if (await page.isDisabled(`${box} ${selector}`))
+    throw new Error(`${control} is disabled`);
+  await page.focus(`${box} ${selector}`);
+  await page.keyboard.press(key);
+  await focusStays(page, def, control);
+}
+
+async function focusStays(page, def, control) {
+  const [kept, on] = await page.evaluate(([id, used]) => {
+    const controls = [...document.getElementById("tweak-" + id).querySelectorAll("button, select, input")].filter((c) => !c.disabled);
+    const at = document.activeElement;
+    return [at === (controls.find((c) => c.dataset.control === used) || controls[0]), at.dataset.control || at.tagName];
+  }, [def.id, control]);
+  check(`${def.id}: the focus stays on ${control} (it is on ${on})`, kept);
+}
+
 // The test double's System object changes no registry value; the program's real one does, in
 // data that the checks can know but for binary data with no bit given.
 const registryFollows = (def) => !def.spi || (backend !== doubleBackend && (def.bit || def.type !== "binary") &&
@@ -200,7 +220,7 @@ const registryFollows = (def) => !def.spi || (backend !== doubleBackend && (def.
 // Restoring a value a fresh Windows lacks deletes it; a bit toggle's default is its state.
 async function restoresDefault(page, def) {
   const held = def.bit && registryFollows(def) ? await registryValue(page, def) : null;
-  await clickIn(page, def, ".restore");
+  await pressIn(page, def, ".restore");
   const raw = await registryValue(page, def);
   const expected = def.dfltAbsent ? null : held ? wholeWithBit(def, def.dflt, held[1]) : def.dflt;
   check(`${def.id}: restore writes the Windows default (got ${JSON.stringify(raw)})`, !registryFollows(def) ||
@@ -230,36 +250,51 @@ async function changesOnClick(page, def) {
   case "toggle": {
     const shown = (await stateOf(page, def)) === "true";
     const held = def.bit && registryFollows(def) ? await registryValue(page, def) : null;
-    await clickIn(page, def, ".switch");
-    await expectRaw("a click switches the value", toggleRaw(def, !shown, held));
-    check(`${def.id}: the page shows the new state`, (await stateOf(page, def)) === String(!shown));
-    await clickIn(page, def, ".switch");
-    await expectRaw("a second click switches it back", toggleRaw(def, shown, held));
+    await pressIn(page, def, ".switch", "Space");
+    await expectRaw("Space switches the value", toggleRaw(def, !shown, held));
+    check(`${def.id}: the page shows the new state, also in the switch's name`, (await stateOf(page, def)) ===
+      String(!shown) && (await page.getAttribute(`${box} .switch`, "aria-label")) === `${def.title}: ${shown ? "Off" : "On"}`);
+    await pressIn(page, def, ".switch");
+    await expectRaw("Enter switches it back", toggleRaw(def, shown, held));
     break;
   }
   case "choice": {
+    // The arrow keys move through the choices, and the one they rest on is written, once.
     const index = def.choices.findIndex((c) => c.value !== def.dflt && c.value !== seeded.value);
-    await page.selectOption(`${box} select`, String(index));
-    await expectRaw("choosing writes the choice", def.choices[index].value);
+    const from = await page.$eval(`${box} select`, (select) => select.selectedIndex);
+    const changes = () => page.evaluate(() => TweakEngine.journal(window.external.Registry).length), before = await changes();
+    await page.focus(`${box} select`);
+    for (let at = from; at !== index; at += Math.sign(index - from))
+      await page.keyboard.press(index > from ? "ArrowDown" : "ArrowUp");
+    await page.waitForFunction(([id, value]) => document.getElementById("tweak-" + id).dataset.state === value,
+      [def.id, String(def.choices[index].value)]);
+    await expectRaw(`the arrow keys choose, written once when they rest (${from} to ${index})`, def.choices[index].value);
+    check(`${def.id}: no more than one change for the moves`, (await changes()) <= before + 1);
+    await focusStays(page, def, "choice");
+    await page.selectOption(`${box} select`, String(def.choices.findIndex((c) => c.value !== def.dflt)));
+    await expectRaw("a choice with the pointer is written at once", def.choices.find((c) => c.value !== def.dflt).value);
     break;
   }
   case "range":
     await page.fill(`${box} input`, String(def.max + 1));
-    await clickIn(page, def, "button.small");
+    await pressIn(page, def, "input");
     await expectRaw("a number out of range is refused", seeded.raw);
-    check(`${def.id}: and the page says why`, (await messageText(page)).includes(String(def.max)));
+    // The number stays, marked invalid and described by the message beside it.
+    check(`${def.id}: and the setting says why, to screen readers too`, await page.$eval(`${box} input`, (input, max) =>
+      input.value === String(max + 1) && input.getAttribute("aria-invalid") === "true" &&
+      document.getElementById(input.getAttribute("aria-describedby").split(" ")[0]).textContent.includes(max), def.max));
     check(`${def.id}: nor when a change takes effect`, (await page.$(`${box} .effect`)) === null);
     await page.fill(`${box} input`, String(def.max - 1));
-    await clickIn(page, def, "button.small");
+    await pressIn(page, def, "button.small", "Space");
     await expectRaw("Set writes the number", def.type === "dword" ? def.max - 1 : String(def.max - 1));
-    check(`${def.id}: the message goes`, (await messageText(page)) === "");
+    check(`${def.id}: the message goes`, !(await page.$(`${box} .message`)) && !(await page.getAttribute(`${box} input`, "aria-invalid")));
     break;
   case "color":
-    await clickIn(page, def, "button.small");
+    await pressIn(page, def, "button.small");
     await expectRaw("the chosen colour is written as R G B", "255 128 0");
     break;
   default:
-    await clickIn(page, def, "button.small");
+    await pressIn(page, def, "button.small");
     await expectRaw("the chosen path is written", def.kind === "file" ? answers.file : answers.folder);
   }
   check(`${def.id}: says when the change takes effect`,
@@ -283,10 +318,10 @@ async function wineRefusesChange(page, def) {
     await page.fill(`${box} input`, String(def.max - 1));
     await clickIn(page, def, "button.small");
   }
-  const now = await registryValue(page, def);
-  check(`${def.id}: a change that Wine does not keep fails, says so and leaves ${JSON.stringify(held)} (now ` +
-    `${JSON.stringify(now)}: ${await messageText(page)})`, (await messageText(page)).endsWith(
-    "the setting could not be changed") && JSON.stringify(now) === JSON.stringify(held));
+  const now = await registryValue(page, def), said = await page.textContent(`#message-${def.id}`);
+  check(`${def.id}: a change that Wine does not keep fails, says so beside it and leaves ${JSON.stringify(held)} ` +
+    `(now ${JSON.stringify(now)}: ${said})`, said.endsWith("the setting could not be changed") &&
+    JSON.stringify(now) === JSON.stringify(held));
 }
 
 // In place of its controls, a setting that does nothing on this Windows says why.
@@ -300,13 +335,13 @@ async function listsWork(page, def) {
   const box = `[data-tweak="${def.id}"]`;
   if (def.kind === "entries") {
     check(`${def.id}: lists both start-up entries`, (await page.$$(`${box} tr`)).length === 2);
-    await page.click(`${box} tr[data-entry="Sync tool"] button`);
+    await pressIn(page, def, `tr[data-entry="Sync tool"] button`);
     check(`${def.id}: Remove deletes the entry`,
       (await backend.value(page, runKey, "Sync tool")) === null);
     check(`${def.id}: and its row`, (await page.$$(`${box} tr`)).length === 1);
     return;
   }
-  await clickIn(page, def, "button.small");
+  await pressIn(page, def, "button.small");
   const call = await page.evaluate(() => window.lvDouble.calls.filter((c) => c.method === "list").pop());
   check(`${def.id}: the list editor opens on the list's key`,
     call && call.args.join("|") === [def.root, def.key, def.title].join("|"));
@@ -317,6 +352,9 @@ async function listsWork(page, def) {
 // A setting with a caution shows it, and asks once, before its first change.
 async function categoryPage(context, category, defs, name = category) {
   const { page, errors, asked } = await openPage(context, category + ".html");
+  await accessible(page, name);
+  if (name === pictured)
+    await picture(page, name);
   for (const def of defs.filter((d) => d.caution && isAvailable(d)))
     check(`${def.id}: shows its caution`, (await page.textContent(`[data-tweak="${def.id}"] .caution`)) === def.caution);
   for (const def of defs) {
@@ -350,6 +388,8 @@ async function categoryPage(context, category, defs, name = category) {
     check(`${def.id}: asked ${changed ? "once" : "never"}`,
       asked.filter((text) => text.includes(def.caution)).length === (changed ? 1 : 0));
   }
+  await changeByKeys(page);
+  await accessible(page, `${name} after changes`);
   await page.screenshot({ path: join(shots, name + "-after-clicks.png"), fullPage: true });
   errors.forEach((e) => problems.push(`${category}.html: ${e}`));
   await page.close();
@@ -357,6 +397,9 @@ async function categoryPage(context, category, defs, name = category) {
 
 async function startPage(context, categories) {
   const { page, errors } = await openPage(context, "start.html");
+  check("start.html: dark, as Windows' apps are with AppsUseLightTheme 0", (await modeOf(page)) === "dark");
+  await accessible(page, "start.html");
+  await picture(page, "start");
   check("start page: the version from CheckVer", (await page.textContent("#version")) === "Version 1.0");
   check("start page: the Windows by its build", (await page.textContent("#windows")) === "Running on Windows 11 Pro, 23H2.");
   const links = await page.$$eval(".categories a", (as) => as.map((a) => a.getAttribute("href")));
@@ -380,8 +423,9 @@ async function navNamesEvery(page, name) {
   check(`${name}: has the search box`, (await page.$("#search-box")) !== null);
 }
 
-// Every setting is drawn changed; one restored to its default is hidden by "Show only changed
-// settings", with the lists and start-up entries, which have no Windows default.
+// Every setting is drawn changed; one restored to its default (where the page has one the
+// checks can restore) is hidden by "Show only changed settings", with the lists and start-up
+// entries, which have no Windows default.
 async function onlyChangedFilters(page, defs, name) {
   // A setting of the registry alone, or else of the System object; on some page every one is Wine's.
   const restorable = (d) => d.root === "HKCU" && hasDefault(d) && isAvailable(d) && !wineRefuses(d);
@@ -418,6 +462,7 @@ async function searchOpensSetting(context, defs) {
   const category = await page.textContent(`#nav a[href="${wanted.category}.html"]`);
   check(`search: finds "${wanted.title}" with its category (${results.join(", ")})`, results.includes(wanted.title + category));
   await page.screenshot({ path: join(shots, "search.png"), fullPage: true });
+  await accessible(page, "search results");
   await page.keyboard.press("ArrowDown");
   check("search: the arrow key goes down into the list",
     (await page.evaluate(() => document.activeElement.textContent)) === results[0]);
@@ -477,6 +522,7 @@ async function changesPage(context, defs) {
   check(`changes page: lists both changes, newest first (${listed.join(" / ")})`, listed.join(" / ") ===
     `${def.title} | ${words(other)} | ${words(seeded.raw)} / ${def.title} | ${words(seeded.raw)} | ${words(other)}`);
   await page.screenshot({ path: join(shots, "changes.png"), fullPage: true });
+  await accessible(page, "changes.html");
   await page.click("#changes tbody tr:nth-child(2) button");
   check(`changes page: the older change waits for the newer (${await messageText(page)})`,
     (await messageText(page)).endsWith("undo the newer change first.") && (await rows()).length === 2);
@@ -485,6 +531,7 @@ async function changesPage(context, defs) {
   await page.click("#undo-all");
   check(`changes page: undo all says where it stopped (${await messageText(page)})`, (await messageText(page)) ===
     `Undo all stopped after 0 of 1 changes. ${def.title} was changed since: it is now 7` && (await rows()).length === 1);
+  await accessible(page, "changes.html after changes");
   await setRaw(other);
   await page.click("#undo-all");
   check("changes page: Undo all takes the changes out", (await rows()).length === 0 && (await messageText(page)) === "");
@@ -605,8 +652,9 @@ async function systemTakesUpSeed(context, all) {
 
 // A fresh registry for every page, so that one page's clicks do not change the next one's start.
 // Definitions of the test's own (extra) are drawn with those of their category's page.
-async function pageContext(profile, failures, category, preview, extra = []) {
+async function pageContext(profile, failures, category, preview, extra = [], mode = "dark") {
   const keys = registryOf(defs.concat(extra));
+  keys[personalizeKey] = { ...keys[personalizeKey], AppsUseLightTheme: ["dword", mode === "dark" ? 0 : 1] };
   if (preview) {
     backend = { url: (name) => preview.base + name, value: (page, where, name) => queryValue(where, name) };
     // The pages' own history of changes starts empty too.
@@ -624,6 +672,89 @@ async function pageContext(profile, failures, category, preview, extra = []) {
   await context.addInitScript({
     content: `${doubleSource}\ninstallExternalDouble(${JSON.stringify(config)});${withDefinitions(extra)}` });
   return context;
+}
+
+// ---- Accessibility and Windows' app mode: the pages above run dark, as every setting is seeded
+// away from its default, "Dark mode for apps" (AppsUseLightTheme 0) too; those below light (1).
+
+const axeSource = readFileSync(new URL("./node_modules/axe-core/axe.min.js", import.meta.url), "utf8");
+const personalizeKey = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+const pictured = "input";
+
+// No serious or critical finding of axe-core (its colour-contrast rule holds text to 4.5:1), the
+// three landmarks, and every control's border or fill and focus ring at 3:1.
+async function accessible(page, label) {
+  await page.addScriptTag({ content: axeSource });
+  const found = await page.evaluate(async () => (await window.axe.run(document, { resultTypes: ["violations"] })).violations
+    .filter((v) => ["serious", "critical"].includes(v.impact)).map((v) => `${v.id}: ${v.nodes.slice(0, 3).map((n) => n.target)}`));
+  check(`${label}: no serious or critical accessibility finding (${found.join("; ")})`, found.length === 0);
+  check(`${label}: one banner, navigation and main`, await page.evaluate(() =>
+    ["banner", "navigation", "main"].every((role) => document.querySelectorAll(`[role=${role}]`).length === 1)));
+  const weak = await page.evaluate(controlContrast);
+  check(`${label}: every control's edge and focus ring at 3:1 (not: ${weak.join(", ")})`, weak.length === 0);
+}
+
+// In the page: the controls whose border (or fill) or focus ring is under 3:1 against what is
+// behind them. The check box is drawn by the system, so only its ring counts.
+function controlContrast() {
+  const rgb = (text) => ((/rgba?\(([^)]+)\)/.exec(text) || [0, "0, 0, 0, 0"])[1]).split(",").map(Number);
+  const luminance = (c) => c.slice(0, 3).map((v) => v / 255).map((v) => (v <= 0.03928 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4))
+    .reduce((sum, v, i) => sum + v * [0.2126, 0.7152, 0.0722][i], 0.05);
+  const ratio = (a, b) => Math.max(luminance(a), luminance(b)) / Math.min(luminance(a), luminance(b));
+  const behind = (node) => (!node ? [255, 255, 255]
+    : [rgb(getComputedStyle(node).backgroundColor)].find((c) => c[3] !== 0) || behind(node.parentElement));
+  const weak = [], focused = document.activeElement;
+  for (const control of [...document.querySelectorAll("button, input, select")].filter((c) => !c.disabled && c.offsetParent)) {
+    const back = behind(control.parentElement), style = getComputedStyle(control);
+    const edge = control.type === "checkbox" ? 21 : Math.max(ratio(rgb(style.borderTopColor), back), ratio(rgb(style.backgroundColor), back));
+    control.focus({ preventScroll: true });
+    const ring = ratio(rgb(getComputedStyle(control).boxShadow), back);
+    if (edge < 3 || ring < 3)
+      weak.push(`${control.dataset.control || control.id || control.textContent} ${edge.toFixed(2)}/${ring.toFixed(2)}`);
+  }
+  focused.focus({ preventScroll: true });
+  return weak;
+}
+
+// Pictures for the README: the page as it opens, in the window's size, in its mode.
+const modeOf = (page) => page.evaluate(() => (document.documentElement.className === "dark" ? "dark" : "light"));
+const picture = async (page, name) => page.screenshot({ path: join(shots, `readme-${name}-${await modeOf(page)}.png`) });
+
+// Changes that leave marks on a category page: its first switch pressed twice (an effect note, two
+// changes of one setting for the Changes page) and a number refused (a message, a box marked invalid).
+async function changeByKeys(page) {
+  for (const [selector, key, text] of [[".switch", "Space"], [".switch", "Enter"], [".number", "Enter", "999999"]]) {
+    const id = await page.evaluate((s) => document.querySelector(`#tweaks ${s}:not([disabled])`)?.closest(".tweak").dataset.tweak, selector);
+    if (id && text)
+      await page.fill(`[data-tweak="${id}"] ${selector}`, text);
+    if (id)
+      await pressIn(page, { id }, selector, key);
+  }
+}
+
+// Every page light: as loaded and after changes (the search open, marks of changes and a refusal,
+// an undo refused); dark and light again when the program tells the shown page that the mode changed.
+async function lightPages(context) {
+  const { page, errors } = await openPage(context, "start.html");
+  for (const name of ["start.html", ...categories.map((c) => c + ".html"), "changes.html"]) {
+    await page.goto(backend.url(name), { waitUntil: "load" });
+    check(`${name}: light`, (await modeOf(page)) === "light");
+    await accessible(page, `${name} light`);
+    if (name === "start.html" || name === pictured + ".html")
+      await picture(page, name.replace(/\.html$/, ""));
+    if (name === "start.html") {
+      const backgrounds = await page.evaluate(() => [true, false].map((dark) => window.appModeChanged(dark) ||
+        getComputedStyle(document.body).backgroundColor));
+      check(`start.html: dark and light again when told so (${backgrounds})`, `${backgrounds}` === "rgb(31, 31, 31),rgb(255, 255, 255)");
+      await page.fill("#search-box", "mouse");
+    } else if (name === "changes.html")
+      await page.click("#changes tbody tr:last-child button");
+    else
+      await changeByKeys(page);
+    await accessible(page, `${name} light, after changes`);
+  }
+  errors.forEach((e) => problems.push(`light: ${e}`));
+  await page.close();
 }
 
 const defs = definitions();
@@ -655,6 +786,9 @@ try {
   context = await pageContext(join(profile, "features"), failures, smallest, preview, features);
   await featuresStartPage(context, features);
   await categoryPage(context, smallest, defs.filter((d) => d.category === smallest).concat(features), "features");
+  await context.close();
+  context = await pageContext(join(profile, "light"), failures, null, preview, [], "light");
+  await lightPages(context);
   await context.close();
 } finally {
   preview?.stop();

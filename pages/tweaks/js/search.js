@@ -149,16 +149,6 @@
         return false;
     }
 
-    function firstControl(box) {
-        var controls = box.querySelectorAll("button, select, input"), i;
-        for (i = 0; i < controls.length; i++) {
-            if (!controls[i].disabled)
-                return controls[i];
-        }
-        box.setAttribute("tabindex", "-1");
-        return box;
-    }
-
     // The setting named by the address's #tweak-id: shown even under "Show only changed
     // settings", marked, scrolled to and focused.
     function reveal() {
@@ -172,7 +162,7 @@
             marked[i].className = marked[i].className.replace(" found", "");
         box.className += " found";
         box.scrollIntoView(true);
-        firstControl(box).focus();
+        PageDom.firstControl(box).focus();
         hideResults();
     }
 
