@@ -4,7 +4,9 @@
 # Usage: dialogs.sh lvscript.exe Dialogs.js WindowPoke.exe (RUN_TOOL runs Windows programs)
 set -uo pipefail
 lvscript=$1 script=$2 poke=$3
-work=$(mktemp -d)
+# Not in /tmp: the folder dialog expands its tree down to the start folder, and it does not find a
+# folder whose parent changes meanwhile (other programs' temporary files come and go in /tmp).
+work=$(mktemp -d "$PWD/dialogs.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 win() { ${RUN_TOOL:-} "$@"; }
 folder=$(win winepath -w "$work" | tr -d '\r')
