@@ -391,6 +391,8 @@ try {
     versionIsFound();
     undoGivesBackTheEarlierState();
     undoAllRestoresEveryCategory();
+    regFilesAreRead();
+    settingsTravel();
     journalIsCapped();
     unrecordedChangeIsRefused();
 } finally {

@@ -128,6 +128,18 @@ var TweakEngine = (function () {
         return valueFromRaw(def, effectiveRaw(reg, def));
     }
 
+    // The value a page would set for raw, or null when raw is no state that the definition
+    // offers (a toggle's third number, a range's number out of bounds, a number for a text).
+    function valueOfRaw(def, raw) {
+        var value;
+        try {
+            value = valueFromRaw(def, raw);
+            return rawFromValue(def, value) === raw ? value : null;
+        } catch (e) {
+            return null;
+        }
+    }
+
     function apply(reg, def, value) {
         writeRaw(reg, def, rawFromValue(def, value));
     }
@@ -427,6 +439,8 @@ var TweakEngine = (function () {
         definition: definition,
         canChange: canChange,
         readRaw: readRaw,
+        valueOfRaw: valueOfRaw,
+        valueState: valueState,
         colorFromText: colorFromText,
         textFromColor: textFromColor,
         choiceOf: choiceOf,

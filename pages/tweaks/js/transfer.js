@@ -1,0 +1,243 @@
+// Settings carried to other computers and back: the definitions' values written as a registry
+// file, and a registry file read back as the changes it would make to the settings, which are
+// then made through the engine, each one recorded in its journal. It touches no page; ES3.
+// Lists and start-up entries are left out: a list is the user's own notes, and start-up
+// entries name programs that the other computer may not have.
+var SettingsTransfer = (function () {
+    var windowsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+    var notSet = { type: "none", data: "" };
+
+    function hasDefault(def) {
+        return def.kind !== "list" && def.kind !== "entries";
+    }
+
+    function keyPath(key) {
+        return String(key).replace(/^\\+|\\+$/g, "").toLowerCase();
+    }
+
+    function isBelow(key, parent) {
+        var path = keyPath(parent) + "\\";
+        return (keyPath(key) + "\\").substring(0, path.length) === path;
+    }
+
+    // A key path holds no empty part, so the first "\\" after it ends it. (JScript's property
+    // names end at a NUL, so that cannot part them.)
+    function placeOf(root, key, name) {
+        return root.toUpperCase() + "\\" + keyPath(key) + "\\\\" + String(name).toLowerCase();
+    }
+
+    function readWindows(reg, name) {
+        try {
+            return reg.RegReadString("HKLM", windowsKey, name);
+        } catch (e) {
+            return "";
+        }
+    }
+
+    function windowsBuild(reg) {
+        var text = readWindows(reg, "CurrentBuildNumber");
+        return /^\d+$/.test(text) ? parseInt(text, 10) : null;
+    }
+
+    // A definition acts on the builds from windows.from up to before windows.before; on an
+    // unknown build it counts as available.
+    function unavailability(def, build) {
+        var span = def.windows;
+        if (!span || build === null || (build >= span.from && (span.before === undefined || build < span.before)))
+            return null;
+        return "Not available on this Windows build" + (span.why ? ": " + span.why : "");
+    }
+
+    function twoDigits(n) {
+        return (n < 10 ? "0" : "") + n;
+    }
+
+    function dateText(at) {
+        return at.getFullYear() + "-" + twoDigits(at.getMonth() + 1) + "-" + twoDigits(at.getDate()) + " " +
+               twoDigits(at.getHours()) + ":" + twoDigits(at.getMinutes());
+    }
+
+    // A setting that cannot be read as its definition says differs from the default.
+    function atDefault(reg, def) {
+        try {
+            return TweakEngine.isDefault(reg, def);
+        } catch (e) {
+            return false;
+        }
+    }
+
+    // For every definition whose setting differs from the Windows default, its value as it is
+    // now; for one whose default is that the value is absent and that is at its default, the
+    // value's deletion. text is "" when no setting differs; skipped names the settings whose
+    // value is of a type that a registry file of ours does not carry.
+    function exportText(reg, defs, version, now) {
+        var values = [], skipped = [], count = 0, i, def, state;
+        for (i = 0; i < defs.length; i++) {
+            def = defs[i];
+            if (!hasDefault(def))
+                continue;
+            if (atDefault(reg, def)) {
+                if (def.dfltAbsent)
+                    values.push({ root: def.root, key: def.key, name: def.value, state: notSet });
+                continue;
+            }
+            state = TweakEngine.valueState(reg, def.root, def.key, def.value);
+            if (state === null) {
+                skipped.push(def.title);
+                continue;
+            }
+            values.push({ root: def.root, key: def.key, name: def.value, state: state });
+            count++;
+        }
+        return { count: count, skipped: skipped, text: count === 0 ? "" : RegFile.format(values, [
+            "Lumivanta Manager " + version + ": the settings that differ from the Windows default",
+            "Exported " + dateText(now) + " on " + (readWindows(reg, "ProductName") || "Windows") + ", build " +
+            (windowsBuild(reg) === null ? "unknown" : windowsBuild(reg))]) };
+    }
+
+    // The settings' states that the file leaves, last line winning, and the lines that name no
+    // setting. A key deletion is taken as the deletion of the settings' values below it; the key
+    // itself is never deleted.
+    function fileStates(defs, entries) {
+        var wanted = {}, others = [], byPlace = {}, i, j, entry, def, where;
+        for (i = 0; i < defs.length; i++) {
+            if (hasDefault(defs[i]))
+                byPlace[placeOf(defs[i].root, defs[i].key, defs[i].value)] = defs[i];
+        }
+        for (i = 0; i < entries.length; i++) {
+            entry = entries[i];
+            where = entry.root + (entry.key ? "\\" + entry.key : "");
+            if (entry.deletesKey) {
+                others.push({ line: entry.line, where: where, what: "the deletion of this key and all it holds" });
+                for (j = 0; j < defs.length; j++) {
+                    def = defs[j];
+                    if (hasDefault(def) && def.root.toUpperCase() === entry.root && isBelow(def.key, entry.key))
+                        wanted[placeOf(def.root, def.key, def.value)] = { def: def, line: entry.line, then: notSet };
+                }
+                continue;
+            }
+            def = byPlace[placeOf(entry.root, entry.key, entry.name)];
+            if (def)
+                wanted[placeOf(entry.root, entry.key, entry.name)] = { def: def, line: entry.line, then: entry.state };
+            else
+                others.push({ line: entry.line, where: where, what: (entry.state.type === "none" ? "the deletion of " : "") +
+                              (entry.name === "" ? "the default value" : "\"" + entry.name + "\"") });
+        }
+        return { wanted: wanted, others: others };
+    }
+
+    function sameType(def, state) {
+        return def.type === "dword" ? state.type === "dword" : state.type === "sz" || state.type === "expand";
+    }
+
+    // What importing would do to one setting: the states now and then, and a problem that
+    // keeps it from being imported; null when the setting already is as the file has it.
+    function planned(reg, want, build) {
+        var def = want.def, change = { def: def, line: want.line, then: want.then, value: null, problem: null };
+        change.now = TweakEngine.valueState(reg, def.root, def.key, def.value);
+        if (want.then.type === "none") {
+            if (atDefault(reg, def))
+                return null;
+        } else {
+            change.value = sameType(def, want.then) ? TweakEngine.valueOfRaw(def, want.then.data) : null;
+            if (change.value === null)
+                change.problem = "Not a value this setting offers";
+            else if (change.now !== null && change.now.type === def.type && change.now.data === want.then.data)
+                return null;
+        }
+        change.problem = change.problem || unavailability(def, build) ||
+                         (TweakEngine.canChange(reg, def) ? null : "Needs administrator rights");
+        return change;
+    }
+
+    // The changes that importing text would make, in the order of the definitions, and the
+    // lines that it leaves alone because they name none of the settings. A file that is not
+    // well formed fails with the line and the reason.
+    function importPlan(reg, defs, text) {
+        var states = fileStates(defs, RegFile.parse(text).entries), build = windowsBuild(reg), changes = [], same = 0;
+        var i, want, change;
+        for (i = 0; i < defs.length; i++) {
+            if (!hasDefault(defs[i]))
+                continue;
+            want = states.wanted[placeOf(defs[i].root, defs[i].key, defs[i].value)];
+            if (!want)
+                continue;
+            change = planned(reg, want, build);
+            if (change === null)
+                same++;
+            else
+                changes.push(change);
+        }
+        return { changes: changes, same: same, others: states.others };
+    }
+
+    function newestEntry(reg) {
+        var entries = TweakEngine.journal(reg);
+        return entries.length ? entries[0] : null;
+    }
+
+    function sameEntry(a, b) {
+        if (b === null || a.damaged || b.damaged)
+            return b !== null && a.damaged === b.damaged;
+        return a.time === b.time && a.id === b.id && a.name === b.name && a.after.type === b.after.type &&
+               a.after.data === b.after.data;
+    }
+
+    // Undoes, newest first, what the journal holds after its entry newest, but never more than
+    // most entries, so that nothing recorded before the import is taken.
+    function takeBack(reg, newest, most) {
+        var i, top;
+        for (i = 0; i < most; i++) {
+            top = newestEntry(reg);
+            if (top === null || sameEntry(top, newest))
+                return;
+            TweakEngine.undo(reg, 0);
+        }
+    }
+
+    // Makes the changes through the engine, all of them or none: when one fails, those made
+    // before it are undone and the failure says so.
+    function applyImport(reg, changes) {
+        var newest = newestEntry(reg), i, change;
+        for (i = 0; i < changes.length; i++) {
+            if (changes[i].problem)
+                throw new Error(changes[i].def.title + ": " + changes[i].problem + ". Nothing was imported.");
+        }
+        try {
+            for (i = 0; i < changes.length; i++) {
+                change = changes[i];
+                if (change.then.type === "none")
+                    TweakEngine.restore(reg, change.def);
+                else
+                    TweakEngine.apply(reg, change.def, change.value);
+            }
+        } catch (e) {
+            try {
+                takeBack(reg, newest, i + 1);
+            } catch (undoFailure) {
+                throw new Error(e.message + ". The settings imported before it could not all be put back (" +
+                                undoFailure.message + "): the Changes page lists them.");
+            }
+            throw new Error(e.message + ". Nothing was imported.");
+        }
+        return changes.length;
+    }
+
+    // Asks where to save the export of defs and writes it there; gives the sentence for the
+    // page, "" when the user cancelled.
+    function exportToFile(external, defs, suggestedName) {
+        var version = TweakEngine.programVersion(external), exported, path;
+        exported = exportText(external.Registry, defs, version === null ? "" : TweakEngine.versionText(version),
+                              new Date());
+        if (exported.count === 0)
+            return "No setting here differs from the Windows default, so there is nothing to export.";
+        path = external.Dialogs.SaveTextFile("Export settings", "Registry files", "*.reg", suggestedName, exported.text);
+        if (!path)
+            return "";
+        return "Exported " + exported.count + (exported.count === 1 ? " setting" : " settings") + " to " + path + "." +
+               (exported.skipped.length === 0 ? "" : " Left out, since their values are of a type that this " +
+                "program does not write: " + exported.skipped.join(", ") + ".");
+    }
+
+    return { exportText: exportText, exportToFile: exportToFile, importPlan: importPlan, applyImport: applyImport };
+}());
