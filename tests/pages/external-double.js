@@ -5,7 +5,8 @@
 // exact number of arguments, as the program's dispatch does. Dialogs answer what the test asks
 // for and record their calls.
 // installExternalDouble(config): config.keys maps "ROOT\\key" to { name: [type, data] };
-// config.version, config.fullAccessHklm, config.answers { color, file, folder, listItem }.
+// config.version, config.fullAccessHklm, config.answers { color, file, folder, listItem, savePath,
+// openText }, which a test may change through window.lvDouble.answers.
 function installExternalDouble(config) {
     var keys = {};
     var calls = [];
@@ -152,6 +153,8 @@ function installExternalDouble(config) {
     }
 
     var dialogs = {
+        SaveTextFile: method(5, function () { return answer("savePath", arguments); }),
+        OpenTextFile: method(3, function () { return answer("openText", arguments); }),
         GetColor: method(1, function () { return answer("color", arguments); }),
         GetFile: method(3, function () { return answer("file", arguments); }),
         GetDirectory: method(1, function () { return answer("folder", arguments); }),
@@ -191,6 +194,7 @@ function installExternalDouble(config) {
             var place = split(where), found = get(place.root, place.key, name);
             return found ? [found.type, found.data] : null;
         },
-        calls: calls
+        calls: calls,
+        answers: config.answers
     };
 }

@@ -22,11 +22,11 @@ var PageDom = (function () {
         return (e && (e.message || e.description)) || String(e);
     }
 
-    // An empty text hides the message line.
-    function showMessage(box, text) {
+    // An empty text hides the message line; a note tells of a success, not a failure.
+    function showMessage(box, text, isNote) {
         box.innerHTML = "";
         box.appendChild(document.createTextNode(text));
-        box.className = text ? "message" : "message hidden";
+        box.className = text ? (isNote ? "message note" : "message") : "message hidden";
     }
 
     return { element: element, button: button, errorText: errorText, showMessage: showMessage };
