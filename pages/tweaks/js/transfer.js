@@ -95,33 +95,35 @@ var SettingsTransfer = (function () {
             (windowsBuild(reg) === null ? "unknown" : windowsBuild(reg))]) };
     }
 
-    // The settings' states that the file leaves, last line winning, and the lines that name no
-    // setting. A key deletion is taken as the deletion of the settings' values below it; the key
-    // itself is never deleted.
+    // The settings' states that the file leaves, by definition id, last line winning, and the
+    // lines that name no setting. Several settings may share a value (each its bits of it). A
+    // key deletion is taken as the deletion of the settings' values below it; the key itself is
+    // never deleted.
     function fileStates(defs, entries) {
-        var wanted = {}, others = [], byPlace = {}, i, j, entry, def, where;
+        var wanted = {}, others = [], byPlace = {}, i, j, entry, found, where, place;
         for (i = 0; i < defs.length; i++) {
+            place = placeOf(defs[i].root, defs[i].key, defs[i].value);
             if (hasDefault(defs[i]))
-                byPlace[placeOf(defs[i].root, defs[i].key, defs[i].value)] = defs[i];
+                byPlace[place] = (byPlace[place] || []).concat([defs[i]]);
         }
         for (i = 0; i < entries.length; i++) {
             entry = entries[i];
             where = entry.root + (entry.key ? "\\" + entry.key : "");
+            found = [];
             if (entry.deletesKey) {
                 others.push({ line: entry.line, where: where, what: "the deletion of this key and all it holds" });
                 for (j = 0; j < defs.length; j++) {
-                    def = defs[j];
-                    if (hasDefault(def) && def.root.toUpperCase() === entry.root && isBelow(def.key, entry.key))
-                        wanted[placeOf(def.root, def.key, def.value)] = { def: def, line: entry.line, then: notSet };
+                    if (hasDefault(defs[j]) && defs[j].root.toUpperCase() === entry.root && isBelow(defs[j].key, entry.key))
+                        found.push(defs[j]);
                 }
-                continue;
+            } else {
+                found = byPlace[placeOf(entry.root, entry.key, entry.name)] || [];
+                if (found.length === 0)
+                    others.push({ line: entry.line, where: where, what: (entry.state.type === "none" ? "the deletion of " : "") +
+                                  (entry.name === "" ? "the default value" : "\"" + entry.name + "\"") });
             }
-            def = byPlace[placeOf(entry.root, entry.key, entry.name)];
-            if (def)
-                wanted[placeOf(entry.root, entry.key, entry.name)] = { def: def, line: entry.line, then: entry.state };
-            else
-                others.push({ line: entry.line, where: where, what: (entry.state.type === "none" ? "the deletion of " : "") +
-                              (entry.name === "" ? "the default value" : "\"" + entry.name + "\"") });
+            for (j = 0; j < found.length; j++)
+                wanted[found[j].id] = { def: found[j], line: entry.line, then: entry.deletesKey ? notSet : entry.state };
         }
         return { wanted: wanted, others: others };
     }
@@ -157,11 +159,9 @@ var SettingsTransfer = (function () {
         var states = fileStates(defs, RegFile.parse(text).entries), build = windowsBuild(reg), changes = [], same = 0;
         var i, want, change;
         for (i = 0; i < defs.length; i++) {
-            if (!hasDefault(defs[i]))
+            if (!Object.prototype.hasOwnProperty.call(states.wanted, defs[i].id))
                 continue;
-            want = states.wanted[placeOf(defs[i].root, defs[i].key, defs[i].value)];
-            if (!want)
-                continue;
+            want = states.wanted[defs[i].id];
             change = planned(reg, want, build);
             if (change === null)
                 same++;
