@@ -211,6 +211,10 @@ async function categoryPage(context, category, defs) {
   await navNamesEvery(page, category + ".html");
   await onlyChangedFilters(page, defs);
   await page.screenshot({ path: join(shots, category + ".png"), fullPage: true });
+  await page.click("#export-settings");
+  const saved = await page.evaluate(() => window.lvDouble.calls.filter((c) => c.method === "savePath").pop().args);
+  check(`${category}: exports its own settings`, saved[3] === `Lumivanta settings (${category}).reg` &&
+    (await messageText(page)).startsWith(`Exported ${defs.filter((d) => d.dflt !== undefined).length} setting`));
   for (const def of defs) {
     try {
       await (def.kind === "entries" || def.kind === "list" ? listsWork(page, def) : changesOnClick(page, def));
