@@ -7,6 +7,7 @@
 #include "script/Registry.h"
 #include "support/ScratchKey.h"
 #include "support/TempFolder.h"
+#include "support/ThreadDialog.h"
 
 #include <gtest/gtest.h>
 
@@ -147,7 +148,7 @@ TEST_F(DialogsObject, StrListEditor1GivesTheCountAndRefusesASecondCallWhileTheEd
 // Selects This PC in the open folder browser and confirms it.
 void CALLBACK ConfirmThisPc(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    HWND browser = ::FindWindowA("#32770", nullptr);
+    HWND browser = ThreadDialog();
     if (!browser)
         return;
     ::KillTimer(nullptr, timer);
@@ -188,8 +189,8 @@ HWND FileNameBox(HWND dialog)
 
 void CALLBACK AnswerFileDialog(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    HWND dialog = ::FindWindowW(L"#32770", FileAnswer.Caption.c_str());
-    if (!dialog || !::IsWindowVisible(dialog) || ++FileAnswer.Ticks < 4)
+    HWND dialog = ThreadDialog(FileAnswer.Caption.c_str());
+    if (!dialog || ++FileAnswer.Ticks < 4)
         return;
     ::KillTimer(nullptr, timer);
     const int button = FileAnswer.FileName.empty() ? IDCANCEL : IDOK;
