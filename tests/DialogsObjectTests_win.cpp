@@ -1,6 +1,7 @@
 // The Dialogs object through the real dispatch: the list editor's count and a second call from
 // under the open editor's modal loop, as a page event would make it; the text file dialogs
 // answered by typing a name, with the encodings they write and read.
+#include "dialogs/MorvaneDialogs_Impl.h"
 #include "dialogs/TextFile.h"
 #include "dialogs/UnitStrListDialog1.h"
 #include "script/MorvaneAutoObj_Impl.h"
@@ -78,6 +79,8 @@ protected:
         ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
         CreateSharedRegistry();
         ComPtr<ITweakExternal> root = new TTweakExternal;
+        EXPECT_EQ(root->get_Dialogs(Dialogs.GetAddressOf()), E_UNEXPECTED) << "no factory wired in yet";
+        SetDialogsObjectFactory(NewDialogsObject);
         ASSERT_EQ(root->get_Dialogs(Dialogs.GetAddressOf()), S_OK);
         Scratch.emplace();
         Scratch->MakeKey("List");
@@ -90,6 +93,7 @@ protected:
     {
         Scratch.reset();
         Dialogs.Reset();
+        SetDialogsObjectFactory(nullptr);
         FreeStringListDialogs();
         FreeSharedRegistry();
         ::OleUninitialize();

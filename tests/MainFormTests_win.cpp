@@ -5,14 +5,15 @@
 #include "app/EmbeddedWB.h"
 #include "app/MainForm.h"
 #include "app/Maker.h"
-#include "app/MessageLoop.h"
 #include "app/ProgramWindows.h"
 #include "app/WindowPlacement.h"
 #include "protocol/MyLVHandler.h"
 #include "script/MorvaneAutoObj_Impl.h"
 #include "script/ProgramValues.h"
 #include "script/Registry.h"
+#include "ui/MessageLoop.h"
 
+#include "support/Display.h"
 #include "support/KeptValue.h"
 #include "support/TestObject.h"
 #include "support/ThreadDialog.h"
@@ -46,6 +47,7 @@ namespace {
 
 constexpr char SettingsKey[] = "SOFTWARE\\Lumivanta Manager";
 constexpr char PlacementValue[] = "MainFormSettings";
+constexpr char PlacementDpiValue[] = "MainFormDpi";
 constexpr char PostPlatformKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post Platform";
 constexpr char TokenName[] = "Lumivanta Manager [www.lumivanta.com]";
@@ -125,8 +127,45 @@ TWindowBounds BoundsOf(HWND window)
 
 TWindowBounds PrimaryDefault()
 {
-    return DefaultPlacement(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
+    return DefaultPlacement(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), ScreenDpi());
 }
+
+int IconWidth(HWND window, WPARAM kind)
+{
+    return IconWidth(reinterpret_cast<HICON>(::SendMessageA(window, WM_GETICON, kind, 0)));
+}
+
+std::string DwordBytes(DWORD value)
+{
+    return {reinterpret_cast<const char*>(&value), sizeof value};
+}
+
+// A page's script object, as the browser gives it, with one function, whose calls' arguments
+// it records.
+class TPageScript final : public TTestObject<IDispatch> {
+public:
+    explicit TPageScript(const wchar_t* function) : FFunction(function) {}
+    std::vector<bool> Arguments;
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return *count = 0, S_OK; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override
+    {
+        *ids = FFunction == names[0] ? 7 : DISPID_UNKNOWN;
+        return *ids == 7 ? S_OK : DISP_E_UNKNOWNNAME;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                                     UINT*) override
+    {
+        if (id != 7 || flags != DISPATCH_METHOD || params->cArgs != 1 || V_VT(&params->rgvarg[0]) != VT_BOOL)
+            return DISP_E_MEMBERNOTFOUND;
+        Arguments.push_back(V_BOOL(&params->rgvarg[0]) == VARIANT_TRUE);
+        return S_OK;
+    }
+
+private:
+    std::wstring FFunction;
+};
 
 std::string Bytes(const TWindowBounds& bounds)
 {
@@ -202,6 +241,7 @@ protected:
     }
 
     TKeptValue KeptPlacement{SettingsKey, PlacementValue};
+    TKeptValue KeptPlacementDpi{SettingsKey, PlacementDpiValue};
     TKeptValue KeptToken{PostPlatformKey, TokenName};
     ComPtr<TCountingFactory> Factory{new TCountingFactory};
     DWORD FactoryCookie = 0;
@@ -220,8 +260,8 @@ TEST_F(MainFormTest, IsCreatedHiddenOwnedByTheApplicationWithATaskbarButtonWhile
     EXPECT_EQ(::GetWindow(Form->Handle(), GW_OWNER), Application().Handle());
     const LONG extended = ::GetWindowLongA(Form->Handle(), GWL_EXSTYLE);
     EXPECT_EQ(extended & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW), WS_EX_APPWINDOW);
-    EXPECT_TRUE(::SendMessageA(Form->Handle(), WM_GETICON, ICON_BIG, 0) != 0 &&
-                ::SendMessageA(Form->Handle(), WM_GETICON, ICON_SMALL, 0) != 0);
+    EXPECT_EQ(IconWidth(Form->Handle(), ICON_BIG), ::GetSystemMetrics(SM_CXICON));
+    EXPECT_EQ(IconWidth(Form->Handle(), ICON_SMALL), ::GetSystemMetrics(SM_CXSMICON));
     char caption[64] = {};
     ::GetWindowTextA(Form->Handle(), caption, sizeof caption);
     EXPECT_STREQ(caption, "Lumivanta Manager");
@@ -243,6 +283,16 @@ TEST_F(MainFormTest, IsCreatedHiddenOwnedByTheApplicationWithATaskbarButtonWhile
     expectFilled();
     MoveForm({520, 390, 30, 40});
     expectFilled();
+
+    // Moved to a monitor of another scale: the suggested bounds, and the icons at their sizes there.
+    const int dpi = ScreenDpi();
+    const int other = dpi == 96 ? 192 : 96;
+    const RECT suggested{40, 50, 40 + ::MulDiv(500, other, dpi), 50 + ::MulDiv(360, other, dpi)};
+    ::SendMessageA(Form->Handle(), WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(BoundsOf(Form->Handle()), (TWindowBounds{suggested.right - 40, suggested.bottom - 50, 40, 50}));
+    expectFilled();
+    EXPECT_EQ(IconWidth(Form->Handle(), ICON_BIG), ::MulDiv(::GetSystemMetrics(SM_CXICON), other, dpi));
+    EXPECT_EQ(IconWidth(Form->Handle(), ICON_SMALL), ::MulDiv(::GetSystemMetrics(SM_CXSMICON), other, dpi));
 }
 
 TEST_F(MainFormTest, TheFirstRunOpensSevenHundredByFiveHundredCentredOnThePrimaryScreen)
@@ -273,6 +323,24 @@ TEST_F(MainFormTest, ThePlacementIsSavedAtDestructionAndReadBackAtTheNextCreatio
 
 // The platform keeps window coordinates within 16 bits (Wine clamps a left edge of 65436 to
 // 32767), so the wrapped value is written as saving a bound of 65436 would have written it.
+// Stored in the screen's pixels with the window's DPI; one stored at another DPI, or by an older
+// version that stored none (at 96 DPI), keeps its corner and shows as much as it did.
+TEST_F(MainFormTest, APlacementStoredAtAnotherDpiComesBackAtItsCornerAndScaled)
+{
+    const int dpi = ScreenDpi();
+    CreateForm();
+    MoveForm({600, 400, 40, 30});
+    DestroyForm();
+    EXPECT_EQ(ReadValue(SettingsKey, PlacementDpiValue)->Data, DwordBytes(dpi));
+    WriteValue(SettingsKey, PlacementDpiValue, REG_DWORD, DwordBytes(2 * dpi));
+    CreateForm();
+    EXPECT_EQ(BoundsOf(Form->Handle()), (TWindowBounds{300, 200, 40, 30}));
+    DestroyForm();
+    DeleteValue(SettingsKey, PlacementDpiValue);
+    CreateForm();
+    EXPECT_EQ(BoundsOf(Form->Handle()), (TWindowBounds{::MulDiv(300, dpi, 96), ::MulDiv(200, dpi, 96), 40, 30}));
+}
+
 TEST_F(MainFormTest, ABoundStoredModulo65536IsReadBackSignExtended)
 {
     WriteValue(SettingsKey, PlacementValue, REG_BINARY, Bytes({700, 500, 65436, 100}));
@@ -355,14 +423,14 @@ TEST_F(MainFormTest, TheUserAgentTokenExistsExactlyWhileTheWindowExists)
     EXPECT_FALSE(ReadValue(PostPlatformKey, TokenName));
 }
 
-TEST_F(MainFormTest, TheHostAsksForNoUiFlagsAndAnswersTheDownloadControlFlags)
+TEST_F(MainFormTest, TheHostIsDpiAwareAndAnswersTheDownloadControlFlags)
 {
     CreateForm();
     DOCHOSTUIINFO info{};
     info.cbSize = sizeof info;
     info.dwFlags = 0xFFFFFFFF;
     EXPECT_EQ(Site<IDocHostUIHandler>()->GetHostInfo(&info), S_OK);
-    EXPECT_EQ(info.dwFlags, 0u);
+    EXPECT_EQ(info.dwFlags, static_cast<DWORD>(DOCHOSTUIFLAG_DPI_AWARE));
 
     VARIANT flags;
     ::VariantInit(&flags);
@@ -414,6 +482,17 @@ TEST_F(MainFormTest, ExternalGivesANewRootObjectForEachRequestOnlyToTweaksPages)
     external = reinterpret_cast<IDispatch*>(1);
     EXPECT_EQ(Site<IDocHostUIHandler>()->GetExternal(&external), S_FALSE);
     EXPECT_EQ(external, nullptr);
+}
+
+// The page hears a change of Windows' app mode through its function, when it has one.
+TEST(AppModePage, AChangeCallsThePagesFunctionWhenItHasOne)
+{
+    const ComPtr<TPageScript> page(new TPageScript(L"appModeChanged"));
+    EXPECT_TRUE(CallScriptFunction(page.Get(), AppModePageFunction, true));
+    EXPECT_TRUE(CallScriptFunction(page.Get(), AppModePageFunction, false));
+    EXPECT_EQ(page->Arguments, (std::vector<bool>{true, false}));
+    const ComPtr<TPageScript> without(new TPageScript(L"other"));
+    EXPECT_FALSE(CallScriptFunction(without.Get(), AppModePageFunction, true)) << "the page is then loaded again";
 }
 
 // What the timer below saw: a dialog with the main window enabled (1) or disabled (2); once no

@@ -1,11 +1,11 @@
 // The script objects as the browser's script engine reaches them: through IDispatch, the
 // program's type library and the real oleaut32.
 #ifdef _WIN32
-#include "app/MessageLoop.h"
 #include "script/MorvaneAutoObj_Impl.h"
 #include "script/OleText.h"
 #include "script/ProgramValues.h"
 #include "script/Registry.h"
+#include "ui/MessageLoop.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,13 @@
 // its modal loop, a timer plays a script of steps: each step posts or sends messages to the
 // real controls, or waits until the windows reach the state it needs.
 #include "app/Maker.h"
-#include "app/MessageLoop.h"
 #include "app/ProgramWindows.h"
 #include "dialogs/UnitAddEditString.h"
 #include "protocol/MyLVHandler.h"
 #include "dialogs/UnitStrListDialog1.h"
 #include "script/Registry.h"
+#include "ui/MessageLoop.h"
+#include "support/Display.h"
 #include "support/KeptValue.h"
 #include "support/ScratchKey.h"
 
@@ -15,11 +16,13 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <deque>
 #include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -237,6 +240,67 @@ void ExpectCentredOverInWorkArea(HWND window, HWND outer)
     EXPECT_TRUE(::IntersectRect(&both, &inner, &work) && ::EqualRect(&both, &inner));
 }
 
+// Where control lies in its form's client area, as {left, top, width, height}.
+RECT InForm(HWND control)
+{
+    RECT bounds{};
+    ::GetWindowRect(control, &bounds);
+    ::MapWindowPoints(nullptr, ::GetAncestor(control, GA_ROOT), reinterpret_cast<POINT*>(&bounds), 2);
+    return {bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top};
+}
+
+void ExpectNear(HWND control, const RECT& expected, const char* what)
+{
+    const RECT actual = InForm(control);
+    for (const auto field : {&RECT::left, &RECT::top, &RECT::right, &RECT::bottom})
+        EXPECT_NEAR(actual.*field, expected.*field, 2) << what;
+}
+
+// The control's font's height, and the extent of text (its caption when null) in that font.
+std::pair<int, SIZE> FontAndExtent(HWND control, const char* text = nullptr)
+{
+    const auto font = reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0));
+    LOGFONTA logical{};
+    ::GetObjectA(font, sizeof logical, &logical);
+    const std::string shown = text ? text : WindowText(control);
+    const HDC dc = ::GetDC(control);
+    const HGDIOBJ previous = ::SelectObject(dc, font);
+    SIZE extent{};
+    ::GetTextExtentPoint32A(dc, shown.c_str(), static_cast<int>(shown.size()), &extent);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(control, dc);
+    return {std::abs(logical.lfHeight), extent};
+}
+
+// The editor and the entry dialog as designed at 96 DPI, scaled to dpi, in the message font of
+// fontHeight pixels, every text inside its control.
+void ExpectLaidOutAt(int dpi, int fontHeight)
+{
+    const auto s = [dpi](int length) { return ::MulDiv(length, dpi, 96); };
+    RECT editor{}, entry{};
+    ::GetClientRect(Editor(), &editor);
+    ::GetClientRect(Entry(), &entry);
+    for (const auto& [caption, top] : {std::pair{"Add", 8}, {"Edit", 40}, {"Delete", 72}})
+        ExpectNear(Child(Editor(), "Button", caption), {s(7), s(top), s(75), s(25)}, caption);
+    ExpectNear(Child(Editor(), "Button", "Close"), {s(7), editor.bottom - s(31), s(75), s(25)}, "Close, at the bottom");
+    ExpectNear(List(), {s(89), 0, editor.right - s(89), editor.bottom}, "the list, filling the rest");
+    ExpectNear(Child(Entry(), "Edit"), {s(16), s(24), entry.right - s(35), s(21)}, "the entry field");
+    const int buttonTop = entry.bottom - s(41) + s(8);
+    ExpectNear(Child(Entry(), "Button", "Add/Edit"), {entry.right / 2 - s(90), buttonTop, s(75), s(25)}, "Add/Edit");
+    ExpectNear(Child(Entry(), "Button", "Cancel"), {entry.right / 2 + s(15), buttonTop, s(75), s(25)}, "Cancel");
+    for (const HWND control : {Child(Editor(), "Button", "Add"), Child(Editor(), "Button", "Edit"),
+                               Child(Editor(), "Button", "Delete"), Child(Editor(), "Button", "Close"),
+                               Child(Entry(), "Button", "Add/Edit"), Child(Entry(), "Button", "Cancel"),
+                               Child(Entry(), "Edit"), List()}) {
+        const std::string caption = WindowText(control);
+        const auto [height, text] = FontAndExtent(control, caption.empty() ? "\xC9gy" : nullptr);
+        const RECT bounds = InForm(control);
+        EXPECT_NEAR(height, fontHeight, 1) << caption;
+        EXPECT_LE(text.cx + 8, bounds.right) << caption;
+        EXPECT_LE(text.cy, control == List() ? ::SendMessageA(List(), LB_GETITEMHEIGHT, 0, 0) : bounds.bottom - 4) << caption;
+    }
+}
+
 std::string Stored(const std::string& text)
 {
     return std::string(text.c_str(), text.size() + 1);
@@ -294,6 +358,7 @@ protected:
     }
 
     TKeptValue KeptPlacement{SettingsKey, "MainFormSettings"};
+    TKeptValue KeptPlacementDpi{SettingsKey, "MainFormDpi"};
     TKeptValue KeptToken{PostPlatformKey, UserAgentToken()};
     TScratchKey Scratch;
     TJclDebugHandler Debugger{[] { return std::string("test"); }};
@@ -518,4 +583,25 @@ TEST_F(StrListEditor, DoubleClickEditsOnlyWithASelection)
     });
     EXPECT_EQ(count, 1);
     EXPECT_EQ(TextOf("0"), Stored("b"));
+}
+
+// At the screen's DPI as the program makes them, then moved to a monitor of another scale.
+TEST_F(StrListEditor, ControlsScaleWithTheDpiInTheMessageFontAndCaptionsFit)
+{
+    const int dpi = ScreenDpi();
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof metrics;
+    ASSERT_TRUE(::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+    const int fontHeight = std::abs(metrics.lfMessageFont.lfHeight);
+    ExpectLaidOutAt(dpi, fontHeight);
+
+    const int other = dpi == 96 ? 192 : 96;
+    for (const HWND form : {Editor(), Entry()}) {
+        RECT suggested{};
+        ::GetWindowRect(form, &suggested);
+        suggested.right = suggested.left + ::MulDiv(suggested.right - suggested.left, other, dpi);
+        suggested.bottom = suggested.top + ::MulDiv(suggested.bottom - suggested.top, other, dpi);
+        ::SendMessageA(form, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&suggested));
+    }
+    ExpectLaidOutAt(other, ::MulDiv(fontHeight, other, dpi));
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 TEST(TrayMarginColour, FallsBy0x600PerColumnFromTheRightEdge)
 {
     EXPECT_EQ(TrayMarginColour(20), 0x22DD22u);
@@ -15,6 +17,14 @@ TEST(TrayMarginColour, FallsBy0x600PerColumnFromTheRightEdge)
         EXPECT_EQ(colour >> 16, 34u) << "blue of column " << x;
         EXPECT_EQ((colour >> 8) & 0xFF, 101u + 6u * static_cast<unsigned>(x)) << "green of column " << x;
     }
+}
+
+TEST(TrayMarginColour, AWiderMarginSpreadsTheSameColoursOverItsColumns)
+{
+    for (const int width : {30, 40})
+        EXPECT_EQ((std::array{TrayMarginColour(width, width), TrayMarginColour(width / 2, width), TrayMarginColour(0, width)}),
+                  (std::array{0x22DD22u, TrayMarginColour(10), 0x226522u})) << "right edge, middle, left edge";
+    EXPECT_EQ(TrayMarginColour(29, 30), 0x22D922u) << "green falls by 4 a column at 144 DPI";
 }
 
 TEST(TrayLinks, CarryTheVersionTextAfterTheReference)

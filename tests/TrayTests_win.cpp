@@ -3,14 +3,15 @@
 // menu write as they were.
 #include "app/Application.h"
 #include "app/MainForm.h"
-#include "app/MessageLoop.h"
 #include "app/ProgramWindows.h"
 #include "app/TrayIcon.h"
 #include "app/TrayRules.h"
 #include "protocol/MyLVHandler.h"
 #include "script/ProgramValues.h"
 #include "script/Registry.h"
+#include "ui/MessageLoop.h"
 
+#include "support/Display.h"
 #include "support/ImportPatch.h"
 #include "support/KeptValue.h"
 
@@ -163,6 +164,7 @@ protected:
     }
 
     TKeptValue KeptPlacement{SettingsKey, PlacementValue};
+    TKeptValue KeptPlacementDpi{SettingsKey, "MainFormDpi"};
     TKeptValue KeptToken{PostPlatformKey, TokenName};
     DWORD FactoryCookie = 0;
     TJclDebugHandler Debugger{[] { return std::string("test"); }};
@@ -174,6 +176,7 @@ TEST_F(TrayTest, TheIconIsThereFromCreationToDestructionAndComesBackWhenTheShell
 {
     const HWND window = Form->Handle();
     EXPECT_TRUE(HasTrayIcon(window));
+    EXPECT_EQ(IconWidth(Form->TrayIcon().Icon()), ::GetSystemMetrics(SM_CXSMICON)) << "the shell's size at its DPI";
 
     RemoveTrayIcon(window);
     ASSERT_FALSE(HasTrayIcon(window)) << "a missing icon cannot be modified";
@@ -214,8 +217,11 @@ TEST_F(TrayTest, TheMenuHasTheSevenOwnerDrawnItemsInOrderAndNoDefault)
     EXPECT_EQ(::GetMenuDefaultItem(menu, FALSE, 0), static_cast<UINT>(-1));
 }
 
-TEST_F(TrayTest, ItemsAreMeasuredAndDrawnThroughTheWindowWithTheGreenMargin)
+// The margin's 21 columns at 96 DPI are as many more as the screen's scale asks, spanning the
+// same colours.
+TEST_F(TrayTest, ItemsAreMeasuredAndDrawnThroughTheWindowWithTheGreenMarginAtTheScreensScale)
 {
+    const int margin = ::MulDiv(TrayMarginWidth, ScreenDpi(), 96);
     MENUITEMINFOA info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_DATA;
@@ -223,7 +229,7 @@ TEST_F(TrayTest, ItemsAreMeasuredAndDrawnThroughTheWindowWithTheGreenMargin)
 
     MEASUREITEMSTRUCT measure{ODT_MENU, 0, TrayPopupTweak, 0, 0, info.dwItemData};
     EXPECT_EQ(::SendMessageA(Form->Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)), TRUE);
-    EXPECT_GT(measure.itemWidth, static_cast<UINT>(TrayMarginWidth + 20));
+    EXPECT_GT(measure.itemWidth, static_cast<UINT>(margin + 20));
     EXPECT_GT(measure.itemHeight, 8u);
     MEASUREITEMSTRUCT separator{ODT_MENU, 0, 0, 0, 0, 0};
     EXPECT_EQ(::SendMessageA(Form->Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&separator)), TRUE);
@@ -243,9 +249,11 @@ TEST_F(TrayTest, ItemsAreMeasuredAndDrawnThroughTheWindowWithTheGreenMargin)
     draw.hwndItem = reinterpret_cast<HWND>(Form->TrayPopup());
     EXPECT_EQ(::SendMessageA(Form->Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw)), TRUE);
     for (int y : {0, Height / 2, Height - 1})
-        for (int x = 0; x <= TrayMarginWidth; ++x)
-            EXPECT_EQ(::GetPixel(canvas, x, y), TrayMarginColour(x)) << "column " << x << ", row " << y;
-    EXPECT_EQ(::GetPixel(canvas, TrayMarginWidth + 1, 0), ::GetSysColor(COLOR_MENU)) << "the item starts at 21";
+        for (int x = 0; x <= margin; ++x)
+            EXPECT_EQ(::GetPixel(canvas, x, y), TrayMarginColour(x, margin)) << "column " << x << ", row " << y;
+    EXPECT_EQ(::GetPixel(canvas, 0, 0), 0x226522u) << "green 101 at the left edge";
+    EXPECT_EQ(::GetPixel(canvas, margin, 0), 0x22DD22u) << "green 221 at the right edge";
+    EXPECT_EQ(::GetPixel(canvas, margin + 1, 0), ::GetSysColor(COLOR_MENU)) << "the item starts right of the margin";
 
     ::SelectObject(canvas, old);
     ::DeleteObject(bitmap);

@@ -20,12 +20,12 @@ const std::vector<TScreenRect> OneScreen{{0, 0, 1024, 768}};
 const std::vector<TScreenRect> TwoScreens{{0, 0, 1024, 768}, {-1280, 0, 0, 1024}};
 
 TWindowBounds Restored(std::optional<std::vector<std::uint8_t>> stored,
-                       const std::vector<TScreenRect>& monitors = OneScreen)
+                       const std::vector<TScreenRect>& monitors = OneScreen, int storedDpi = 96)
 {
     std::optional<std::span<const std::uint8_t>> bytes;
     if (stored)
         bytes = *stored;
-    return RestoredPlacement(bytes, monitors, 1024, 768);
+    return RestoredPlacement(bytes, storedDpi, monitors, 1024, 768);
 }
 
 std::vector<std::uint8_t> Stored(const TWindowBounds& bounds)
@@ -61,6 +61,30 @@ TEST(DefaultPlacement, IsSevenHundredByFiveHundredCentredOnThePrimaryScreen)
     EXPECT_EQ(DefaultPlacement(1023, 767), (TWindowBounds{700, 500, 161, 133}));
     // A screen smaller than the window: negative edges, truncated toward zero (-1 div 2 = 0).
     EXPECT_EQ(DefaultPlacement(-1, 401), (TWindowBounds{700, 500, -350, -50}));
+}
+
+TEST(DefaultPlacement, GrowsWithTheDpiUpToTheScreen)
+{
+    EXPECT_EQ(DefaultPlacement(1920, 1080, 144), (TWindowBounds{1050, 750, 435, 165}));
+    EXPECT_EQ(DefaultPlacement(1024, 768, 192), (TWindowBounds{1024, 768, 0, 0}));
+    EXPECT_EQ(DefaultPlacement(600, 400, 192), (TWindowBounds{700, 500, -50, -50})) << "never below 96 DPI's size";
+}
+
+// Stored at one DPI, a window that comes back onto a monitor of another keeps its corner and
+// shows as much as it did; the monitor that holds most of it decides.
+TEST(RestoredPlacement, KeepsItsCornerAndScalesItsSizeOnAMonitorOfAnotherDpi)
+{
+    const std::vector<TScreenRect> at144{{0, 0, 1920, 1080, 144}};
+    EXPECT_EQ(Restored(Stored({700, 500, 10, 20}), at144, 96), (TWindowBounds{1050, 750, 10, 20}));
+    EXPECT_EQ(Restored(Stored({700, 500, 10, 20}), at144, 144), (TWindowBounds{700, 500, 10, 20}));
+    EXPECT_EQ(Restored(Stored({1000, 600, 900, 400}), at144, 96), (TWindowBounds{1500, 900, 420, 180}))
+        << "moved in as far as needed to stay wholly on the monitor";
+    EXPECT_EQ(Restored(Stored({1400, 800, 0, 0}), at144, 96), (TWindowBounds{1920, 1080, 0, 0}));
+    EXPECT_EQ(Restored(Stored({700, 500, -100, 10}), at144, 96), (TWindowBounds{1050, 750, -100, 10}))
+        << "a window that stuck out still does";
+    const std::vector<TScreenRect> mixed{{0, 0, 1024, 768, 96}, {1024, 0, 2944, 1080, 144}};
+    EXPECT_EQ(Restored(Stored({800, 600, 900, 0}), mixed, 192), (TWindowBounds{600, 450, 900, 0}));
+    EXPECT_EQ(Restored(Stored({800, 600, 100, 0}), mixed, 192), (TWindowBounds{400, 300, 100, 0}));
 }
 
 TEST(RestoredPlacement, NoValueOrAValueThatIsNotEightBytesGivesTheDefault)

@@ -6,7 +6,8 @@
 #include <string>
 
 // The application object: a hidden top-level window of its own, which carries the program's
-// title, owns the main window and the dialogs, and hears the end of the logon session.
+// title, owns the main window and the dialogs (it is the program's owner window while it
+// lives), and hears the end of the logon session.
 class TApplication {
 public:
     TApplication();
@@ -50,7 +51,5 @@ private:
 
 // The one application object, made by the program's entry point before any window.
 TApplication& Application();
-// The same object, or null outside the program's lifetime (lvscript, tests that run scripts).
-TApplication* RunningApplication();
 void CreateApplication();
 void FreeApplication();

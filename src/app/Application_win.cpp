@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "Exception.h"
+#include "ui/OwnerWindow.h"
 
 #include <memory>
 #include <stdexcept>
@@ -23,10 +24,12 @@ TApplication::TApplication()
                                 windowClass.hInstance, nullptr);
     if (!FHandle)
         throw Exception("The application window cannot be created");
+    SetProgramOwnerWindow(FHandle);
 }
 
 TApplication::~TApplication()
 {
+    SetProgramOwnerWindow(nullptr);
     ::DestroyWindow(FHandle);
 }
 
@@ -88,11 +91,6 @@ TApplication& Application()
     if (!TheApplication)
         throw std::logic_error("The application object is used outside the program's lifetime");
     return *TheApplication;
-}
-
-TApplication* RunningApplication()
-{
-    return TheApplication.get();
 }
 
 void CreateApplication()

@@ -22,6 +22,10 @@ protected:
     ~TEmbeddedWBEvents() = default;
 };
 
+// Calls the function name of a page's script object (its window, as IHTMLDocument::get_Script
+// gives it) with one boolean argument; false when there is no such function or it failed.
+bool CallScriptFunction(IDispatch* script, const wchar_t* name, bool argument);
+
 class TBrowserSite;
 class TBrowserEventSink;
 
@@ -40,6 +44,11 @@ public:
     HRESULT Navigate(const std::wstring& url);
     // The address of the document in the control; empty when there is none.
     std::wstring LocationURL() const;
+    // Calls the global function name of the shown page's scripts with one boolean argument:
+    // false when no page is shown or it has no such function, or the function failed.
+    bool CallPageFunction(const wchar_t* name, bool argument);
+    // Loads the shown page again.
+    void Reload();
     IWebBrowser2* Browser() const { return FBrowser.Get(); }
     // The sink advised on the control's DWebBrowserEvents2, for firing events as the control does.
     IDispatch* EventSink() const;

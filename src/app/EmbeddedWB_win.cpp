@@ -22,10 +22,10 @@
 #include "UniqueBstr.h"
 #include "UntypedDispatch.h"
 #include "app/Maker.h"
-#include "app/MessageLoop.h"
 #include "app/PageUrl.h"
 #include "script/OleText.h"
 #include "script/Registry.h"
+#include "ui/MessageLoop.h"
 
 #include <exdispid.h>
 #include <mshtmdid.h>
@@ -40,6 +40,9 @@ namespace {
 
 // Pictures, videos and background sounds load, scripts run, and every request bypasses the cache.
 constexpr LONG DownloadControlFlags = DLCTL_DLIMAGES | DLCTL_VIDEOS | DLCTL_BGSOUNDS | DLCTL_PRAGMA_NO_CACHE;
+// The pages are laid out and drawn at the display's scale, as the program's windows are,
+// rather than at 96 DPI.
+constexpr DWORD HostUiFlags = DOCHOSTUIFLAG_DPI_AWARE;
 
 template <typename Body>
 HRESULT Guarded(Body&& body) noexcept
@@ -228,7 +231,7 @@ public:
     HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
-    // IDocHostUIHandler: the browser's own menus and UI, no host flags, and window.external.
+    // IDocHostUIHandler: the browser's own menus and UI, the display scale, and window.external.
     HRESULT STDMETHODCALLTYPE ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) override { return S_FALSE; }
     HRESULT STDMETHODCALLTYPE GetHostInfo(DOCHOSTUIINFO* info) override
     {
@@ -236,7 +239,7 @@ public:
             return E_POINTER;
         if (info->cbSize < sizeof(DOCHOSTUIINFO))
             return E_INVALIDARG;
-        info->dwFlags = 0;
+        info->dwFlags = HostUiFlags;
         info->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
         return S_OK;
     }
@@ -542,6 +545,41 @@ std::wstring TEmbeddedWB::LocationURL() const
     if (FAILED(FBrowser->get_LocationURL(&location)))
         return {};
     return TextOf(location);
+}
+
+bool CallScriptFunction(IDispatch* script, const wchar_t* name, bool argument)
+{
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    if (!script || FAILED(script->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)))
+        return false;
+    VARIANT value;
+    ::VariantInit(&value);
+    V_VT(&value) = VT_BOOL;
+    V_BOOL(&value) = argument ? VARIANT_TRUE : VARIANT_FALSE;
+    DISPPARAMS params{&value, nullptr, 1, 0};
+    VARIANT result;
+    ::VariantInit(&result);
+    const HRESULT outcome =
+        script->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr, nullptr);
+    ::VariantClear(&result);
+    return SUCCEEDED(outcome);
+}
+
+bool TEmbeddedWB::CallPageFunction(const wchar_t* name, bool argument)
+{
+    ComPtr<IDispatch> document;
+    ComPtr<IHTMLDocument> html;
+    ComPtr<IDispatch> script;
+    if (FAILED(FBrowser->get_Document(&document)) || !document || FAILED(document.As(&html)) ||
+        FAILED(html->get_Script(&script)))
+        return false;
+    return CallScriptFunction(script.Get(), name, argument);
+}
+
+void TEmbeddedWB::Reload()
+{
+    FBrowser->Refresh();
 }
 
 bool TEmbeddedWB::TranslateAccelerator(MSG& message)

@@ -4,6 +4,7 @@
 #include "app/EmbeddedWB.h"
 #include "app/TrayIcon.h"
 #include "diagnostics/JclDebugHandler.h"
+#include "ui/Dpi.h"
 
 #include <windows.h>
 #include <urlmon.h>
@@ -11,12 +12,17 @@
 
 #include <memory>
 
+// The function a page may define to restyle itself when Windows' app mode changes while it is
+// shown: appModeChanged(dark), dark true when apps are now dark. A page without it is loaded again.
+inline constexpr wchar_t AppModePageFunction[] = L"appModeChanged";
+
 // The main window: a top-level window owned by the application's window, whose client area is
 // the embedded browser showing the program's pages. It has the taskbar button while it is
 // shown (the application's window, which owns it, never shows). It is created hidden, hides
 // instead of closing, and keeps its placement in the registry between runs. Its tray icon, present from
 // its creation to its destruction, opens a menu with the right button and shows the window on
-// a left double-click.
+// a left double-click. It is laid out at its monitor's DPI, and its title bar follows Windows'
+// app mode.
 class TMainForm final : private TEmbeddedWBEvents {
 public:
     // FormCreate: registers the "tweaks:" scheme and applies the stored placement. The
@@ -39,6 +45,7 @@ public:
     void SessionEnding() noexcept;
     TEmbeddedWB& Browser() { return *FBrowser; }
 
+    const TTrayIcon& TrayIcon() const { return *FTrayIcon; }
     HMENU TrayPopup() const { return FTrayPopup.Handle(); }
     // Runs the handler of a TrayCommand as choosing it in the menu does.
     void TrayPopupClick(UINT command);
@@ -59,7 +66,9 @@ private:
 
     void RegisterScheme();
     void WithdrawScheme() noexcept;
-    void SetIcons();
+    void SetIcons(int dpi);
+    void FormDpiChanged(int dpi, const RECT& suggested);
+    void AppModeChanged();
     void LoadWindowPlacement();
     void SaveWindowPlacement();
     void SaveWindowPlacementQuietly() noexcept;
@@ -82,6 +91,10 @@ private:
     Microsoft::WRL::ComPtr<IClassFactory> FProtocolFactory;
     Microsoft::WRL::ComPtr<IInternetSession> FInternetSession;
     bool FStartPending = false;
+    // While set, a change of DPI keeps the bounds being applied: they are the monitor's already.
+    bool FApplyingPlacement = false;
+    UniqueIcon FBigIcon;
+    UniqueIcon FSmallIcon;
     TTrayPopup FTrayPopup;
     std::unique_ptr<TTrayIcon> FTrayIcon;
     UINT FTaskbarCreated = 0;

@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include "Exception.h"
+#include "app/AppMode.h"
 #include "app/Application.h"
 #include "app/Maker.h"
 #include "app/PageUrl.h"
@@ -23,6 +24,8 @@ namespace {
 
 constexpr char ClassName[] = "TMainForm";
 constexpr char PlacementValue[] = "MainFormSettings";
+// The window's DPI when its placement was stored; older versions, unaware of DPI, stored none.
+constexpr char PlacementDpiValue[] = "MainFormDpi";
 constexpr wchar_t StartPageUrl[] = L"tweaks://tweaks/start.html";
 // The icon as the program's resource script names it.
 constexpr WORD ProgramIconId = 1;
@@ -43,11 +46,11 @@ void RegisterWindowClass(WNDPROC windowProc)
     ::RegisterClassA(&windowClass);
 }
 
-BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT area, LPARAM monitors)
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT area, LPARAM monitors)
 {
     try {
         reinterpret_cast<std::vector<TScreenRect>*>(monitors)->push_back(
-            {area->left, area->top, area->right, area->bottom});
+            {area->left, area->top, area->right, area->bottom, DpiOfMonitor(monitor)});
         return TRUE;
     } catch (...) {
         // Out of memory: the monitors found so far have to do.
@@ -97,6 +100,12 @@ std::optional<std::vector<std::uint8_t>> StoredPlacement(const TRegistry& regist
     return bytes;
 }
 
+int StoredPlacementDpi(const TRegistry& registry)
+{
+    return registry.ValueKind(PlacementDpiValue) == RegValueKind::Integer ? registry.GetInt(PlacementDpiValue)
+                                                                          : DesignDpi;
+}
+
 }
 
 TMainForm::TMainForm(TJclDebugHandler& debugger) : FDebugger(debugger)
@@ -109,7 +118,7 @@ TMainForm::TMainForm(TJclDebugHandler& debugger) : FDebugger(debugger)
                                              ::GetModuleHandleA(nullptr), this));
     if (!FWindow)
         throw Exception("The main window cannot be created");
-    SetIcons();
+    SetIcons(DpiOfWindow(Handle()));
     FBrowser = std::make_unique<TEmbeddedWB>(Handle(), static_cast<TEmbeddedWBEvents&>(*this));
     FitBrowser();
     FormCreate();
@@ -151,17 +160,35 @@ void TMainForm::SessionEnding() noexcept
     FDebugger.Flush();
 }
 
-void TMainForm::SetIcons()
+void TMainForm::SetIcons(int dpi)
 {
     const HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    // Shared icons: the system frees them with the module.
-    const auto icon = [instance](int size) {
-        return reinterpret_cast<LPARAM>(::LoadImageA(instance, MAKEINTRESOURCEA(ProgramIconId), IMAGE_ICON,
-                                                     ::GetSystemMetrics(size), ::GetSystemMetrics(size),
-                                                     LR_DEFAULTCOLOR | LR_SHARED));
-    };
-    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, icon(SM_CXICON));
-    ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, icon(SM_CXSMICON));
+    // Icons of our own, not shared ones: the system's cache gives a shared icon at the size it
+    // was first loaded at.
+    UniqueIcon big = IconForDpi(instance, ProgramIconId, SM_CXICON, dpi);
+    UniqueIcon small = IconForDpi(instance, ProgramIconId, SM_CXSMICON, dpi);
+    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.Get()));
+    ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.Get()));
+    // The window no longer shows the icons it had.
+    FBigIcon = std::move(big);
+    FSmallIcon = std::move(small);
+}
+
+void TMainForm::FormDpiChanged(int dpi, const RECT& suggested)
+{
+    SetIcons(dpi);
+    if (!FApplyingPlacement)
+        ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                       suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TMainForm::AppModeChanged()
+{
+    const bool dark = AppsUseDarkMode();
+    ApplyTitleBarMode(Handle(), dark);
+    // A page that can restyle itself is told; any other page is loaded again, to read the mode anew.
+    if (!FStartPending && !FBrowser->CallPageFunction(AppModePageFunction, dark))
+        FBrowser->Reload();
 }
 
 void TMainForm::FormCreate()
@@ -170,6 +197,7 @@ void TMainForm::FormCreate()
     FStartPending = true;
     Application().SetTitle(ProductName);
     ::SetWindowTextA(Handle(), ProductName);
+    ApplyTitleBarMode(Handle(), AppsUseDarkMode());
     RegisterScheme();
     LoadWindowPlacement();
     FTaskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
@@ -183,9 +211,9 @@ bool TMainForm::ApplicationMessage(UINT message, LPARAM lParam, LRESULT& result)
 {
     result = TRUE;
     if (message == WM_MEASUREITEM)
-        return MeasureTrayItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        return MeasureTrayItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam), FTrayPopup.Dpi());
     if (message == WM_DRAWITEM)
-        return DrawTrayItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return DrawTrayItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), FTrayPopup.Dpi());
     return false;
 }
 
@@ -254,16 +282,22 @@ void TMainForm::LoadWindowPlacement()
 {
     TRegistry registry;
     std::optional<std::vector<std::uint8_t>> stored;
-    if (registry.OpenForRead(SettingsKey))
+    int storedDpi = DesignDpi;
+    if (registry.OpenForRead(SettingsKey)) {
         stored = StoredPlacement(registry);
+        storedDpi = StoredPlacementDpi(registry);
+    }
     std::optional<std::span<const std::uint8_t>> bytes;
     if (stored)
         bytes = *stored;
     const std::vector<TScreenRect> monitors = Monitors();
-    const TWindowBounds bounds = RestoredPlacement(bytes, monitors, ::GetSystemMetrics(SM_CXSCREEN),
-                                                   ::GetSystemMetrics(SM_CYSCREEN));
+    const TWindowBounds bounds =
+        RestoredPlacement(bytes, storedDpi, monitors, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
+                          DpiAtPoint({0, 0}));
+    FApplyingPlacement = true;
     ::SetWindowPos(Handle(), nullptr, bounds.Left, bounds.Top, bounds.Width, bounds.Height,
                    SWP_NOZORDER | SWP_NOACTIVATE);
+    FApplyingPlacement = false;
 }
 
 void TMainForm::SaveWindowPlacement()
@@ -280,8 +314,10 @@ void TMainForm::SaveWindowPlacement()
     ::OffsetRect(&window, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
     const TWindowBounds bounds{window.right - window.left, window.bottom - window.top, window.left, window.top};
     TRegistry registry;
-    if (registry.Open(SettingsKey, true))
+    if (registry.Open(SettingsKey, true)) {
         registry.PutBytes(PlacementValue, EncodePlacement(bounds));
+        registry.PutInt(PlacementDpiValue, DpiOfWindow(Handle()));
+    }
 }
 
 void TMainForm::FitBrowser()
@@ -387,16 +423,23 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         TrayIconMessage(lParam);
         return 0;
     case WM_MEASUREITEM:
-        if (MeasureTrayItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
+        if (MeasureTrayItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam), FTrayPopup.Dpi()))
             return TRUE;
         break;
     case WM_DRAWITEM:
-        if (DrawTrayItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
+        if (DrawTrayItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), FTrayPopup.Dpi()))
             return TRUE;
         break;
     case WM_SIZE:
         FitBrowser();
         return 0;
+    case WM_DPICHANGED:
+        FormDpiChanged(DpiOfDpiChanged(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case WM_SETTINGCHANGE:
+        if (IsAppModeChange(lParam))
+            AppModeChanged();
+        break;
     case WM_COMMAND:
         // A menu command sent from another program: the uninstaller ends us through Exit.
         if (HIWORD(wParam) == 0 && lParam == 0) {

@@ -1,7 +1,9 @@
 #include "app/ProgramWindows.h"
 
 #include "app/Application.h"
+#include "dialogs/MorvaneDialogs_Impl.h"
 #include "dialogs/UnitStrListDialog1.h"
+#include "script/MorvaneAutoObj_Impl.h"
 
 TProgramWindows::TApplicationLifetime::TApplicationLifetime()
 {
@@ -17,10 +19,12 @@ TProgramWindows::TApplicationLifetime::~TApplicationLifetime()
 TProgramWindows::TDialogsLifetime::TDialogsLifetime(HWND owner, HWND anchor)
 {
     CreateStringListDialogs(owner, anchor);
+    SetDialogsObjectFactory(NewDialogsObject);
 }
 
 TProgramWindows::TDialogsLifetime::~TDialogsLifetime()
 {
+    SetDialogsObjectFactory(nullptr);
     FreeStringListDialogs();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "UniqueHandle.h"
+#include "ui/Dpi.h"
 
 #include <windows.h>
 
@@ -30,11 +31,10 @@ public:
 
     // Puts the icon into the notification area: at creation, and again when the shell restarts.
     bool Add();
+    // The program's small icon at the size the notification area shows at the system DPI.
+    HICON Icon() const { return FIcon.Get(); }
 
 private:
-    static void DestroyIconHandle(HICON icon) { ::DestroyIcon(icon); }
-    using UniqueIcon = UniqueHandle<HICON, DestroyIconHandle>;
-
     NOTIFYICONDATAA Data() const;
 
     HWND FWindow;
@@ -51,19 +51,26 @@ public:
     HMENU Handle() const { return FMenu.Get(); }
     bool Checked(UINT command) const;
     void SetChecked(UINT command, bool checked);
+    // The DPI the items are measured and drawn at: the monitor's where the menu last opened.
+    int Dpi() const { return FDpi; }
     // Runs the menu at the screen point and gives the command chosen, 0 for none.
-    UINT Track(HWND owner, POINT at) const;
+    UINT Track(HWND owner, POINT at);
 
 private:
     static void DestroyMenuHandle(HMENU menu) { ::DestroyMenu(menu); }
     using UniqueMenu = UniqueHandle<HMENU, DestroyMenuHandle>;
 
+    // Has the items measured again the next time the menu opens.
+    void ForgetItemSizes();
+
     UniqueMenu FMenu;
+    int FDpi;
 };
 
-// Owner drawing of the menu's items, each with the coloured margin on its left. Both answer
-// false for an item that is not of a menu.
-bool MeasureTrayItem(MEASUREITEMSTRUCT& item);
-bool DrawTrayItem(const DRAWITEMSTRUCT& item);
-// Paints the margin columns over margin, whose left edge is column 0.
+// Owner drawing of the menu's items at dpi, each with the coloured margin on its left. Both
+// answer false for an item that is not of a menu.
+bool MeasureTrayItem(MEASUREITEMSTRUCT& item, int dpi);
+bool DrawTrayItem(const DRAWITEMSTRUCT& item, int dpi);
+// Paints the margin columns over margin, whose left edge is column 0 and whose right edge is
+// the last column.
 void TrayPopupDrawMargin(HDC canvas, const RECT& margin);

@@ -12,15 +12,20 @@ namespace {
 constexpr WORD ProgramIconId = 1;
 constexpr UINT TrayIconId = 1;
 
+// At 96 DPI.
 constexpr int SeparatorHeight = 9;
 constexpr int TextPadding = 4;
-constexpr int ItemLeft = TrayMarginWidth + 1;
 
-void DeleteObjectHandle(HFONT font)
+int MarginWidth(int dpi)
 {
-    ::DeleteObject(font);
+    return ScaledForDpi(TrayMarginWidth, dpi);
 }
-using UniqueFont = UniqueHandle<HFONT, DeleteObjectHandle>;
+
+// Where an item's own drawing starts, right of the margin's last column.
+int ItemLeft(int dpi)
+{
+    return MarginWidth(dpi) + 1;
+}
 
 void ReleaseScreenDC(HDC dc)
 {
@@ -44,14 +49,6 @@ constexpr TMenuEntry MenuEntries[] = {
     {TrayPopupExit, "Exit"},
 };
 
-UniqueFont MenuFont()
-{
-    NONCLIENTMETRICSA metrics{};
-    metrics.cbSize = sizeof metrics;
-    ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    return UniqueFont(::CreateFontIndirectA(&metrics.lfMenuFont));
-}
-
 UniqueFont CheckMarkFont(int height)
 {
     LOGFONTA font{};
@@ -61,9 +58,9 @@ UniqueFont CheckMarkFont(int height)
     return UniqueFont(::CreateFontIndirectA(&font));
 }
 
-int CheckWidth()
+int CheckWidth(int dpi)
 {
-    return ::GetSystemMetrics(SM_CXMENUCHECK);
+    return SystemMetricForDpi(SM_CXMENUCHECK, dpi);
 }
 
 // Selects an object into a DC for as long as the value lives.
@@ -85,16 +82,16 @@ void DrawSeparator(HDC dc, RECT area)
     ::DrawEdge(dc, &area, EDGE_ETCHED, BF_TOP);
 }
 
-void DrawCheckMark(HDC dc, RECT area)
+void DrawCheckMark(HDC dc, RECT area, int dpi)
 {
-    area.right = area.left + CheckWidth();
+    area.right = area.left + CheckWidth(dpi);
     const UniqueFont font = CheckMarkFont(area.bottom - area.top);
     const TSelection selection(dc, font.Get());
     // "a" is the check mark in the Marlett font.
     ::DrawTextA(dc, "a", 1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
-void DrawCaption(HDC dc, const DRAWITEMSTRUCT& item, RECT area)
+void DrawCaption(HDC dc, const DRAWITEMSTRUCT& item, RECT area, int dpi)
 {
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     ::FillRect(dc, &area, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
@@ -103,11 +100,11 @@ void DrawCaption(HDC dc, const DRAWITEMSTRUCT& item, RECT area)
                            : selected                    ? COLOR_HIGHLIGHTTEXT
                                                          : COLOR_MENUTEXT;
     ::SetTextColor(dc, ::GetSysColor(textColour));
-    area.left += TextPadding;
+    area.left += ScaledForDpi(TextPadding, dpi);
     if (item.itemState & ODS_CHECKED)
-        DrawCheckMark(dc, area);
-    area.left += CheckWidth() + TextPadding;
-    const UniqueFont font = MenuFont();
+        DrawCheckMark(dc, area, dpi);
+    area.left += CheckWidth(dpi) + ScaledForDpi(TextPadding, dpi);
+    const UniqueFont font = MenuFontForDpi(dpi);
     const TSelection selection(dc, font.Get());
     const auto* caption = reinterpret_cast<const char*>(item.itemData);
     ::DrawTextA(dc, caption, -1, &area, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
@@ -116,10 +113,8 @@ void DrawCaption(HDC dc, const DRAWITEMSTRUCT& item, RECT area)
 }
 
 TTrayIcon::TTrayIcon(HWND window, const char* tip)
-    : FWindow(window),
-      FIcon(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ProgramIconId), IMAGE_ICON,
-                                            ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
-                                            LR_DEFAULTCOLOR))),
+    // The notification area shows small icons at the system DPI, as LoadIconMetric loads them.
+    : FWindow(window), FIcon(IconForDpi(::GetModuleHandleA(nullptr), ProgramIconId, SM_CXSMICON, SystemDpi())),
       FTip(tip)
 {
     Add();
@@ -150,7 +145,8 @@ NOTIFYICONDATAA TTrayIcon::Data() const
     return data;
 }
 
-TTrayPopup::TTrayPopup() : FMenu(::CreatePopupMenu())
+// Until it first opens, the menu would open on the primary monitor, where the notification area is.
+TTrayPopup::TTrayPopup() : FMenu(::CreatePopupMenu()), FDpi(DpiAtPoint({0, 0}))
 {
     UINT position = 0;
     for (const TMenuEntry& entry : MenuEntries) {
@@ -174,8 +170,24 @@ void TTrayPopup::SetChecked(UINT command, bool checked)
     ::CheckMenuItem(Handle(), command, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
-UINT TTrayPopup::Track(HWND owner, POINT at) const
+void TTrayPopup::ForgetItemSizes()
 {
+    // Changing an item's type is a change of the menu, which has its items measured anew.
+    for (int position = 0; position < ::GetMenuItemCount(Handle()); ++position) {
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE;
+        ::GetMenuItemInfoA(Handle(), position, TRUE, &info);
+        ::SetMenuItemInfoA(Handle(), position, TRUE, &info);
+    }
+}
+
+UINT TTrayPopup::Track(HWND owner, POINT at)
+{
+    if (const int dpi = DpiAtPoint(at); dpi != FDpi) {
+        FDpi = dpi;
+        ForgetItemSizes();
+    }
     const UINT command = static_cast<UINT>(
         ::TrackPopupMenu(Handle(), TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, owner, nullptr));
     // Without a message after the menu, its next opening from the tray can close at once.
@@ -183,35 +195,36 @@ UINT TTrayPopup::Track(HWND owner, POINT at) const
     return command;
 }
 
-bool MeasureTrayItem(MEASUREITEMSTRUCT& item)
+bool MeasureTrayItem(MEASUREITEMSTRUCT& item, int dpi)
 {
     if (item.CtlType != ODT_MENU)
         return false;
     const auto* caption = reinterpret_cast<const char*>(item.itemData);
     if (!caption) {
-        item.itemWidth = ItemLeft;
-        item.itemHeight = SeparatorHeight;
+        item.itemWidth = static_cast<UINT>(ItemLeft(dpi));
+        item.itemHeight = static_cast<UINT>(ScaledForDpi(SeparatorHeight, dpi));
         return true;
     }
     const UniqueScreenDC dc(::GetDC(nullptr));
-    const UniqueFont font = MenuFont();
+    const UniqueFont font = MenuFontForDpi(dpi);
     const TSelection selection(dc.Get(), font.Get());
     SIZE text{};
     ::GetTextExtentPoint32A(dc.Get(), caption, static_cast<int>(std::strlen(caption)), &text);
-    item.itemWidth = static_cast<UINT>(ItemLeft + 3 * TextPadding + CheckWidth() + text.cx);
-    item.itemHeight = static_cast<UINT>(std::max<int>(text.cy + TextPadding, ::GetSystemMetrics(SM_CYMENUCHECK)));
+    const int padding = ScaledForDpi(TextPadding, dpi);
+    item.itemWidth = static_cast<UINT>(ItemLeft(dpi) + 3 * padding + CheckWidth(dpi) + text.cx);
+    item.itemHeight = static_cast<UINT>(std::max<int>(text.cy + padding, SystemMetricForDpi(SM_CYMENUCHECK, dpi)));
     return true;
 }
 
-bool DrawTrayItem(const DRAWITEMSTRUCT& item)
+bool DrawTrayItem(const DRAWITEMSTRUCT& item, int dpi)
 {
     if (item.CtlType != ODT_MENU)
         return false;
     const RECT& area = item.rcItem;
-    TrayPopupDrawMargin(item.hDC, {area.left, area.top, area.left + TrayMarginWidth, area.bottom});
-    const RECT rest{area.left + ItemLeft, area.top, area.right, area.bottom};
+    TrayPopupDrawMargin(item.hDC, {area.left, area.top, area.left + MarginWidth(dpi), area.bottom});
+    const RECT rest{area.left + ItemLeft(dpi), area.top, area.right, area.bottom};
     if (item.itemData)
-        DrawCaption(item.hDC, item, rest);
+        DrawCaption(item.hDC, item, rest, dpi);
     else {
         ::FillRect(item.hDC, &rest, ::GetSysColorBrush(COLOR_MENU));
         DrawSeparator(item.hDC, rest);
@@ -222,7 +235,7 @@ bool DrawTrayItem(const DRAWITEMSTRUCT& item)
 void TrayPopupDrawMargin(HDC canvas, const RECT& margin)
 {
     for (int x = margin.right; x >= margin.left; --x) {
-        const COLORREF colour = TrayMarginColour(x - margin.left);
+        const COLORREF colour = TrayMarginColour(x - margin.left, margin.right - margin.left);
         const RECT column{x, margin.top, x + 1, margin.bottom};
         ::SetDCBrushColor(canvas, colour);
         ::FillRect(canvas, &column, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));

@@ -1,11 +1,14 @@
 #include "app/TrayRules.h"
 
 #include "app/Maker.h"
+#include "ui/DpiScale.h"
 
 namespace {
 
 constexpr std::uint32_t RightColumnColour = 0x22DD22;
-constexpr std::uint32_t ColumnStep = 0x600;
+// One step of green, and the steps green falls from the right edge to the left one.
+constexpr std::uint32_t GreenStep = 0x100;
+constexpr int GreenFall = 6 * TrayMarginWidth;
 
 std::string MakerPage(std::string_view pathAndQuery, std::string_view versionText)
 {
@@ -14,9 +17,10 @@ std::string MakerPage(std::string_view pathAndQuery, std::string_view versionTex
 
 }
 
-std::uint32_t TrayMarginColour(int x)
+std::uint32_t TrayMarginColour(int x, int marginWidth)
 {
-    return RightColumnColour - static_cast<std::uint32_t>(TrayMarginWidth - x) * ColumnStep;
+    const int fall = MulDivRounded(marginWidth - x, GreenFall, marginWidth);
+    return RightColumnColour - static_cast<std::uint32_t>(fall) * GreenStep;
 }
 
 std::string TrayHomepageUrl(std::string_view versionText)

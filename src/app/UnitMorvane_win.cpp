@@ -9,13 +9,13 @@
 #include "app/InstallerSwitches.h"
 #include "app/MainForm.h"
 #include "app/Maker.h"
-#include "app/MessageLoop.h"
 #include "app/ProgramWindows.h"
 #include "diagnostics/JclDebugHandler.h"
 #include "protocol/MyLVHandler.h"
 #include "script/ProgramValues.h"
 #include "script/Registry.h"
 #include "store/FileManager.h"
+#include "ui/MessageLoop.h"
 
 #include <windows.h>
 #include <wrl/client.h>

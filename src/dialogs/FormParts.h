@@ -2,6 +2,7 @@
 
 #include "UniqueHandle.h"
 #include "dialogs/StringListRules.h"
+#include "ui/Dpi.h"
 
 #include <windows.h>
 
@@ -10,8 +11,8 @@
 #include <optional>
 #include <vector>
 
-// What the dialogs' plain windows share: their class, font, panels and controls, the modal
-// loop and the error report of a window procedure.
+// What the dialogs' plain windows share: their class, display scale and font, panels and
+// controls, the modal loop and the error report of a window procedure.
 
 void DestroyWindowHandle(HWND window);
 using UniqueWindow = UniqueHandle<HWND, DestroyWindowHandle>;
@@ -22,7 +23,7 @@ void RegisterFormClass(const char* className, WNDPROC windowProc);
 // A top-level form, owned by owner, that passes this to its procedure in WM_NCCREATE.
 HWND CreateForm(const char* className, DWORD style, const TRect& bounds, HWND owner, void* form);
 
-// A child control in the dialogs' font. A panel is a plain child window that passes its
+// A child control; its form gives it its font. A panel is a plain child window that passes its
 // controls' notifications on to its own parent.
 HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, const TRect& bounds,
                    DWORD extendedStyle = 0);
@@ -31,6 +32,39 @@ HWND CreatePanel(HWND parent);
 void MoveControl(HWND control, const TRect& bounds);
 TRect WindowBounds(HWND window);
 TRect ClientBounds(HWND window);
+
+// A form's display scale: the DPI of the monitor it is on, and the system's message font at
+// that DPI, in which every control of the form shows its text. The forms are designed in
+// pixels at 96 DPI and laid out at their DPI, again whenever it changes.
+class TFormScale {
+public:
+    explicit TFormScale(HWND form);
+    TFormScale(const TFormScale&) = delete;
+    TFormScale& operator=(const TFormScale&) = delete;
+
+    int Dpi() const { return FDpi; }
+    // A length or a rectangle given at 96 DPI, at the form's DPI.
+    int operator()(int length) const { return ScaledForDpi(length, FDpi); }
+    TRect operator()(const TRect& bounds) const;
+    // The height of the font's characters, accents and descenders included.
+    int TextHeight() const { return FTextHeight; }
+    // The form's outer size at its DPI, for a form designed at width x height at 96 DPI.
+    SIZE FormSize(int width, int height) const;
+
+    // Gives every control below the form the font.
+    void ApplyFont() const;
+    // Takes the DPI that WM_DPICHANGED brings, and its font.
+    void Change(int dpi);
+
+private:
+    HWND FForm;
+    int FDpi;
+    UniqueFont FFont;
+    int FTextHeight;
+};
+
+// Resizes window, keeping its top left corner.
+void ResizeForm(HWND window, SIZE size);
 
 // The form whose pointer the procedure's window carries, set from WM_NCCREATE on.
 template <typename Form>
@@ -67,7 +101,8 @@ private:
 
 // Moves window, at its present size, centred over anchor when anchor is shown and not
 // minimised, otherwise centred on the work area of anchor's monitor (the primary monitor
-// without an anchor); either way into that work area.
+// without an anchor); either way into that work area. A window that takes another size on the
+// way, at a monitor of another DPI, is centred again at that size.
 void PlaceOver(HWND window, HWND anchor);
 
 // Shows a window modally while it lives, in front and active: the thread's other windows are

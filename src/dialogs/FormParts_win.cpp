@@ -1,7 +1,7 @@
 #include "dialogs/FormParts.h"
 
 #include "Exception.h"
-#include "app/MessageLoop.h"
+#include "ui/MessageLoop.h"
 
 #include <stdexcept>
 #include <string>
@@ -9,17 +9,6 @@
 namespace {
 
 constexpr char PanelClassName[] = "TLvPanel";
-
-void DeleteFont(HFONT font) { ::DeleteObject(font); }
-using UniqueFont = UniqueHandle<HFONT, DeleteFont>;
-
-HFONT DialogFont()
-{
-    static const UniqueFont font(::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                               DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
-    return font.Get();
-}
 
 LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -33,6 +22,24 @@ HWND Checked(HWND window, const char* what)
     if (!window)
         throw Exception(std::string("The window cannot be created: ") + what);
     return window;
+}
+
+BOOL CALLBACK SetFontOfOne(HWND control, LPARAM font)
+{
+    ::SendMessageA(control, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+    return TRUE;
+}
+
+UniqueFont CheckedFont(UniqueFont font)
+{
+    if (!font)
+        throw Exception("The dialogs' font cannot be made");
+    return font;
+}
+
+void MoveTo(HWND window, TPosition position)
+{
+    ::SetWindowPos(window, nullptr, position.Left, position.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }
@@ -63,12 +70,10 @@ HWND CreateForm(const char* className, DWORD style, const TRect& bounds, HWND ow
 HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, const TRect& bounds,
                    DWORD extendedStyle)
 {
-    const HWND control = Checked(::CreateWindowExA(extendedStyle, className, text, WS_CHILD | WS_VISIBLE | style, bounds.Left,
-                                                   bounds.Top, bounds.Width, bounds.Height, parent, nullptr,
-                                                   ::GetModuleHandleA(nullptr), nullptr),
-                                 className);
-    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
-    return control;
+    return Checked(::CreateWindowExA(extendedStyle, className, text, WS_CHILD | WS_VISIBLE | style, bounds.Left,
+                                     bounds.Top, bounds.Width, bounds.Height, parent, nullptr,
+                                     ::GetModuleHandleA(nullptr), nullptr),
+                   className);
 }
 
 HWND CreatePanel(HWND parent)
@@ -94,6 +99,43 @@ TRect ClientBounds(HWND window)
     RECT rect{};
     ::GetClientRect(window, &rect);
     return {0, 0, rect.right, rect.bottom};
+}
+
+TFormScale::TFormScale(HWND form)
+    : FForm(form), FDpi(DpiOfWindow(form)), FFont(CheckedFont(MessageFontForDpi(FDpi))),
+      FTextHeight(FontHeight(FFont.Get()))
+{
+}
+
+TRect TFormScale::operator()(const TRect& bounds) const
+{
+    return {(*this)(bounds.Left), (*this)(bounds.Top), (*this)(bounds.Width), (*this)(bounds.Height)};
+}
+
+SIZE TFormScale::FormSize(int width, int height) const
+{
+    return ScaledWindowSize(width, height, static_cast<DWORD>(::GetWindowLongA(FForm, GWL_STYLE)),
+                            static_cast<DWORD>(::GetWindowLongA(FForm, GWL_EXSTYLE)), FDpi);
+}
+
+void TFormScale::ApplyFont() const
+{
+    ::EnumChildWindows(FForm, SetFontOfOne, reinterpret_cast<LPARAM>(FFont.Get()));
+}
+
+void TFormScale::Change(int dpi)
+{
+    UniqueFont font = CheckedFont(MessageFontForDpi(dpi));
+    FDpi = dpi;
+    FTextHeight = FontHeight(font.Get());
+    // The controls let go of the old font before it goes.
+    ::EnumChildWindows(FForm, SetFontOfOne, reinterpret_cast<LPARAM>(font.Get()));
+    FFont = std::move(font);
+}
+
+void ResizeForm(HWND window, SIZE size)
+{
+    ::SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ReportFailure(HWND window, const std::exception& failure)
@@ -142,10 +184,11 @@ void PlaceOver(HWND window, HWND anchor)
     const RECT& work = info.rcWork;
     const TRect workArea{work.left, work.top, work.right - work.left, work.bottom - work.top};
     const bool overAnchor = anchor && ::IsWindowVisible(anchor) && !::IsIconic(anchor);
-    const TRect size = WindowBounds(window);
-    const TPosition position =
-        CentredWithin(overAnchor ? WindowBounds(anchor) : workArea, workArea, size.Width, size.Height);
-    ::SetWindowPos(window, nullptr, position.Left, position.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const TRect outer = overAnchor ? WindowBounds(anchor) : workArea;
+    const TRect before = WindowBounds(window);
+    MoveTo(window, CentredWithin(outer, workArea, before.Width, before.Height));
+    if (const TRect after = WindowBounds(window); after.Width != before.Width || after.Height != before.Height)
+        MoveTo(window, CentredWithin(outer, workArea, after.Width, after.Height));
 }
 
 TModalShow::TModalShow(HWND window) : FWindow(window)

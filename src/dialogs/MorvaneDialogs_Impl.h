@@ -4,6 +4,8 @@
 
 #include "Morvane_TLB.h"
 
+#include <wrl/client.h>
+
 // The Dialogs object of page scripts: modal dialogs, each shown for one call on the
 // user-interface thread. A cancel gives Res false (VT_BOOL), or the empty text for the two text
 // file dialogs, and S_OK; the object has no state.
@@ -17,3 +19,6 @@ public:
                                            VARIANT* res) override;
     HRESULT STDMETHODCALLTYPE OpenTextFile(BSTR caption, BSTR typeDescr, BSTR typeExt, VARIANT* res) override;
 };
+
+// A new Dialogs object, for the root object's factory (SetDialogsObjectFactory).
+Microsoft::WRL::ComPtr<IDialogsAutoObj> NewDialogsObject();

@@ -1,13 +1,13 @@
 #include "dialogs/MorvaneDialogs_Impl.h"
 
 #include "Exception.h"
-#include "app/Application.h"
 #include "dialogs/ColorText.h"
 #include "dialogs/FormParts.h"
 #include "dialogs/TextFile.h"
 #include "dialogs/UnitStrListDialog1.h"
 #include "script/Registry.h"
 #include "script/RootKeyName.h"
+#include "ui/OwnerWindow.h"
 
 #include <commdlg.h>
 #include <shlobj.h>
@@ -21,13 +21,6 @@
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-// lvscript and the tests run scripts without the application object; their dialogs have no owner.
-HWND OwnerWindow()
-{
-    const TApplication* application = RunningApplication();
-    return application ? application->Handle() : nullptr;
-}
 
 // ChooseColor and GetOpenFileName answer 0 both for a cancel and for a failure.
 void CheckCommonDialog(const char* dialog)
@@ -98,7 +91,7 @@ bool BrowseForFolder(IMalloc* allocator, const std::string& startFolder, std::st
     if (!displayName)
         throw std::bad_alloc();
     BROWSEINFOA browse{};
-    browse.hwndOwner = OwnerWindow();
+    browse.hwndOwner = ProgramOwnerWindow();
     browse.pszDisplayName = displayName.get();
     browse.lpszTitle = "Select Directory";
     browse.ulFlags = BIF_RETURNONLYFSDIRS;
@@ -161,7 +154,7 @@ std::wstring AskFileName(TFileQuestion question, BSTR caption, BSTR typeDescr, B
     suggestedName.copy(fileName.data(), capacity - 1);
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = OwnerWindow();
+    dialog.hwndOwner = ProgramOwnerWindow();
     dialog.lpstrFilter = filter.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = fileName.data();
@@ -192,7 +185,7 @@ HRESULT TDialogsAutoObj::GetColor(LONG curColor, VARIANT* res)
         std::copy(table.begin(), table.end(), custom);
         CHOOSECOLORA choose{};
         choose.lStructSize = sizeof choose;
-        choose.hwndOwner = OwnerWindow();
+        choose.hwndOwner = ProgramOwnerWindow();
         choose.rgbResult = ColorRefFromScriptColor(curColor);
         choose.lpCustColors = custom;
         choose.Flags = CC_RGBINIT | CC_FULLOPEN;
@@ -212,7 +205,7 @@ HRESULT TDialogsAutoObj::GetFile(BSTR curFile, BSTR typeDescr, BSTR typeExt, VAR
         std::string fileName = FileNameBuffer(AnsiFromBstr(curFile));
         OPENFILENAMEA open{};
         open.lStructSize = sizeof open;
-        open.hwndOwner = OwnerWindow();
+        open.hwndOwner = ProgramOwnerWindow();
         open.lpstrFilter = filter.c_str();
         open.nFilterIndex = 1;
         open.lpstrFile = fileName.data();
@@ -274,4 +267,9 @@ HRESULT TDialogsAutoObj::OpenTextFile(BSTR caption, BSTR typeDescr, BSTR typeExt
         const std::wstring path = AskFileName(TFileQuestion::Open, caption, typeDescr, typeExt, std::wstring());
         SetResultWide(res, path.empty() ? path : ReadTextFile(path));
     });
+}
+
+ComPtr<IDialogsAutoObj> NewDialogsObject()
+{
+    return ComPtr<IDialogsAutoObj>(new TDialogsAutoObj);
 }

@@ -21,8 +21,6 @@ std::optional<std::size_t> NumberAtMost(const std::string& name, std::size_t lim
     return number;
 }
 
-constexpr int ButtonPairGap = 30;
-
 }
 
 std::string SmallestFreeName(const std::vector<std::string>& names)
@@ -58,8 +56,8 @@ TPosition CentredWithin(const TRect& outer, const TRect& workArea, int width, in
             into(centred.Top, height, workArea.Top, workArea.Height)};
 }
 
-TButtonPair CentredButtonPair(int panelWidth, int firstWidth)
+TButtonPair CentredButtonPair(int panelWidth, int firstWidth, int gap)
 {
     const int half = panelWidth / 2;
-    return {half - ButtonPairGap / 2 - firstWidth, half + ButtonPairGap / 2};
+    return {half - gap / 2 - firstWidth, half + gap / 2};
 }

@@ -39,5 +39,5 @@ struct TButtonPair {
     int SecondLeft;
 };
 
-// The left edges of two buttons kept centred as a pair, 30 pixels apart, in a panel.
-TButtonPair CentredButtonPair(int panelWidth, int firstWidth);
+// The left edges of two buttons kept centred as a pair, gap pixels apart (30 at 96 DPI), in a panel.
+TButtonPair CentredButtonPair(int panelWidth, int firstWidth, int gap = 30);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 // The entry dialog of the string list editor: one line of text, confirmed with ButtonAddEdit
@@ -37,8 +38,10 @@ private:
     void ButtonAddEditClick() { FModalResult = IDOK; }
     void ButtonCancelClick() { FModalResult = IDCANCEL; }
     void LayOut();
+    void FormDpiChanged(int dpi, const RECT& suggested);
 
     UniqueWindow FWindow;
+    std::optional<TFormScale> FScale;
     HWND PanelClient = nullptr;
     HWND EditString = nullptr;
     HWND PanelButtons = nullptr;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -9,6 +10,9 @@
 namespace {
 
 constexpr char ClassName[] = "TFormAddEditString";
+// No border icons: a caption and a sizing frame without a system menu.
+constexpr DWORD FormStyle = WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN;
+// The layout at 96 DPI.
 constexpr int FormHeight = 130;
 constexpr int MinimumWidth = 200;
 constexpr int DesignWidth = 564;
@@ -19,6 +23,9 @@ constexpr int EditStringRightGap = 19;
 constexpr int ButtonWidth = 75;
 constexpr int ButtonHeight = 25;
 constexpr int ButtonTop = 8;
+constexpr int ButtonGap = 30;
+// Room around the edit field's text, inside its border, where the font is taller than the design's.
+constexpr int EditStringTextMargin = 3;
 constexpr UINT_PTR EditStringSubclass = 1;
 
 std::unique_ptr<TFormAddEditString> TheForm;
@@ -28,17 +35,16 @@ std::unique_ptr<TFormAddEditString> TheForm;
 TFormAddEditString::TFormAddEditString(HWND owner)
 {
     RegisterFormClass(ClassName, WindowProc);
-    // No border icons: a caption and a sizing frame without a system menu.
-    FWindow = UniqueWindow(CreateForm(ClassName, WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN,
-                                      {0, 0, DesignWidth, FormHeight}, owner, this));
+    FWindow = UniqueWindow(CreateForm(ClassName, FormStyle, {0, 0, DesignWidth, FormHeight}, owner, this));
+    FScale.emplace(Handle());
     PanelClient = CreatePanel(Handle());
-    EditString = CreateControl(PanelClient, "Edit", "", WS_TABSTOP | ES_AUTOHSCROLL, EditStringDesign, WS_EX_CLIENTEDGE);
+    EditString = CreateControl(PanelClient, "Edit", "", WS_TABSTOP | ES_AUTOHSCROLL, {0, 0, 0, 0}, WS_EX_CLIENTEDGE);
     ::SetWindowSubclass(EditString, EditStringProc, EditStringSubclass, reinterpret_cast<DWORD_PTR>(this));
     PanelButtons = CreatePanel(Handle());
-    ButtonAddEdit = CreateControl(PanelButtons, "Button", "Add/Edit", WS_TABSTOP | BS_PUSHBUTTON,
-                                  {0, ButtonTop, ButtonWidth, ButtonHeight});
-    ButtonCancel = CreateControl(PanelButtons, "Button", "Cancel", WS_TABSTOP | BS_PUSHBUTTON,
-                                 {0, ButtonTop, ButtonWidth, ButtonHeight});
+    ButtonAddEdit = CreateControl(PanelButtons, "Button", "Add/Edit", WS_TABSTOP | BS_PUSHBUTTON, {0, 0, 0, 0});
+    ButtonCancel = CreateControl(PanelButtons, "Button", "Cancel", WS_TABSTOP | BS_PUSHBUTTON, {0, 0, 0, 0});
+    FScale->ApplyFont();
+    ResizeForm(Handle(), FScale->FormSize(DesignWidth, FormHeight));
     LayOut();
 }
 
@@ -94,20 +100,35 @@ char TFormAddEditString::EditStringKeyPress(char key)
 
 void TFormAddEditString::PanelButtonsResize()
 {
-    const TButtonPair pair = CentredButtonPair(ClientBounds(PanelButtons).Width, ButtonWidth);
-    MoveControl(ButtonAddEdit, {pair.FirstLeft, ButtonTop, ButtonWidth, ButtonHeight});
-    MoveControl(ButtonCancel, {pair.SecondLeft, ButtonTop, ButtonWidth, ButtonHeight});
+    const TFormScale& scale = *FScale;
+    const int width = scale(ButtonWidth);
+    const TButtonPair pair = CentredButtonPair(ClientBounds(PanelButtons).Width, width, scale(ButtonGap));
+    MoveControl(ButtonAddEdit, {pair.FirstLeft, scale(ButtonTop), width, scale(ButtonHeight)});
+    MoveControl(ButtonCancel, {pair.SecondLeft, scale(ButtonTop), width, scale(ButtonHeight)});
 }
 
 void TFormAddEditString::LayOut()
 {
+    const TFormScale& scale = *FScale;
     const TRect client = ClientBounds(Handle());
-    const int clientHeight = client.Height - PanelButtonsHeight;
+    const int panelButtonsHeight = scale(PanelButtonsHeight);
+    const int clientHeight = client.Height - panelButtonsHeight;
     MoveControl(PanelClient, {0, 0, client.Width, clientHeight});
-    MoveControl(EditString, {EditStringDesign.Left, EditStringDesign.Top,
-                             client.Width - EditStringDesign.Left - EditStringRightGap, EditStringDesign.Height});
-    MoveControl(PanelButtons, {0, clientHeight, client.Width, PanelButtonsHeight});
+    const int left = scale(EditStringDesign.Left);
+    const int editHeight =
+        std::max(scale(EditStringDesign.Height), scale.TextHeight() + 2 * scale(EditStringTextMargin));
+    MoveControl(EditString, {left, scale(EditStringDesign.Top), client.Width - left - scale(EditStringRightGap),
+                             editHeight});
+    MoveControl(PanelButtons, {0, clientHeight, client.Width, panelButtonsHeight});
     PanelButtonsResize();
+}
+
+void TFormAddEditString::FormDpiChanged(int dpi, const RECT& suggested)
+{
+    FScale->Change(dpi);
+    ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    LayOut();
 }
 
 LRESULT TFormAddEditString::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -117,11 +138,15 @@ LRESULT TFormAddEditString::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
         LayOut();
         return 0;
     case WM_GETMINMAXINFO: {
+        const SIZE minimum = FScale->FormSize(MinimumWidth, FormHeight);
         auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-        limits->ptMinTrackSize = {MinimumWidth, FormHeight};
-        limits->ptMaxTrackSize.y = FormHeight;
+        limits->ptMinTrackSize = {minimum.cx, minimum.cy};
+        limits->ptMaxTrackSize.y = minimum.cy;
         return 0;
     }
+    case WM_DPICHANGED:
+        FormDpiChanged(DpiOfDpiChanged(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_COMMAND:
         if (reinterpret_cast<HWND>(lParam) == ButtonAddEdit)
             ButtonAddEditClick();

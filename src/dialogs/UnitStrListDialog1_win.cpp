@@ -7,6 +7,8 @@
 #include "script/RegHelpers.h"
 #include "store/StringLists.h"
 
+#include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -15,15 +17,22 @@ namespace {
 
 constexpr char ClassName[] = "TFormStrListDialog1";
 constexpr char DesignCaption[] = "AutoIncrement String List Editor";
+constexpr DWORD FormStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+// The layout at 96 DPI.
 constexpr int FormWidth = 400;
 constexpr int FormHeight = 200;
 constexpr int PanelLeftWidth = 89;
-constexpr int ButtonLeft = 7;
 constexpr int ButtonWidth = 75;
 constexpr int ButtonHeight = 25;
+constexpr TRect ButtonAddDesign{7, 8, ButtonWidth, ButtonHeight};
+constexpr TRect ButtonEditDesign{7, 40, ButtonWidth, ButtonHeight};
+constexpr TRect ButtonDeleteDesign{7, 72, ButtonWidth, ButtonHeight};
 // ButtonClose keeps its design distance to the bottom of a 173-pixel client area.
-constexpr int ButtonCloseBottomGap = 173 - 142;
+constexpr TRect ButtonCloseDesign{7, 142, ButtonWidth, ButtonHeight};
+constexpr int ButtonCloseBottomGap = 173 - ButtonCloseDesign.Top;
 constexpr int ItemHeight = 16;
+// Room above and below an item's text, where the font is taller than the design's.
+constexpr int ItemTextMargin = 1;
 constexpr int ItemTextIndent = 2;
 
 std::unique_ptr<TFormStrListDialog1> TheForm;
@@ -67,6 +76,8 @@ struct TFormStrListDialog1::TState {
 
     void FormCreate();
     void LayOut();
+    void SetItemHeight();
+    void FormDpiChanged(int dpi, const RECT& suggested);
     void Load(HKEY rootKey, const std::string& keyPath);
     int SelectedIndex() const;
     void Select(int index);
@@ -82,6 +93,7 @@ struct TFormStrListDialog1::TState {
     void Command(HWND control, WORD notification);
 
     UniqueWindow FWindow;
+    std::optional<TFormScale> FScale;
     // The window the editor and its entry dialog appear over: the main window.
     HWND FAnchor;
     HWND PanelLeft = nullptr;
@@ -101,23 +113,23 @@ struct TFormStrListDialog1::TState {
 TFormStrListDialog1::TState::TState(HWND owner, HWND anchor) : FAnchor(anchor)
 {
     RegisterFormClass(ClassName, WindowProc);
-    FWindow = UniqueWindow(CreateForm(ClassName, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, {0, 0, FormWidth, FormHeight},
-                                      owner, this));
+    FWindow = UniqueWindow(CreateForm(ClassName, FormStyle, {0, 0, FormWidth, FormHeight}, owner, this));
+    FScale.emplace(FWindow.Get());
     PanelLeft = CreatePanel(FWindow.Get());
-    const auto makeButton = [this](const char* caption, int top) {
-        return CreateControl(PanelLeft, "Button", caption, WS_TABSTOP | BS_PUSHBUTTON,
-                             {ButtonLeft, top, ButtonWidth, ButtonHeight});
+    const auto makeButton = [this](const char* caption) {
+        return CreateControl(PanelLeft, "Button", caption, WS_TABSTOP | BS_PUSHBUTTON, {0, 0, 0, 0});
     };
-    ButtonAdd = makeButton("Add", 8);
-    ButtonEdit = makeButton("Edit", 40);
-    ButtonDelete = makeButton("Delete", 72);
-    ButtonClose = makeButton("Close", 142);
+    ButtonAdd = makeButton("Add");
+    ButtonEdit = makeButton("Edit");
+    ButtonDelete = makeButton("Delete");
+    ButtonClose = makeButton("Close");
     // A virtual list: it keeps only a count and draws each item from FEntryTexts.
     ListStrings = CreateControl(FWindow.Get(), "ListBox", "",
                                 WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NODATA | LBS_OWNERDRAWFIXED |
                                     LBS_NOINTEGRALHEIGHT,
                                 {0, 0, 0, 0});
-    ::SendMessageA(ListStrings, LB_SETITEMHEIGHT, 0, ItemHeight);
+    FScale->ApplyFont();
+    SetItemHeight();
     FormCreate();
 }
 
@@ -130,16 +142,40 @@ TFormStrListDialog1::TState::~TState()
 void TFormStrListDialog1::TState::FormCreate()
 {
     ::SetWindowTextA(FWindow.Get(), DesignCaption);
+    ResizeForm(FWindow.Get(), FScale->FormSize(FormWidth, FormHeight));
     LayOut();
     PlaceOver(FWindow.Get(), FAnchor);
 }
 
 void TFormStrListDialog1::TState::LayOut()
 {
+    const TFormScale& scale = *FScale;
     const TRect client = ClientBounds(FWindow.Get());
-    MoveControl(PanelLeft, {0, 0, PanelLeftWidth, client.Height});
-    MoveControl(ButtonClose, {ButtonLeft, client.Height - ButtonCloseBottomGap, ButtonWidth, ButtonHeight});
-    MoveControl(ListStrings, {PanelLeftWidth, 0, client.Width - PanelLeftWidth, client.Height});
+    const int panelWidth = scale(PanelLeftWidth);
+    MoveControl(PanelLeft, {0, 0, panelWidth, client.Height});
+    MoveControl(ButtonAdd, scale(ButtonAddDesign));
+    MoveControl(ButtonEdit, scale(ButtonEditDesign));
+    MoveControl(ButtonDelete, scale(ButtonDeleteDesign));
+    TRect close = scale(ButtonCloseDesign);
+    close.Top = client.Height - scale(ButtonCloseBottomGap);
+    MoveControl(ButtonClose, close);
+    MoveControl(ListStrings, {panelWidth, 0, client.Width - panelWidth, client.Height});
+}
+
+void TFormStrListDialog1::TState::SetItemHeight()
+{
+    const TFormScale& scale = *FScale;
+    const int height = std::max(scale(ItemHeight), scale.TextHeight() + 2 * scale(ItemTextMargin));
+    ::SendMessageA(ListStrings, LB_SETITEMHEIGHT, 0, height);
+}
+
+void TFormStrListDialog1::TState::FormDpiChanged(int dpi, const RECT& suggested)
+{
+    FScale->Change(dpi);
+    SetItemHeight();
+    ::SetWindowPos(FWindow.Get(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    LayOut();
 }
 
 void TFormStrListDialog1::TState::Load(HKEY rootKey, const std::string& keyPath)
@@ -289,8 +325,13 @@ LRESULT TFormStrListDialog1::TState::HandleMessage(UINT message, WPARAM wParam, 
     case WM_SIZE:
         LayOut();
         return 0;
-    case WM_GETMINMAXINFO:
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {FormWidth, FormHeight};
+    case WM_GETMINMAXINFO: {
+        const SIZE minimum = FScale->FormSize(FormWidth, FormHeight);
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {minimum.cx, minimum.cy};
+        return 0;
+    }
+    case WM_DPICHANGED:
+        FormDpiChanged(DpiOfDpiChanged(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_COMMAND:
         Command(reinterpret_cast<HWND>(lParam), HIWORD(wParam));

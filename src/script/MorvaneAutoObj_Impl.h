@@ -6,6 +6,11 @@
 
 #include <wrl/client.h>
 
+// Makes a new Dialogs object. The dialogs sit above the script objects, so the program wires
+// their maker in at start-up; where none is wired in, reading Dialogs fails as a script error.
+using TDialogsObjectFactory = Microsoft::WRL::ComPtr<IDialogsAutoObj> (*)();
+void SetDialogsObjectFactory(TDialogsObjectFactory factory);
+
 // The root object that page scripts reach as window.external. The browser host makes a new
 // one for every request; each makes its Registry and Dialogs objects once and keeps them.
 class TTweakExternal final : public TAutoIntfObject<ITweakExternal> {

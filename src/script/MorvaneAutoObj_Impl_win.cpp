@@ -1,9 +1,20 @@
 #include "script/MorvaneAutoObj_Impl.h"
 
-#include "app/MessageLoop.h"
-#include "dialogs/MorvaneDialogs_Impl.h"
+#include "Exception.h"
 #include "script/ProgramValues.h"
 #include "script/RegistryAutoObj_Impl.h"
+#include "ui/MessageLoop.h"
+
+namespace {
+
+TDialogsObjectFactory DialogsObjectFactory = nullptr;
+
+}
+
+void SetDialogsObjectFactory(TDialogsObjectFactory factory)
+{
+    DialogsObjectFactory = factory;
+}
 
 HRESULT TTweakExternal::CheckVer(LONG minVer, VARIANT* res)
 {
@@ -28,8 +39,10 @@ HRESULT TTweakExternal::get_Dialogs(IDialogsAutoObj** value)
         return E_POINTER;
     *value = nullptr;
     return ScriptCall(nullptr, [&] {
+        if (!DialogsObj && !DialogsObjectFactory)
+            throw Exception("The dialogs are not available here");
         if (!DialogsObj)
-            DialogsObj = new TDialogsAutoObj;
+            DialogsObj = DialogsObjectFactory();
         DialogsObj.CopyTo(value);
     });
 }

@@ -333,7 +333,7 @@ function undoGivesBackTheEarlierState() {
             before = stateText(def);
             TweakEngine.apply(registry, def, statesOf(def)[0]);
             changed = stateText(def) !== before;
-            TweakEngine.undo(registry, 0);
+            TweakEngine.undo(registry, TweakEngine.journal(registry)[0].ref);
             check(def.id + ": a change and its undo give back " + before, changed && stateText(def), before);
         }
         writeTyped(def.root, def.key, def.value, def.type, def.dflt);
@@ -370,14 +370,109 @@ function journalIsCapped() {
     TweakEngine.restore(registry, def);
 }
 
-// Last: the journal moves to a key that engine.sh made read-only. No change may go unrecorded.
+// The registry as the engine sees it, some methods replaced: a second writer, or a journal that keeps nothing.
+function registryWith(replaced) {
+    var names = ["RegReadString", "RegWriteString", "RegReadInt", "RegWriteInt", "RegReadBool", "RegValueExists",
+                 "RegValueType", "RegDeleteValue", "RegCreateKey", "RegDeleteKey", "RegKeyExists", "ValuesNames"];
+    var wrapped = {}, i;
+    function passOn(method) {
+        return function (a, b, c, d) {
+            return arguments.length === 3 ? registry[method](a, b, c) : arguments.length === 2 ? registry[method](a, b)
+                                                                       : registry[method](a, b, c, d);
+        };
+    }
+    for (i = 0; i < names.length; i++)
+        wrapped[names[i]] = replaced[names[i]] || passOn(names[i]);
+    return wrapped;
+}
+
+// Changes def while a rival writer writes its own entry under the name this change took, just after it
+// was written ("claim") or after it was read back, while the value is written ("value"). The titles listed.
+function changeBesideRival(def, moment) {
+    var place = TweakEngine.journalPlace, claimed = null, rivalled = false, entries, titles = [], i;
+    function rival() {
+        if (claimed !== null && !rivalled)
+            registry.RegWriteString(place.root, place.key, claimed, "2|" + claimed + "|rival|0|rival|The rival's " +
+                                    "change|HKCU|Software\\Rival|Value|none||dword|1");
+        rivalled = claimed !== null;
+    }
+    TweakEngine.clearJournal(registry);
+    TweakEngine.apply(registryWith({ RegWriteString: function (root, key, name, text) {
+        var result = registry.RegWriteString(root, key, name, text);
+        claimed = key === place.key ? name : claimed;
+        if (moment === "claim")
+            rival();
+        return result;
+    }, RegWriteInt: function (root, key, name, data) {
+        rival();
+        return registry.RegWriteInt(root, key, name, data);
+    } }), def, !TweakEngine.read(registry, def));
+    entries = TweakEngine.journal(registry);
+    for (i = 0; i < entries.length; i++)
+        titles.push(entries[i].title);
+    TweakEngine.undo(registry, entries[0].ref);
+    return titles.join(", ") + "; undone: " + TweakEngine.isDefault(registry, def);
+}
+
+// A setting changed away and back (Hidden 2 to 1 to 2): the older change waits for the newer, and undo all
+// keeps the user's value. A value changed since by anything else is left alone; two writers keep both
+// entries; a journal of the old format is read and undone.
+function undoGoesByTheValueAsItIs() {
+    var def = firstOfKind("toggle", "dword"), place = TweakEngine.journalPlace, away = !TweakEngine.read(registry, def);
+    var awayRaw = away ? def.on : def.off, entries;
+    TweakEngine.clearJournal(registry);
+    TweakEngine.apply(registry, def, away);
+    TweakEngine.apply(registry, def, !away);
+    check("the older change waits for the newer", failure(function () {
+        TweakEngine.undo(registry, TweakEngine.journal(registry)[1].ref);
+    }), def.title + " was changed again afterwards: undo the newer change first.");
+    check("undo all keeps what the user had", TweakEngine.undoAll(registry) + " " + TweakEngine.isDefault(registry, def),
+          "2 true");
+    TweakEngine.apply(registry, def, away);
+    registry.RegWriteInt(def.root, def.key, def.value, 7);
+    check("undo all stops at a value changed since and leaves it", failure(function () {
+        TweakEngine.undoAll(registry, TweakDefinitions);
+    }) + " " + TweakEngine.readRaw(registry, def), "Undo all stopped after 0 of 1 changes. " + def.title +
+          " was changed since: it is now 7 7");
+    TweakEngine.restore(registry, def);
+    check("two writers keep both entries: the name taken at once", changeBesideRival(def, "claim"),
+          def.title + ", The rival's change; undone: true");
+    check("two writers keep both entries: the name taken after the read-back", changeBesideRival(def, "value"),
+          def.title + ", The rival's change; undone: true");
+    TweakEngine.clearJournal(registry);
+    registry.RegCreateKey(place.root, place.key);
+    registry.RegWriteString(place.root, place.key, "0", ["1", 0, def.id, def.title, def.root, def.key, def.value, "dword",
+                                                         def.dflt, "dword", awayRaw].join("|"));
+    registry.RegWriteString(place.root, place.key, "1", "1|0|old|Old%7Cother|HKCU|Software\\Old|Gone|none||sz|x");
+    registry.RegWriteInt(def.root, def.key, def.value, awayRaw);
+    entries = TweakEngine.journal(registry);
+    TweakEngine.undo(registry, entries[1].ref);
+    TweakEngine.apply(registry, def, away);
+    check("an old journal is read in its order, undone, and numbered after", entries[0].title + " " +
+          entries[1].after.data + " " + TweakEngine.journal(registry)[0].ref.split(":")[0] + " " +
+          TweakEngine.journal(registry).length, "Old|other " + awayRaw + " 2 2");
+    TweakEngine.undo(registry, TweakEngine.journal(registry)[0].ref);
+    TweakEngine.clearJournal(registry);
+}
+
+// Last: the journal moves to a key that engine.sh made read-only, holding one change of a value of its own
+// (1 to 2). No change may go unrecorded, nor one in a journal that keeps nothing; undo all ends.
 function unrecordedChangeIsRefused() {
-    var def = firstOfKind("toggle", "dword");
+    var def = firstOfKind("toggle", "dword"), own = host.args[1].replace(/\\Journal$/, "");
+    var refusal = def.title + ": not changed, because the change could not be recorded in the history (HKCU\\";
+    check("a journal that keeps nothing refuses the change", failure(function () {
+        TweakEngine.toggle(registryWith({ RegWriteString: function (root, key, name, text) {
+            return key === TweakEngine.journalPlace.key || registry.RegWriteString(root, key, name, text);
+        } }), def);
+    }) + " " + TweakEngine.isDefault(registry, def), refusal + TweakEngine.journalPlace.key + " cannot be written) true");
     TweakEngine.journalPlace.key = host.args[1];
     check("a change that cannot be recorded is refused", failure(function () {
         TweakEngine.toggle(registry, def);
-    }) + " " + TweakEngine.isDefault(registry, def), def.title + ": not changed, because the change could not be " +
-          "recorded in the history (HKCU\\" + host.args[1] + " cannot be written) true");
+    }) + " " + TweakEngine.isDefault(registry, def), refusal + host.args[1] + " cannot be written) true");
+    check("undo all ends at an entry it cannot take out", failure(function () {
+        TweakEngine.undoAll(registry);
+    }) + " " + registry.RegReadInt("HKCU", own, "Value"), "Undo all stopped after 0 of 1 changes. Locked value: not " +
+          "undone, because its entry could not be taken out of the history (HKCU\\" + host.args[1] + " cannot be written). 2");
 }
 
 var undo = seedWindowsValues();
@@ -394,6 +489,7 @@ try {
     regFilesAreRead();
     settingsTravel();
     journalIsCapped();
+    undoGoesByTheValueAsItIs();
     unrecordedChangeIsRefused();
 } finally {
     undoSeeding(undo);

@@ -97,10 +97,18 @@ function settingsTravel() {
     for (i = 0; i < changed.length; i++)
         check(changed[i].id + " comes back with its type", stateText(changed[i]), before[i]);
     check("each import is journaled", TweakEngine.journal(registry).length, entries + 3);
+    for (i = 0; i < changed.length; i++)
+        TweakEngine.restore(registry, changed[i]);
     def = changed[0];
-    TweakEngine.restore(registry, def);
     check("a malformed file is refused with its line and writes nothing", failure(function () {
         SettingsTransfer.importPlan(registry, TweakDefinitions, text + "\"cut\"=\"short\r\n");
     }) + " " + TweakEngine.isDefault(registry, def), "Line " + text.split("\r\n").length +
           ": a quoted text without its closing quote. true");
+    plan = SettingsTransfer.importPlan(registry, TweakDefinitions, text).changes;
+    entries = TweakEngine.journal(registry).length;
+    plan[1] = copyOf(plan[1], { def: copyOf(plan[1].def, { key: plan[1].def.key + " missing" }) });
+    check("an import that fails half way is taken back whole", failure(function () {
+        SettingsTransfer.applyImport(registry, plan);
+    }) + " " + TweakEngine.isDefault(registry, def) + " " + TweakEngine.journal(registry).length, plan[1].def.title +
+          ": the setting could not be changed. Nothing was imported. true " + entries);
 }

@@ -39,8 +39,7 @@ check("removing it again is reported", (function () {
     return "no failure";
 }()), def.title + ": \"" + host.args[0] + "\" could not be removed");
 TweakEngine.removeEntry(registry, def, host.args[2]);
-TweakEngine.undo(registry, 0);
-TweakEngine.undo(registry, 0);
+TweakEngine.undoAll(registry);
 entries = TweakEngine.listEntries(registry, def);
 check("undo brings both back with their commands", commandOf(entries, host.args[0]) + "|" + commandOf(entries, host.args[2]),
       host.args[1] + "|" + host.args[3]);

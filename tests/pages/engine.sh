@@ -15,5 +15,8 @@ for definitions in "$pages"/tweaks/js/defs/*.js; do
 done
 locked="Software\\LumivantaTest-$$\\Journal"
 trap '${RUN_TOOL:-} "$lock" unlock "$locked"; ${RUN_TOOL:-} reg delete "HKCU\\${locked%\\Journal}" /f >/dev/null 2>&1' EXIT
+# The locked journal holds one change of a value of the test's own, from 1 to 2.
+${RUN_TOOL:-} reg add "HKCU\\${locked%\\Journal}" /v Value /t REG_DWORD /d 2 /f >/dev/null
+${RUN_TOOL:-} reg add "HKCU\\$locked" /v 0 /d "1|0|locked|Locked value|HKCU|${locked%\\Journal}|Value|dword|1|dword|2" /f >/dev/null
 ${RUN_TOOL:-} "$lock" lock "$locked"
 ${RUN_TOOL:-} "$lvscript" "${includes[@]}" "$(dirname "$0")/EngineTests.js" "$version" "$locked" 2>&1 | tr -d '\r'

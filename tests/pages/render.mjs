@@ -264,7 +264,7 @@ async function onlyChangedFilters(page, defs) {
   await page.uncheck("#only-changed");
   check(`${restored.id}: shown again with every setting`, await page.isVisible(`[data-tweak="${restored.id}"]`));
   // The registry outlives the page: undoing the restore lets the clicks below start from the seeded state.
-  await page.evaluate(() => TweakEngine.undo(window.external.Registry, 0));
+  await page.evaluate(() => TweakEngine.undo(window.external.Registry, TweakEngine.journal(window.external.Registry)[0].ref));
   await page.reload();
 }
 
@@ -318,19 +318,35 @@ async function keyboardWalk(context, name) {
   await page.close();
 }
 
-// A change is listed on the Changes page, before and after, and its Undo brings back what its page showed.
+// Two changes are listed on the Changes page, newest first, before and after each; Undo names its row's
+// change: the older one waits for the newer. Undo all stops at a value changed since and says where,
+// then brings back what the category page showed.
 async function changesPage(context, defs) {
   const def = defs.find((d) => d.kind === "toggle" && d.root === "HKCU"), seeded = seededValue(def);
+  const other = seeded.raw === def.on ? def.off : def.on, words = (raw) => (raw === def.on ? "On" : "Off");
   const { page, errors } = await openPage(context, def.category + ".html");
   const shown = await stateOf(page, def);
+  const rows = () => page.$$eval("#changes tbody tr", (trs) => trs.map((tr) => Array.from(tr.cells, (td) => td.textContent)));
+  const setRaw = (raw) => page.evaluate(([d, r]) => (d.type === "dword" ? window.external.Registry.RegWriteInt(d.root,
+    d.key, d.value, Number(r)) : window.external.Registry.RegWriteString(d.root, d.key, d.value, String(r))), [def, raw]);
+  await clickIn(page, def, ".switch");
   await clickIn(page, def, ".switch");
   await page.goto(backend.url("changes.html"), { waitUntil: "load" });
-  const cells = await page.$$eval("#changes tbody td", (tds) => tds.map((td) => td.textContent));
-  check(`changes page: lists the change (${cells.join(" | ")})`, cells.length === 5 && cells[1] === def.title &&
-    cells[2] === (seeded.value ? "On" : "Off") && cells[3] === (seeded.value ? "Off" : "On"));
+  const listed = (await rows()).map((cells) => cells.slice(1, 4).join(" | "));
+  check(`changes page: lists both changes, newest first (${listed.join(" / ")})`, listed.join(" / ") ===
+    `${def.title} | ${words(other)} | ${words(seeded.raw)} / ${def.title} | ${words(seeded.raw)} | ${words(other)}`);
   await page.screenshot({ path: join(shots, "changes.png"), fullPage: true });
-  await page.click("#changes tbody button");
-  check("changes page: Undo takes the change out", (await page.$$("#changes tbody tr")).length === 0);
+  await page.click("#changes tbody tr:nth-child(2) button");
+  check(`changes page: the older change waits for the newer (${await messageText(page)})`,
+    (await messageText(page)).endsWith("undo the newer change first.") && (await rows()).length === 2);
+  await page.click("#changes tbody tr:nth-child(1) button");
+  await setRaw(7);
+  await page.click("#undo-all");
+  check(`changes page: undo all says where it stopped (${await messageText(page)})`, (await messageText(page)) ===
+    `Undo all stopped after 0 of 1 changes. ${def.title} was changed since: it is now 7` && (await rows()).length === 1);
+  await setRaw(other);
+  await page.click("#undo-all");
+  check("changes page: Undo all takes the changes out", (await rows()).length === 0 && (await messageText(page)) === "");
   await page.goto(backend.url(def.category + ".html"), { waitUntil: "load" });
   check("changes page: the category page shows the earlier state again", (await stateOf(page, def)) === shown);
   errors.forEach((e) => problems.push(`changes.html: ${e}`));

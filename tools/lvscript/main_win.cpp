@@ -13,13 +13,15 @@
 #include "app/ProgramWindows.h"
 #include "protocol/MyLVHandler.h"
 
-#include "app/MessageLoop.h"
 #include "diagnostics/JclDebugHandler.h"
+#include "dialogs/MorvaneDialogs_Impl.h"
 #include "dialogs/UnitStrListDialog1.h"
+#include "script/MorvaneAutoObj_Impl.h"
 #include "script/ProgramValues.h"
 #include "script/Registry.h"
 #include "store/FileManager.h"
 #include "store/FileStream.h"
+#include "ui/MessageLoop.h"
 
 #include <windows.h>
 #include <wrl/client.h>
@@ -119,6 +121,7 @@ int main(int argc, char** argv)
         // The editor's windows are made only when a script first opens it, so that a script
         // that only works on the registry runs without a display.
         CreateSharedRegistry();
+        SetDialogsObjectFactory(NewDialogsObject);
         if (preview)
             status = Serve(*preview);
         else {

@@ -32,33 +32,13 @@
                twoDigits(at.getHours()) + ":" + twoDigits(at.getMinutes());
     }
 
-    // Data as the setting's own page shows it: On or Off, a choice's label, the text itself.
-    function dataWords(def, data) {
-        var choice;
-        if (def && def.kind === "toggle" && (data === def.on || data === def.off))
-            return data === def.on ? "On" : "Off";
-        if (def && def.kind === "choice") {
-            choice = TweakEngine.choiceOf(def, data);
-            return choice ? choice.label : String(data);
-        }
-        return data === "" ? "(empty)" : String(data);
-    }
-
-    function stateWords(def, state) {
-        if (state.type !== "none")
-            return dataWords(def, state.data);
-        if (def && def.kind === "entries")
-            return "Not in the list";
-        return def && def.dflt !== undefined ? "Not set (Windows default: " + dataWords(def, def.dflt) + ")" : "Not set";
-    }
-
     // Command lines and paths in the type of the setting's page, which breaks them anywhere.
     function stateNode(def, state) {
         var isPath = def && (def.kind === "entries" || def.kind === "file" || def.kind === "folder");
         if (state === null)
             return document.createTextNode("A value of another type");
         return isPath && state.type !== "none" ? element("code", "", String(state.data))
-                                               : document.createTextNode(stateWords(def, state));
+                                               : document.createTextNode(TweakEngine.stateWords(def, state));
     }
 
     // Every change is followed by the list drawn again from the journal, also when it failed.
@@ -84,15 +64,16 @@
         return link;
     }
 
-    function undoButton(entry, index) {
+    // The button names its entry, not a place in the list, which another page may change meanwhile.
+    function undoButton(entry) {
         var node = PageDom.button("Undo", "small", act(function () {
-            TweakEngine.undo(registry, index);
+            TweakEngine.undo(registry, entry.ref, TweakDefinitions);
         }));
         node.setAttribute("aria-label", "Undo the change of " + entry.title);
         return node;
     }
 
-    function addRow(entry, index) {
+    function addRow(entry) {
         var row = rows.insertRow(-1), def = definition(entry.id), setting;
         if (entry.damaged) {
             row.insertCell(-1).colSpan = 5;
@@ -107,7 +88,7 @@
             setting.appendChild(document.createTextNode(": \"" + entry.name + "\""));
         row.insertCell(-1).appendChild(stateNode(def, entry.before));
         row.insertCell(-1).appendChild(stateNode(def, entry.after));
-        row.insertCell(-1).appendChild(undoButton(entry, index));
+        row.insertCell(-1).appendChild(undoButton(entry));
     }
 
     function render() {
@@ -120,7 +101,7 @@
         while (rows.rows.length > 0)
             rows.deleteRow(0);
         for (var i = 0; i < entries.length; i++)
-            addRow(entries[i], i);
+            addRow(entries[i]);
         document.getElementById("changes").className = entries.length ? "journal" : "journal hidden";
         document.getElementById("empty").className = entries.length ? "empty hidden" : "empty";
         document.getElementById("undo-all").disabled = entries.length === 0;
@@ -129,7 +110,7 @@
 
     document.getElementById("undo-all").onclick = act(function () {
         if (window.confirm("Undo all changes, newest first? Every setting goes back to what it was before."))
-            TweakEngine.undoAll(registry);
+            TweakEngine.undoAll(registry, TweakDefinitions);
     });
     document.getElementById("clear-history").onclick = act(function () {
         if (window.confirm("Clear the history? The settings stay as they are, but these changes can no longer be undone."))

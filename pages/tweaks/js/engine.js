@@ -32,21 +32,21 @@ var TweakEngine = (function () {
         return raw === null ? def.dflt : raw;
     }
 
-    // Registry writes under a missing key do nothing and report nothing, so every write is
-    // read back; only keys that Windows makes lazily ("makeKey") are created here. The change
-    // is recorded in the journal first, and a write that changes nothing records nothing.
+    // Registry writes under a missing key do nothing, so every write is read back; only keys
+    // that Windows makes lazily ("makeKey") are created here. The change is recorded in the
+    // journal first, and a write that changes nothing records nothing.
     function writeRaw(reg, def, raw) {
-        var before = valueState(reg, def.root, def.key, def.value), after = { type: def.type, data: raw }, position;
+        var before = valueState(reg, def.root, def.key, def.value), after = { type: def.type, data: raw }, claimed;
         if (before !== null && sameState(before, after))
             return;
-        position = record(reg, def, def.value, before, after);
+        claimed = record(reg, def, def.value, before, after);
         if (def.makeKey)
             reg.RegCreateKey(def.root, def.key);
-        putValue(reg, def.root, def.key, def.value, after);
-        if (readRaw(reg, def) !== raw) {
-            forgetIfUnchanged(reg, position, def.root, def.key, def.value, before);
+        if (!changedOrForgotten(reg, claimed, function () {
+            return putValue(reg, def.root, def.key, def.value, after) && readRaw(reg, def) === raw;
+        }))
             throw failure(def, "the setting could not be changed");
-        }
+        confirmRecord(reg, def, claimed);
     }
 
     function hex2(n) {
@@ -192,14 +192,15 @@ var TweakEngine = (function () {
 
     // The entry's command line is recorded first, so that undo can bring the entry back.
     function removeEntry(reg, def, name) {
-        var before = valueState(reg, def.root, def.key, name), position;
+        var before = valueState(reg, def.root, def.key, name), claimed;
         if (before !== null && before.type === "none")
             throw failure(def, "\"" + name + "\" could not be removed");
-        position = record(reg, def, name, before, notSet);
-        if (!reg.RegDeleteValue(def.root, def.key, name)) {
-            forgetIfUnchanged(reg, position, def.root, def.key, name, before);
+        claimed = record(reg, def, name, before, notSet);
+        if (!changedOrForgotten(reg, claimed, function () {
+            return reg.RegDeleteValue(def.root, def.key, name);
+        }))
             throw failure(def, "\"" + name + "\" could not be removed");
-        }
+        confirmRecord(reg, def, claimed);
     }
 
     // A list kept by the list editor: string values "0", "1", ... under the definition's key.
@@ -217,16 +218,29 @@ var TweakEngine = (function () {
     }
 
     // The journal: every change, recorded before it is made, so that each one can be put back
-    // exactly. It is a list in the program's own format, string values "0", "1", ... under
-    // one key, oldest first and at most journalCap long. Each entry is one line of eleven
-    // fields joined by "|", with "%", "|" and line breaks in a field written as %25, %7C, %0D
-    // and %0A: the format "1"; the time in milliseconds since 1970 (UTC); the definition's id
+    // exactly. Its entries are string values under one key, kept in a ring of journalCap names:
+    // the entry numbered N (numbers only grow) is the value named N modulo journalCap, so an
+    // entry never moves, the newest takes the oldest's name once there are journalCap of them,
+    // and a change writes one value however long the journal is. Listing a key's value names
+    // costs a trip to the registry for each name, too much for every change: the newest entry
+    // is found by bisection instead (see newestNumber).
+    // Each entry is one line of fields joined by "|", with "%", "|" and line breaks in a field
+    // written as %25, %7C, %0D and %0A: the format "2"; the entry's number; its writer's token,
+    // which no other entry has; the time in milliseconds since 1970 (UTC); the definition's id
     // and title; root, key and value name; then the type and the data before and after the
-    // change. The type is "sz", "expand" or "dword" (data in decimal), or "none" with empty
-    // data for a value that is not set. The tests move journalPlace to keys of their own.
+    // change. The type is "sz", "expand", "dword" (data in decimal), "binary" (hex pairs), or
+    // "none" with empty data for a value that is not set. An undone entry keeps its name as
+    // "2|N|TOKEN|undone", so that the ring stays unbroken. Entries of the format "1" (eleven
+    // fields, no number or token) stood oldest first from the name "0": their number is their
+    // name, and they are read and undone as ever. The tests move journalPlace to keys of their own.
     var journalPlace = { root: "HKCU", key: "SOFTWARE\\Lumivanta Manager\\Journal" };
     var journalCap = 500;
     var notSet = { type: "none", data: "" };
+    // Two writers (two pages, or lvscript beside the program) can aim at the same name at once;
+    // the token tells their entries apart, and a writer tries the next name so many times at most.
+    var writer = new Date().getTime().toString(36) + "-" + Math.floor(Math.random() * 2147483647).toString(36);
+    var entriesWritten = 0;
+    var claimAttempts = 10;
 
     function escapeField(text) {
         return String(text).replace(/[%|\r\n]/g, function (c) {
@@ -249,150 +263,385 @@ var TweakEngine = (function () {
             return { type: type, data: reg.RegReadInt(root, key, name) };
         if (type === "sz" || type === "expand")
             return { type: type, data: reg.RegReadString(root, key, name) };
-        return null;
+        return type === "binary" ? binaryState(reg, root, key, name) : null;
+    }
+
+    // Binary data as hex pairs, where the Registry object can read it (older builds cannot).
+    function binaryState(reg, root, key, name) {
+        try {
+            return { type: "binary", data: reg.RegReadBinary(root, key, name) };
+        } catch (e) {
+            return null;
+        }
     }
 
     function sameState(a, b) {
         return a.type === b.type && a.data === b.data;
     }
 
-    // Writes the value with exactly the state's type, or deletes it for "none". RegWriteInt
-    // leaves a text value as it is, so a value of another type goes first.
+    // Writes the value with exactly the state's type, or deletes it for "none"; false when a
+    // write reports that it failed (older builds report nothing, so callers read back too).
+    // RegWriteInt leaves a text value as it is, so a value of another type goes first.
     function putValue(reg, root, key, name, state) {
         var type = reg.RegValueType(root, key, name);
-        if (type !== "" && (state.type === "none" || (state.type === "dword" && type !== "dword")))
-            reg.RegDeleteValue(root, key, name);
-        if (state.type === "dword")
-            reg.RegWriteInt(root, key, name, state.data);
-        else if (state.type === "expand")
-            reg.RegWriteExpandString(root, key, name, state.data);
-        else if (state.type === "sz")
-            reg.RegWriteString(root, key, name, state.data);
+        if (type !== "" && (state.type === "none" || (state.type === "dword" && type !== "dword")) &&
+            !reg.RegDeleteValue(root, key, name))
+            return false;
+        switch (state.type) {
+        case "dword":
+            return reg.RegWriteInt(root, key, name, state.data) !== false;
+        case "expand":
+            return reg.RegWriteExpandString(root, key, name, state.data) !== false;
+        case "sz":
+            return reg.RegWriteString(root, key, name, state.data) !== false;
+        case "binary":
+            return reg.RegWriteBinary(root, key, name, state.data) !== false;
+        default:
+            return true;
+        }
     }
 
-    function entryText(entry) {
-        var fields = ["1", entry.time, entry.id, entry.title, entry.root, entry.key, entry.name,
+    // An entry's fields after its number, escaped once for every name it may be written under.
+    function entryFields(entry) {
+        var fields = [entry.token, entry.time, entry.id, entry.title, entry.root, entry.key, entry.name,
                       entry.before.type, entry.before.data, entry.after.type, entry.after.data], i;
         for (i = 0; i < fields.length; i++)
             fields[i] = escapeField(fields[i]);
         return fields.join("|");
     }
 
+    function undoneText(entry) {
+        return "2|" + entry.number + "|" + escapeField(entry.token) + "|undone";
+    }
+
     function stateOf(type, data) {
         return { type: type, data: type === "dword" ? parseInt(data, 10) : data };
     }
 
-    // An entry read back, or null when the text is not one.
-    function entryFromText(text) {
-        var fields = String(text).split("|"), i;
-        if (fields.length !== 11 || fields[0] !== "1")
-            return null;
-        for (i = 0; i < fields.length; i++)
-            fields[i] = unescapeField(fields[i]);
-        return { time: Number(fields[1]), id: fields[2], title: fields[3], root: fields[4], key: fields[5],
-                 name: fields[6], before: stateOf(fields[7], fields[8]), after: stateOf(fields[9], fields[10]) };
+    function isNumberText(text) {
+        return /^(0|[1-9][0-9]{0,14})$/.test(text);
     }
 
-    function readEntry(reg, position) {
-        try {
-            return entryFromText(reg.RegReadString(journalPlace.root, journalPlace.key, String(position)));
-        } catch (e) {
-            return null;
+    // The entry that the value name holds, or null when the text is not one. Its ref,
+    // "NUMBER:TOKEN", names it for undo as long as it is in the journal.
+    function entryFromText(text, name) {
+        var fields = String(text).split("|"), undone = fields.length === 4 && fields[3] === "undone", i, entry;
+        if (/%/.test(text)) {
+            for (i = 0; i < fields.length; i++)
+                fields[i] = unescapeField(fields[i]);
         }
+        if (fields[0] === "1" && fields.length === 11)
+            fields.splice(1, 0, name, "");
+        else if (fields[0] !== "2" || !isNumberText(fields[1]) || (fields.length !== 13 && !undone))
+            return null;
+        entry = undone ? { number: Number(fields[1]), token: fields[2], undone: true }
+                       : { number: Number(fields[1]), token: fields[2], time: Number(fields[3]), id: fields[4],
+                           title: fields[5], root: fields[6], key: fields[7], name: fields[8],
+                           before: stateOf(fields[9], fields[10]), after: stateOf(fields[11], fields[12]) };
+        entry.ref = entry.number + ":" + entry.token;
+        return entry.number % journalCap === Number(name) ? entry : null;
     }
 
-    // The list's length: its values counted, corrected by the names actually there.
-    function journalCount(reg) {
-        var count = reg.ValuesCount(journalPlace.root, journalPlace.key);
-        while (count > 0 && !reg.RegValueExists(journalPlace.root, journalPlace.key, String(count - 1)))
-            count--;
-        while (reg.RegValueExists(journalPlace.root, journalPlace.key, String(count)))
-            count++;
-        return count;
+    function journalText(reg, name) {
+        return reg.RegReadString(journalPlace.root, journalPlace.key, name);
     }
 
-    // Takes howMany entries out at position from; the newer ones move down into their place.
-    function dropEntries(reg, from, howMany, count) {
-        var i;
-        for (i = from + howMany; i < count; i++)
-            reg.RegWriteString(journalPlace.root, journalPlace.key, String(i - howMany),
-                               reg.RegReadString(journalPlace.root, journalPlace.key, String(i)));
-        for (i = Math.max(count - howMany, from); i < count; i++)
-            reg.RegDeleteValue(journalPlace.root, journalPlace.key, String(i));
+    // The text under the name numbered slot, read once for all the questions that one step
+    // asks (seen): "" when there is none, "?" when it is not text.
+    function slotText(reg, seen, slot) {
+        var name = String(slot);
+        if (!Object.prototype.hasOwnProperty.call(seen, name)) {
+            try {
+                seen[name] = journalText(reg, name);
+            } catch (e) {
+                seen[name] = "?";
+            }
+        }
+        return seen[name];
     }
 
-    // Records one change and gives its position; a change that cannot be recorded is refused.
+    // The entry under the name numbered slot: null for none, { damaged: true } for a text that
+    // is no entry.
+    function slotEntry(reg, seen, slot) {
+        var text = slotText(reg, seen, slot);
+        return text === "" ? null : entryFromText(text, String(slot)) || { damaged: true };
+    }
+
+    // Only the number of the entry under that name, null for none: the script engine takes
+    // long to take a whole entry apart, and bisection needs nothing else.
+    function slotNumber(reg, seen, slot) {
+        var text = slotText(reg, seen, slot), number = /^2\|(0|[1-9][0-9]{0,14})\|/.exec(text), entry;
+        if (number !== null)
+            return Number(number[1]) % journalCap === Number(slot) ? Number(number[1]) : null;
+        entry = text === "" ? null : entryFromText(text, String(slot));
+        return entry === null ? null : entry.number;
+    }
+
+    // The journal's value names, by listing the key: one trip to the registry for each name.
+    function journalNames(reg) {
+        var count = reg.ValuesNames(journalPlace.root, journalPlace.key, -1), names = [], i, name;
+        for (i = 0; i < count; i++) {
+            name = reg.ValuesNames("", "", i);
+            if (isNumberText(name) && Number(name) < journalCap)
+                names.push(name);
+        }
+        return names;
+    }
+
+    function scannedNewest(reg, seen) {
+        var names = journalNames(reg), newest = -1, i, number;
+        for (i = 0; i < names.length; i++) {
+            number = slotNumber(reg, seen, names[i]);
+            if (number !== null && number > newest)
+                newest = number;
+        }
+        return newest;
+    }
+
+    // The newest entry's number, -1 for none. In the ring every name from "0" up to the newest
+    // holds an entry at least as new as "0" does, and every name after it an older one or none,
+    // so bisection finds it in ten reads. When "0" holds no entry (an empty journal, or one
+    // broken by hand) or the name after the newest holds more than the oldest, the names are
+    // listed and every one is read.
+    function newestNumber(reg, seen) {
+        var first = slotNumber(reg, seen, 0), low = 0, high = journalCap - 1, middle, number, next;
+        if (first === null)
+            return scannedNewest(reg, seen);
+        while (low < high) {
+            middle = Math.ceil((low + high) / 2);
+            number = slotNumber(reg, seen, middle);
+            if (number !== null && number >= first)
+                low = middle;
+            else
+                high = middle - 1;
+        }
+        next = slotNumber(reg, seen, (low + 1) % journalCap);
+        return next !== null && next > slotNumber(reg, seen, low) + 1 - journalCap ? scannedNewest(reg, seen)
+                                                                                  : slotNumber(reg, seen, low);
+    }
+
+    // Writes the entry under the next name and reads the whole of it back. Another writer that
+    // aimed at the same name at the same moment leaves its own entry there: this one takes the
+    // next name. Gives the entry as written, or null when the journal does not keep it.
+    function claim(reg, entry) {
+        var attempt, seen, name, kept;
+        for (attempt = 0; attempt < claimAttempts; attempt++) {
+            seen = {};
+            entry.number = newestNumber(reg, seen) + 1;
+            name = String(entry.number % journalCap);
+            if (seen["0"] === "" && !reg.RegKeyExists(journalPlace.root, journalPlace.key))
+                reg.RegCreateKey(journalPlace.root, journalPlace.key);
+            entry.text = "2|" + entry.number + "|" + entry.fields;
+            if (reg.RegWriteString(journalPlace.root, journalPlace.key, name, entry.text) === false)
+                return null;
+            kept = journalText(reg, name);
+            if (kept === entry.text) {
+                entry.ref = entry.number + ":" + entry.token;
+                return entry;
+            }
+            if (entryFromText(kept, name) === null)
+                return null;
+        }
+        return null;
+    }
+
+    function unrecorded(def) {
+        return failure(def, "not changed, because the change could not be recorded in the history (" +
+                       journalPlace.root + "\\" + journalPlace.key + " cannot be written)");
+    }
+
+    // Records one change before it is made and gives its entry; a change that cannot be
+    // recorded is refused.
     function record(reg, def, name, before, after) {
-        var text, count, recorded = false;
+        var claimed;
         if (before === null)
             throw failure(def, "its value is of a type that could not be put back, so it is left as it is");
-        text = entryText({ time: new Date().getTime(), id: def.id, title: def.title, root: def.root, key: def.key,
-                           name: name, before: before, after: after });
+        claimed = { token: writer + "." + (++entriesWritten), time: new Date().getTime(), id: def.id, title: def.title,
+                    root: def.root, key: def.key, name: name, before: before, after: after };
+        claimed.fields = entryFields(claimed);
         try {
-            reg.RegCreateKey(journalPlace.root, journalPlace.key);
-            count = journalCount(reg);
-            if (count >= journalCap) {
-                dropEntries(reg, 0, count - journalCap + 1, count);
-                count = journalCap - 1;
-            }
-            reg.RegWriteString(journalPlace.root, journalPlace.key, String(count), text);
-            recorded = reg.RegReadString(journalPlace.root, journalPlace.key, String(count)) === text;
+            claimed = claim(reg, claimed);
         } catch (e) {
-            recorded = false;
+            claimed = null;
         }
-        if (!recorded)
-            throw failure(def, "not changed, because the change could not be recorded in the history (" +
-                          journalPlace.root + "\\" + journalPlace.key + " cannot be written)");
-        return count;
+        if (claimed === null)
+            throw unrecorded(def);
+        return claimed;
     }
 
-    // A change that failed without touching the value leaves nothing to undo.
-    function forgetIfUnchanged(reg, position, root, key, name, before) {
-        var now = valueState(reg, root, key, name);
-        if (now !== null && sameState(now, before))
-            reg.RegDeleteValue(journalPlace.root, journalPlace.key, String(position));
+    // A second writer that read the journal before this entry was written can still have
+    // written over it after the read-back. Once the change is made the entry is read again,
+    // and recorded anew if it is gone; if even that fails, the change is taken back.
+    function confirmRecord(reg, def, claimed) {
+        var again;
+        try {
+            again = journalText(reg, String(claimed.number % journalCap)) === claimed.text || claim(reg, claimed);
+        } catch (e) {
+            again = null;
+        }
+        if (again === null) {
+            putValue(reg, claimed.root, claimed.key, claimed.name, claimed.before);
+            throw unrecorded(def);
+        }
     }
 
-    // The recorded changes, newest first; an entry that cannot be read is { damaged: true }.
+    // Makes a change; when it fails without touching the value, its entry is taken out again.
+    function changedOrForgotten(reg, claimed, change) {
+        var done = false;
+        try {
+            done = change();
+        } finally {
+            if (!done)
+                forgetIfUnchanged(reg, claimed);
+        }
+        return done;
+    }
+
+    function forgetIfUnchanged(reg, claimed) {
+        var now;
+        try {
+            now = valueState(reg, claimed.root, claimed.key, claimed.name);
+            if (now !== null && sameState(now, claimed.before))
+                markUndone(reg, claimed);
+        } catch (e) {
+            // The entry stays; its undo will find the value not as it says and refuse.
+        }
+    }
+
+    // Takes an entry out of the history in its place; false when the journal cannot be written.
+    function markUndone(reg, entry) {
+        var name = String(entry.number % journalCap), text = undoneText(entry);
+        var held = slotEntry(reg, {}, name);
+        if (held === null || held.ref !== entry.ref || held.undone)
+            return false;
+        return reg.RegWriteString(journalPlace.root, journalPlace.key, name, text) !== false &&
+               journalText(reg, name) === text;
+    }
+
+    // The recorded changes, newest first; an entry that cannot be read is { damaged: true }
+    // and stands last, since its place is unknown.
     function journal(reg) {
-        var count = journalCount(reg), entries = [], i, entry;
-        for (i = count - 1; i >= 0; i--) {
-            entry = readEntry(reg, i);
-            entries.push(entry === null ? { damaged: true } : entry);
+        var names = journalNames(reg), seen = {}, entries = [], damaged = [], i, entry;
+        for (i = 0; i < names.length; i++) {
+            entry = slotEntry(reg, seen, names[i]);
+            if (entry !== null && entry.damaged)
+                damaged.push({ damaged: true });
+            else if (entry !== null && !entry.undone)
+                entries.push(entry);
         }
-        return entries;
+        entries.sort(function (a, b) {
+            return b.number - a.number;
+        });
+        return entries.concat(damaged);
+    }
+
+    // Data as a setting's page words it: On or Off, a choice's label, the text itself.
+    function dataWords(def, data) {
+        var choice;
+        if (def && def.kind === "toggle" && (data === def.on || data === def.off))
+            return data === def.on ? "On" : "Off";
+        if (def && def.kind === "choice") {
+            choice = choiceOf(def, data);
+            return choice ? choice.label : String(data);
+        }
+        return data === "" ? "(empty)" : String(data);
+    }
+
+    function stateWords(def, state) {
+        if (state.type !== "none")
+            return dataWords(def, state.data);
+        if (def && def.kind === "entries")
+            return "Not in the list";
+        return def && def.dflt !== undefined ? "Not set (Windows default: " + dataWords(def, def.dflt) + ")" : "Not set";
+    }
+
+    // The setting an entry changed, as the Changes page names it.
+    function subject(entry, def) {
+        return entry.title + (def && def.kind === "entries" ? ": \"" + entry.name + "\"" : "");
+    }
+
+    function sameValue(a, b) {
+        return a.root.toUpperCase() === b.root.toUpperCase() && a.key.toLowerCase() === b.key.toLowerCase() &&
+               a.name.toLowerCase() === b.name.toLowerCase();
     }
 
     function putBack(reg, entry) {
         var now;
-        if (entry.before.type !== "none" && !reg.RegKeyExists(entry.root, entry.key))
-            reg.RegCreateKey(entry.root, entry.key);
-        putValue(reg, entry.root, entry.key, entry.name, entry.before);
+        try {
+            if (entry.before.type !== "none" && !reg.RegKeyExists(entry.root, entry.key))
+                reg.RegCreateKey(entry.root, entry.key);
+            if (!putValue(reg, entry.root, entry.key, entry.name, entry.before))
+                return false;
+            now = valueState(reg, entry.root, entry.key, entry.name);
+            return now !== null && sameState(now, entry.before);
+        } catch (e) {
+            return false;
+        }
+    }
+
+    // Puts back the state before one change, only while the value is still what the change
+    // made it, and takes its entry out. Anything that fails leaves the value as it was found.
+    function undoEntry(reg, entry, defs) {
+        var def = defs ? definition(defs, entry.id) : null, held = slotEntry(reg, {}, entry.number % journalCap), now;
+        if (held === null || held.ref !== entry.ref || held.undone)
+            throw new Error(subject(entry, def) + ": this change is no longer in the history.");
         now = valueState(reg, entry.root, entry.key, entry.name);
-        if (now === null || !sameState(now, entry.before))
-            throw new Error(entry.title + ": the earlier state could not be put back");
+        if (now === null || !sameState(now, entry.after))
+            throw new Error(subject(entry, def) + " was changed since: it is now " +
+                            (now === null ? "a value of another type" : stateWords(def, now)));
+        if (!putBack(reg, entry)) {
+            putValue(reg, entry.root, entry.key, entry.name, entry.after);
+            throw new Error(subject(entry, def) + ": the earlier state could not be put back.");
+        }
+        if (!markUndone(reg, entry)) {
+            putValue(reg, entry.root, entry.key, entry.name, entry.after);
+            throw new Error(subject(entry, def) + ": not undone, because its entry could not be taken out of " +
+                            "the history (" + journalPlace.root + "\\" + journalPlace.key + " cannot be written).");
+        }
     }
 
-    // Puts back the state before the change at index (0 is the newest) and removes its entry.
-    function undo(reg, index) {
-        var count = journalCount(reg), position = count - 1 - index, entry;
-        if (!(index >= 0 && index < count))
-            throw new Error("There is no such change in the history.");
-        entry = readEntry(reg, position);
-        if (entry === null)
-            throw new Error("This entry of the history cannot be read, so it cannot be undone.");
-        putBack(reg, entry);
-        dropEntries(reg, position, 1, count);
+    function positionOf(entries, ref) {
+        var i;
+        for (i = 0; i < entries.length; i++) {
+            if (entries[i].ref === ref)
+                return i;
+        }
+        return -1;
     }
 
-    function undoAll(reg) {
-        while (journalCount(reg) > 0)
-            undo(reg, 0);
+    // Undoes the change that ref (from journal) names. A newer change of the same value has to
+    // be undone first; defs, the definitions, word the data in a refusal as their pages do.
+    function undo(reg, ref, defs) {
+        var entries = journal(reg), i = positionOf(entries, ref), j;
+        if (i < 0)
+            throw new Error("This change is no longer in the history.");
+        for (j = 0; j < i; j++) {
+            if (!entries[j].damaged && sameValue(entries[j], entries[i]))
+                throw new Error(subject(entries[i], defs ? definition(defs, entries[i].id) : null) +
+                                " was changed again afterwards: undo the newer change first.");
+        }
+        undoEntry(reg, entries[i], defs);
+    }
+
+    // Undoes the changes listed when it starts, newest first, and gives their number; stops at
+    // the first that cannot be undone, saying how far it got and why.
+    function undoAll(reg, defs) {
+        var entries = journal(reg), i;
+        for (i = 0; i < entries.length; i++) {
+            try {
+                if (entries[i].damaged)
+                    throw new Error("An entry of the history cannot be read, so it cannot be undone.");
+                undoEntry(reg, entries[i], defs);
+            } catch (e) {
+                throw new Error("Undo all stopped after " + i + " of " + entries.length + " changes. " + e.message);
+            }
+        }
+        return entries.length;
     }
 
     function clearJournal(reg) {
         reg.RegDeleteKey(journalPlace.root, journalPlace.key, true);
-        if (journalCount(reg) > 0)
+        if (journalNames(reg).length > 0)
             throw new Error("The history could not be cleared.");
     }
 
@@ -449,6 +698,7 @@ var TweakEngine = (function () {
         undoAll: undoAll,
         clearJournal: clearJournal,
         journalPlace: journalPlace,
+        stateWords: stateWords,
         listEntries: listEntries,
         removeEntry: removeEntry,
         listItems: listItems,

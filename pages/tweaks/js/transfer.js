@@ -171,34 +171,24 @@ var SettingsTransfer = (function () {
         return { changes: changes, same: same, others: states.others };
     }
 
-    function newestEntry(reg) {
+    // The number of the journal's newest entry, -1 when it holds none.
+    function newestNumber(reg) {
         var entries = TweakEngine.journal(reg);
-        return entries.length ? entries[0] : null;
+        return entries.length > 0 && !entries[0].damaged ? entries[0].number : -1;
     }
 
-    function sameEntry(a, b) {
-        if (b === null || a.damaged || b.damaged)
-            return b !== null && a.damaged === b.damaged;
-        return a.time === b.time && a.id === b.id && a.name === b.name && a.after.type === b.after.type &&
-               a.after.data === b.after.data;
-    }
-
-    // Undoes, newest first, what the journal holds after its entry newest, but never more than
-    // most entries, so that nothing recorded before the import is taken.
-    function takeBack(reg, newest, most) {
-        var i, top;
-        for (i = 0; i < most; i++) {
-            top = newestEntry(reg);
-            if (top === null || sameEntry(top, newest))
-                return;
-            TweakEngine.undo(reg, 0);
-        }
+    // Undoes, newest first, the changes recorded after the entry numbered since, but never more
+    // than most, so that nothing recorded before the import is taken.
+    function takeBack(reg, since, most) {
+        var entries = TweakEngine.journal(reg), i;
+        for (i = 0; i < entries.length && i < most && !entries[i].damaged && entries[i].number > since; i++)
+            TweakEngine.undo(reg, entries[i].ref);
     }
 
     // Makes the changes through the engine, all of them or none: when one fails, those made
     // before it are undone and the failure says so.
     function applyImport(reg, changes) {
-        var newest = newestEntry(reg), i, change;
+        var since = newestNumber(reg), i, change;
         for (i = 0; i < changes.length; i++) {
             if (changes[i].problem)
                 throw new Error(changes[i].def.title + ": " + changes[i].problem + ". Nothing was imported.");
@@ -213,7 +203,7 @@ var SettingsTransfer = (function () {
             }
         } catch (e) {
             try {
-                takeBack(reg, newest, i + 1);
+                takeBack(reg, since, i + 1);
             } catch (undoFailure) {
                 throw new Error(e.message + ". The settings imported before it could not all be put back (" +
                                 undoFailure.message + "): the Changes page lists them.");

@@ -1,4 +1,4 @@
-#include "app/MessageLoop.h"
+#include "ui/MessageLoop.h"
 
 #include <optional>
 #include <utility>

@@ -1,0 +1,17 @@
+#include "ui/OwnerWindow.h"
+
+namespace {
+
+HWND Owner = nullptr;
+
+}
+
+HWND ProgramOwnerWindow()
+{
+    return Owner;
+}
+
+void SetProgramOwnerWindow(HWND window)
+{
+    Owner = window;
+}
