@@ -2,18 +2,22 @@
 // The price of the exception log: a burst of throw-and-catch with the log watching, against the
 // same burst with no log, in the same run. A logged burst is timed until its last entry is on
 // disk, the first read of the log included; the log starts at about 10 KB for one measurement
-// and at its 1 MiB cap for the other.
+// and at its 1 MiB cap for the other. It also times single entries written at once, as a
+// flush asks: the replace of the whole log, which a process killed from outside can lose
+// besides the entries still gathering.
 #include "diagnostics/JclDebugHandler.h"
 #include "script/Registry.h"
 #include "support/TempFolder.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -43,6 +47,25 @@ void WriteLog(const std::filesystem::path& log, std::size_t size)
     output << "oldest\r\n";
 }
 
+struct TSpread {
+    double Median;
+    double Slowest;
+};
+
+// Seconds for each of count single raises, each written at once.
+TSpread SingleEntries(TJclDebugHandler& debugger, int count)
+{
+    std::vector<double> times;
+    for (int i = 0; i < count; ++i) {
+        const auto start = Clock::now();
+        ThrowAndCatch();
+        debugger.Flush();
+        times.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    return {times[times.size() / 2], times.back()};
+}
+
 // Seconds a raise, over a burst of raises and what finish does after them.
 double TimeBurst(int raises, const std::function<void()>& finish)
 {
@@ -64,6 +87,7 @@ int main(int argc, char** argv)
         double assembled = 0;
         // [size][read]: 10 KB or 1 MiB; the log read by the run's first burst or by an earlier one.
         double logged[2][2] = {};
+        TSpread single[2] = {};
         {
             TJclDebugHandler debugger([] { return std::string("exception_log_bench"); });
             debugger.SetLogToFile(false);
@@ -81,6 +105,11 @@ int main(int argc, char** argv)
                     }
                     logged[size == LogFileCapacity][readBefore] = TimeBurst(raises, [&debugger] { debugger.Flush(); });
                 }
+                WriteLog(folder.Path() / "single.log", size);
+                debugger.SetLogFileName((folder.Path() / "single.log").string());
+                ThrowAndCatch();
+                debugger.Flush(); // the log's one read
+                single[size == LogFileCapacity] = SingleEntries(debugger, 20);
             }
         }
         std::printf("bursts of %d raises, each caught four frames up, logged ones timed until on disk\n", raises);
@@ -91,6 +120,9 @@ int main(int argc, char** argv)
             std::printf("  %-9s, first burst (reads it) %10.2f us a raise\n", names[size], logged[size][0] * 1e6);
             std::printf("  %-9s, later burst            %10.2f us a raise\n", names[size], logged[size][1] * 1e6);
         }
+        for (int size = 0; size < 2; ++size)
+            std::printf("  %-9s, one entry at once: median %.1f ms, slowest %.1f ms of 20\n", names[size],
+                        single[size].Median * 1e3, single[size].Slowest * 1e3);
         std::printf("  entry made / no log               %10.1f\n", assembled / bare);
         for (int size = 0; size < 2; ++size) {
             std::printf("  %-9s, first burst / no log   %10.1f\n", names[size], logged[size][0] / bare);

@@ -65,6 +65,7 @@ TEST(AddressTableMaker, NamesProceduresAsTheyAreDeclared)
 {
     EXPECT_EQ(ProcedureName("TRegistry::GetText(std::string const&, unsigned long*)@12"), "TRegistry::GetText");
     EXPECT_EQ(ProcedureName("Checked(HWND__*, char const*) [clone .cold]"), "Checked");
+    EXPECT_EQ(ProcedureName("TRegistry::GetText[abi:cxx11](TRegText const&) const"), "TRegistry::GetText");
     EXPECT_EQ(ProcedureName("TFileArch::ExtractFile(std::string const&) const"), "TFileArch::ExtractFile");
     EXPECT_EQ(ProcedureName("RegReadString(wchar_t*)::{lambda()#1}::operator()() const"),
               "RegReadString(wchar_t*)::{lambda()#1}::operator()");

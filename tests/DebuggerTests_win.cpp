@@ -1,13 +1,17 @@
 // The exception log as the program keeps it: raises in this test program's own code, seen by
 // the real hook and written with the real address table that the build put into this program.
+#include "UniqueKernelHandle.h"
 #include "diagnostics/JclDebugHandler.h"
+#include "diagnostics/LogWriter.h"
 #include "script/Registry.h"
+#include "support/ImportPatch.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -44,6 +48,8 @@ __attribute__((noinline)) void RaiseAndCatch(const std::string& name)
 }
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 std::string ReadFile(const std::filesystem::path& path)
 {
@@ -333,6 +339,46 @@ TEST(ExceptionLogLifetime, EndsWithTheHandler)
     const std::string before = ReadFile(log);
     RaiseAndCatch("after");
     EXPECT_EQ(ReadFile(log), before);
+}
+
+namespace SlowReplace {
+decltype(&::MoveFileExA) moveFile;
+HANDLE firstBegun;
+std::atomic<int> replaces{0};
+std::atomic<Clock::rep> secondAt{0};
+
+// The first replace of the log takes a while, as on a slow disk.
+BOOL WINAPI Move(LPCSTR from, LPCSTR to, DWORD flags)
+{
+    if (++replaces == 1) {
+        ::SetEvent(firstBegun);
+        ::Sleep(200);
+    } else {
+        secondAt = Clock::now().time_since_epoch().count();
+    }
+    return moveFile(from, to, flags);
+}
+}
+
+TEST(LogWriter, AFlushDuringAWriteLeavesTheNextBurstToGather)
+{
+    using namespace SlowReplace;
+    TTempFolder folder("lvdebugger");
+    const std::string log = (folder.Path() / "debugger.log").string();
+    const UniqueKernelHandle event(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    firstBegun = event.Get();
+    const TImportPatch patch("kernel32.dll", "MoveFileExA", &Move);
+    moveFile = patch.Original();
+    TLogWriter writer;
+
+    writer.Add(log, {"first"}, true);
+    ASSERT_EQ(::WaitForSingleObject(firstBegun, 10000), WAIT_OBJECT_0);
+    writer.Flush(); // finds its entry being written, and nothing pending after it
+    const Clock::time_point added = Clock::now();
+    writer.Add(log, {"second"}, true);
+    for (int waited = 0; secondAt == 0 && waited < 10000; waited += 5)
+        ::Sleep(5);
+    EXPECT_GE(Clock::time_point(Clock::duration(secondAt)) - added, TLogWriter::GatheringTime);
 }
 
 } // namespace

@@ -11,7 +11,7 @@
 #include "script/MorvaneAutoObj_Impl.h"
 #include "script/ProgramValues.h"
 #include "script/Registry.h"
-#include "ui/MessageLoop.h"
+#include "script/MessageLoop.h"
 
 #include "support/Display.h"
 #include "support/KeptValue.h"

@@ -35,7 +35,6 @@ TEST(RootKeyFromName, EveryOtherNameGivesNoHive)
 #ifdef _WIN32
 
 #include "script/Registry.h"
-#include "store/StringLists.h"
 #include "support/ImportPatch.h"
 #include "support/ScratchKey.h"
 
@@ -72,7 +71,7 @@ TEST_F(RegistryKeys, StartsAtTheCurrentUserHiveWithFullAccessAndNoKey)
     EXPECT_EQ(Registry.AccessMask(), static_cast<REGSAM>(KEY_ALL_ACCESS));
     EXPECT_FALSE(Registry.FlushOnClose());
     EXPECT_EQ(Registry.CurrentKey(), nullptr);
-    EXPECT_EQ(Registry.CurrentPath(), "");
+    EXPECT_EQ(Registry.CurrentPath(), L"");
 }
 
 TEST_F(RegistryKeys, OpenMakesAMissingKeyOnlyWhenAskedTo)
@@ -85,7 +84,7 @@ TEST_F(RegistryKeys, OpenMakesAMissingKeyOnlyWhenAskedTo)
     ASSERT_TRUE(Registry.Open(path, true));
     EXPECT_TRUE(Scratch.HasKey("New\\Deeper"));
     EXPECT_NE(Registry.CurrentKey(), nullptr);
-    EXPECT_EQ(Registry.CurrentPath(), path);
+    EXPECT_EQ(Registry.CurrentPath(), WideFromAnsi(path));
     Registry.PutText("made", "yes");
     EXPECT_EQ(Scratch.Value("New\\Deeper", "made")->Data, "yes\0"sv);
 }
@@ -97,8 +96,8 @@ TEST_F(RegistryKeys, RelativePathsStartAtTheCurrentKeyAndBackslashPathsAtTheRoot
 
     ASSERT_TRUE(Registry.Open(Scratch.PathOf("Parent"), false));
     ASSERT_TRUE(Registry.Open("Child", false));
-    EXPECT_EQ(Registry.CurrentPath(), "Child");
-    EXPECT_EQ(Registry.GetText("where"), "child");
+    EXPECT_EQ(Registry.CurrentPath(), L"Child");
+    EXPECT_EQ(Registry.GetText("where"), L"child");
 
     ASSERT_TRUE(Registry.Open("\\" + Scratch.PathOf("Parent"), false));
     EXPECT_TRUE(Registry.HasKey("Child"));
@@ -116,7 +115,7 @@ TEST_F(RegistryKeys, TheEmptyPathOpensTheBaseItself)
 
     ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
     ASSERT_TRUE(Registry.Open("", true));
-    EXPECT_EQ(Registry.CurrentPath(), "");
+    EXPECT_EQ(Registry.CurrentPath(), L"");
     Registry.PutInt("here", 5);
     EXPECT_EQ(Scratch.Value("", "here")->Type, static_cast<DWORD>(REG_DWORD));
 }
@@ -126,12 +125,12 @@ TEST_F(RegistryKeys, SetRootClosesTheKeyOnlyForAnotherHive)
     ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
     Registry.SetRoot(HKEY_CURRENT_USER);
     EXPECT_NE(Registry.CurrentKey(), nullptr);
-    EXPECT_EQ(Registry.CurrentPath(), Scratch.Path());
+    EXPECT_EQ(Registry.CurrentPath(), WideFromAnsi(Scratch.Path()));
 
     Registry.SetRoot(HKEY_LOCAL_MACHINE);
     EXPECT_EQ(Registry.RootKey(), HKEY_LOCAL_MACHINE);
     EXPECT_EQ(Registry.CurrentKey(), nullptr);
-    EXPECT_EQ(Registry.CurrentPath(), "");
+    EXPECT_EQ(Registry.CurrentPath(), L"");
 }
 
 TEST_F(RegistryKeys, MakeKeyMakesTheWholePathAndLeavesTheCurrentKey)
@@ -146,7 +145,7 @@ TEST_F(RegistryKeys, MakeKeyMakesTheWholePathAndLeavesTheCurrentKey)
     Registry.MakeKey("\\" + Scratch.PathOf("D"));
     EXPECT_TRUE(Scratch.HasKey("D"));
     EXPECT_EQ(Registry.CurrentKey(), current);
-    EXPECT_EQ(Registry.CurrentPath(), Scratch.Path());
+    EXPECT_EQ(Registry.CurrentPath(), WideFromAnsi(Scratch.Path()));
     EXPECT_EQ(Registry.AccessMask(), static_cast<REGSAM>(KEY_QUERY_VALUE));
 }
 
@@ -204,17 +203,15 @@ TEST_F(RegistryKeys, OpenForReadFallsBackToNarrowerMasks)
 
     ASSERT_TRUE(Registry.OpenForRead(fromHive("QueryOnly")));
     EXPECT_EQ(Registry.AccessMask(), static_cast<REGSAM>(KEY_QUERY_VALUE));
-    EXPECT_EQ(Registry.CurrentPath(), fromHive("QueryOnly"));
-    EXPECT_EQ(Registry.GetText("text"), "readable");
+    EXPECT_EQ(Registry.CurrentPath(), WideFromAnsi(fromHive("QueryOnly")));
+    EXPECT_EQ(Registry.GetText("text"), L"readable");
     EXPECT_TRUE(Registry.HasChildKeys());
-    TStringList names;
-    Registry.ListValueNames(names);
-    EXPECT_EQ(names.Count(), 2u);
+    EXPECT_EQ(Registry.ListValueNames().size(), 2u);
 
     EXPECT_FALSE(Registry.OpenForRead(fromHive("Closed")));
     EXPECT_FALSE(Registry.OpenForRead(fromHive("Missing")));
     EXPECT_EQ(Registry.AccessMask(), static_cast<REGSAM>(KEY_QUERY_VALUE));
-    EXPECT_EQ(Registry.CurrentPath(), fromHive("QueryOnly"));
+    EXPECT_EQ(Registry.CurrentPath(), WideFromAnsi(fromHive("QueryOnly")));
 }
 
 TEST_F(RegistryKeys, HasChildKeysLooksAtTheCurrentKey)
@@ -240,7 +237,7 @@ TEST_F(RegistryKeys, RemoveKeyTreeRemovesNestedKeysWithTheirValues)
     ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
     EXPECT_TRUE(Registry.RemoveKeyTree("Relative"));
     EXPECT_FALSE(Scratch.HasKey("Relative"));
-    EXPECT_EQ(Registry.CurrentPath(), Scratch.Path());
+    EXPECT_EQ(Registry.CurrentPath(), WideFromAnsi(Scratch.Path()));
     EXPECT_TRUE(Registry.HasChildKeys());
 }
 
@@ -310,7 +307,7 @@ TEST_F(RegistryKeys, CloseFlushesChangesOnlyWhenAskedAndNeverClosesAHive)
     Registry.Close();
     EXPECT_TRUE(flushed.empty());
     EXPECT_EQ(closed, std::vector<HKEY>{key});
-    EXPECT_EQ(Registry.CurrentPath(), "");
+    EXPECT_EQ(Registry.CurrentPath(), L"");
 
     Registry.SetFlushOnClose(true);
     ASSERT_TRUE(Registry.Open(Scratch.Path(), false));

@@ -1,7 +1,6 @@
 // The value operations of the registry accessor TRegistry, against the real registry (under
 // Wine in a throw-away prefix), each test in a key of its own.
 #include "script/Registry.h"
-#include "store/StringLists.h"
 #include "support/ImportPatch.h"
 #include "support/ScratchKey.h"
 
@@ -22,14 +21,6 @@ protected:
     TScratchKey Scratch;
     TRegistry Registry;
 };
-
-std::vector<std::string> Names(const TStringList& list)
-{
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < list.Count(); ++i)
-        names.push_back(list.Strings(i));
-    return names;
-}
 
 }
 
@@ -72,15 +63,15 @@ TEST_F(RegistryValues, GetTextReadsBothStringKindsUpToTheFirstNul)
     Scratch.SetValue("", "long", REG_SZ, std::string(5000, 'L') + '\0' + "after");
     ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
 
-    EXPECT_EQ(Registry.GetText(""), "default");
-    EXPECT_EQ(Registry.GetText("plain"), "text");
-    EXPECT_EQ(Registry.GetText("expand"), "%TEMP%\\x");
-    EXPECT_EQ(Registry.GetText("cut"), "ab");
-    EXPECT_EQ(Registry.GetText("unended"), "abc");
-    EXPECT_EQ(Registry.GetText("empty"), "");
-    EXPECT_EQ(Registry.GetText("emptyBinary"), "");
-    EXPECT_EQ(Registry.GetText("missing"), "");
-    EXPECT_EQ(Registry.GetText("long"), std::string(5000, 'L'));
+    EXPECT_EQ(Registry.GetText(""), L"default");
+    EXPECT_EQ(Registry.GetText("plain"), L"text");
+    EXPECT_EQ(Registry.GetText("expand"), L"%TEMP%\\x");
+    EXPECT_EQ(Registry.GetText("cut"), L"ab");
+    EXPECT_EQ(Registry.GetText("unended"), L"abc");
+    EXPECT_EQ(Registry.GetText("empty"), L"");
+    EXPECT_EQ(Registry.GetText("emptyBinary"), L"");
+    EXPECT_EQ(Registry.GetText("missing"), L"");
+    EXPECT_EQ(Registry.GetText("long"), std::wstring(5000, L'L'));
 }
 
 TEST_F(RegistryValues, GetTextRefusesEveryOtherKind)
@@ -120,11 +111,13 @@ TEST_F(RegistryValues, GetIntFailsForMissingLongAndOtherValues)
     Scratch.SetValue("", "longText", REG_SZ, "123456\0"sv);
     Scratch.SetValue("", "binary", REG_BINARY, "\x01\0\0\0"sv);
     Scratch.SetValue("", "wide", REG_BINARY, "\x01\0\0\0\0\0\0\0"sv);
+    Scratch.SetValue("", "longInteger", REG_DWORD, "\x01\0\0\0\0\0\0\0"sv);
     ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
 
     EXPECT_EQ(RegistryFailure([&] { Registry.GetInt("missing"); }), "Failed to get data for 'missing'");
-    EXPECT_EQ(RegistryFailure([&] { Registry.GetInt("longText"); }), "Failed to get data for 'longText'");
-    EXPECT_EQ(RegistryFailure([&] { Registry.GetInt("wide"); }), "Failed to get data for 'wide'");
+    EXPECT_EQ(RegistryFailure([&] { Registry.GetInt("longInteger"); }), "Failed to get data for 'longInteger'");
+    EXPECT_EQ(RegistryFailure([&] { Registry.GetInt("longText"); }), "Invalid data type for 'longText'");
+    EXPECT_EQ(RegistryFailure([&] { Registry.GetInt("wide"); }), "Invalid data type for 'wide'");
     EXPECT_EQ(RegistryFailure([&] { Registry.GetInt("digits"); }), "Invalid data type for 'digits'");
     EXPECT_EQ(RegistryFailure([&] { Registry.GetFlag("binary"); }), "Invalid data type for 'binary'");
 }
@@ -225,35 +218,33 @@ TEST_F(RegistryValues, ListValueNamesGivesEveryNameInEnumerationOrder)
     Scratch.SetInt("", "a", 2);
     Scratch.SetInt("", "the longest name of all", 3);
     Scratch.MakeKey("Empty");
-    TStringList names;
-    names.Add("left over");
 
-    Registry.ListValueNames(names);
-    EXPECT_EQ(names.Count(), 0u);
+    EXPECT_TRUE(Registry.ListValueNames().empty());
 
     ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
-    Registry.ListValueNames(names);
-    const std::vector<std::string> listed = Names(names);
-    EXPECT_EQ(listed, Scratch.ValueNames(""));
+    const std::vector<std::wstring> listed = Registry.ListValueNames();
+    std::vector<std::wstring> enumerated;
+    for (const std::string& name : Scratch.ValueNames(""))
+        enumerated.push_back(WideFromAnsi(name));
+    EXPECT_EQ(listed, enumerated);
     EXPECT_EQ(listed.size(), 4u);
-    EXPECT_NE(std::find(listed.begin(), listed.end(), ""), listed.end());
+    EXPECT_NE(std::find(listed.begin(), listed.end(), L""), listed.end());
 
     ASSERT_TRUE(Registry.Open("Empty", false));
-    Registry.ListValueNames(names);
-    EXPECT_EQ(names.Count(), 0u);
+    EXPECT_TRUE(Registry.ListValueNames().empty());
 }
 
 namespace ValueRemovedWhileListing {
-decltype(&::RegQueryInfoKeyA) queryInfo;
+decltype(&::RegQueryInfoKeyW) queryInfo;
 
 // Counts the values, then another program removes one of them.
-LONG WINAPI CountThenRemove(HKEY key, LPSTR className, LPDWORD classLength, LPDWORD reserved, LPDWORD subKeys,
+LONG WINAPI CountThenRemove(HKEY key, LPWSTR className, LPDWORD classLength, LPDWORD reserved, LPDWORD subKeys,
                             LPDWORD longestSubKey, LPDWORD longestClass, LPDWORD values, LPDWORD longestValueName,
                             LPDWORD longestValue, LPDWORD securityLength, PFILETIME lastWrite)
 {
     const LONG result = queryInfo(key, className, classLength, reserved, subKeys, longestSubKey, longestClass, values,
                                   longestValueName, longestValue, securityLength, lastWrite);
-    ::RegDeleteValueA(key, "b");
+    ::RegDeleteValueW(key, L"b");
     return result;
 }
 }
@@ -263,80 +254,52 @@ TEST_F(RegistryValues, ListValueNamesLeavesOutAValueRemovedWhileListing)
     for (const char* name : {"a", "b", "c"})
         Scratch.SetInt("", name, 1);
     ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
-    TStringList names;
+    std::vector<std::wstring> names;
     {
-        const TImportPatch patch("advapi32.dll", "RegQueryInfoKeyA", &ValueRemovedWhileListing::CountThenRemove);
+        const TImportPatch patch("advapi32.dll", "RegQueryInfoKeyW", &ValueRemovedWhileListing::CountThenRemove);
         ValueRemovedWhileListing::queryInfo = patch.Original();
-        Registry.ListValueNames(names);
+        names = Registry.ListValueNames();
     }
-    EXPECT_EQ(Names(names), (std::vector<std::string>{"a", "c"}));
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"a", L"c"}));
 }
 
-namespace DoubleByteLocale {
-UINT codePage;
-// Bytes that names and texts need beyond the platform's first answer, as with UTF-8 as code page.
-DWORD required;
+// Names and texts longer than the platform first said, as when they grow between two calls.
+namespace GrowingValues {
+constexpr DWORD LongerName = 40;
 std::vector<DWORD> nameBuffers;
-decltype(&::RegQueryValueExA) queryValue;
-decltype(&::RegEnumValueA) enumValue;
-decltype(&::RegEnumKeyExA) enumKey;
+decltype(&::RegQueryValueExW) queryValue;
+decltype(&::RegEnumValueW) enumValue;
 
-UINT WINAPI SystemCodePage()
-{
-    return codePage;
-}
-
-LONG WINAPI EnumValue(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD reserved, LPDWORD type,
+LONG WINAPI EnumValue(HKEY key, DWORD index, LPWSTR name, LPDWORD nameLength, LPDWORD reserved, LPDWORD type,
                       LPBYTE data, LPDWORD dataLength)
 {
     nameBuffers.push_back(*nameLength);
-    return *nameLength < required ? ERROR_MORE_DATA
-                                  : enumValue(key, index, name, nameLength, reserved, type, data, dataLength);
+    return *nameLength < LongerName ? ERROR_MORE_DATA
+                                    : enumValue(key, index, name, nameLength, reserved, type, data, dataLength);
 }
 
-LONG WINAPI EnumKey(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD reserved, LPSTR className,
-                    LPDWORD classLength, PFILETIME lastWrite)
-{
-    nameBuffers.push_back(*nameLength);
-    return enumKey(key, index, name, nameLength, reserved, className, classLength, lastWrite);
-}
-
-LONG WINAPI QueryValue(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size)
+LONG WINAPI QueryValue(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size)
 {
     const LONG result = queryValue(key, name, reserved, type, data, size);
-    *size = !data && required ? 1 : *size;
+    if (result == ERROR_MORE_DATA)
+        *size /= 2;
     return result;
 }
 }
 
-TEST_F(RegistryValues, NameBuffersFitEastAsianCodePagesAndGrowWhenTheyDoNot)
+TEST_F(RegistryValues, NamesAndTextsThatGrowWhileReadAreReadWhole)
 {
-    using namespace DoubleByteLocale;
-    const TImportPatch acp("kernel32.dll", "GetACP", &SystemCodePage);
-    const TImportPatch values("advapi32.dll", "RegEnumValueA", &EnumValue);
-    const TImportPatch keys("advapi32.dll", "RegEnumKeyExA", &EnumKey);
+    using namespace GrowingValues;
+    const TImportPatch values("advapi32.dll", "RegEnumValueW", &EnumValue);
+    const TImportPatch query("advapi32.dll", "RegQueryValueExW", &QueryValue);
     enumValue = values.Original();
-    enumKey = keys.Original();
-    ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
-    Scratch.SetInt("", "five5", 1);
-
-    for (const UINT page : {932u, 936u, 949u, 950u, 1252u}) {
-        codePage = page;
-        nameBuffers.clear();
-        Scratch.MakeKey("Tree\\four");
-        TStringList names;
-        Registry.ListValueNames(names);
-        EXPECT_EQ(names.Count(), 1u);
-        EXPECT_TRUE(Registry.RemoveKeyTree("Tree"));
-        const DWORD factor = page == 1252 ? 1 : 2;
-        EXPECT_EQ(nameBuffers, (std::vector<DWORD>{5 * factor + 1, 4 * factor + 1})) << page;
-    }
-    const TImportPatch query("advapi32.dll", "RegQueryValueExA", &QueryValue);
     queryValue = query.Original();
-    required = 40;
-    Scratch.SetValue("", "text", REG_SZ, std::string(300, '\xE9') + '\0');
-    TStringList names;
-    Registry.ListValueNames(names);
-    EXPECT_EQ(Names(names), (std::vector<std::string>{"five5", "text"}));
-    EXPECT_EQ(Registry.GetText("text"), std::string(300, '\xE9'));
+    Scratch.SetInt("", "five5", 1);
+    Scratch.SetValue("", "text", REG_SZ, std::string(300, 'x') + '\0');
+    ASSERT_TRUE(Registry.Open(Scratch.Path(), false));
+
+    EXPECT_EQ(Registry.ListValueNames(), (std::vector<std::wstring>{L"five5", L"text"}));
+    // From the longest name the key reported, doubled while too short.
+    EXPECT_EQ(nameBuffers, (std::vector<DWORD>{6, 12, 24, 48, 48}));
+    EXPECT_EQ(Registry.GetText("text"), std::wstring(300, L'x'));
 }

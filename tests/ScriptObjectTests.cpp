@@ -5,7 +5,7 @@
 #include "script/OleText.h"
 #include "script/ProgramValues.h"
 #include "script/Registry.h"
-#include "ui/MessageLoop.h"
+#include "script/MessageLoop.h"
 
 #include <gtest/gtest.h>
 
@@ -131,6 +131,8 @@ TEST_F(ScriptObjects, MemberNamesAreFoundInAnyLetterCaseWithTheirDispatchIds)
     EXPECT_EQ(IdOf(registry.Get(), L"RegKeyExists"), 214);
     EXPECT_EQ(IdOf(registry.Get(), L"VALUESNAMES"), 216);
     EXPECT_EQ(IdOf(registry.Get(), L"regvaluetype"), 217);
+    EXPECT_EQ(IdOf(registry.Get(), L"RegReadBinary"), 218);
+    EXPECT_EQ(IdOf(registry.Get(), L"RegWriteBinary"), 219);
 
     DISPID id = 0;
     LPOLESTR unknown[] = {const_cast<LPOLESTR>(L"RegReadStrings")};

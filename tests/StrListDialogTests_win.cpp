@@ -7,7 +7,7 @@
 #include "protocol/MyLVHandler.h"
 #include "dialogs/UnitStrListDialog1.h"
 #include "script/Registry.h"
-#include "ui/MessageLoop.h"
+#include "script/MessageLoop.h"
 #include "support/Display.h"
 #include "support/KeptValue.h"
 #include "support/ScratchKey.h"
@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <deque>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -176,6 +177,42 @@ TStep PressEnter()
         ::PostMessageA(Child(Entry(), "Edit"), WM_CHAR, VK_RETURN, 0);
         return true;
     };
+}
+
+std::wstring WideText(HWND window)
+{
+    wchar_t text[256] = L"";
+    ::GetWindowTextW(window, text, std::size(text));
+    return text;
+}
+
+// Waits for the entry dialog, checks the text it shows, types text over it as a keyboard would
+// (one character message for each UTF-16 unit, through the program's message loop) and waits
+// until the field holds it.
+TStep TypeKeys(const std::wstring& shown, const std::wstring& text)
+{
+    return [=, typed = false]() mutable {
+        const HWND edit = Child(Entry(), "Edit");
+        if (typed || !::IsWindowVisible(Entry()))
+            return typed && WideText(edit) == text;
+        EXPECT_EQ(WideText(edit), shown);
+        ::SendMessageW(edit, EM_SETSEL, 0, -1);
+        for (const wchar_t unit : text)
+            ::PostMessageW(edit, WM_CHAR, unit, 1);
+        typed = true;
+        return false;
+    };
+}
+
+std::vector<std::wstring> ItemTexts()
+{
+    std::vector<std::wstring> texts;
+    for (WPARAM item = 0; item < static_cast<WPARAM>(::SendMessageW(List(), LB_GETCOUNT, 0, 0)); ++item) {
+        std::wstring text(::SendMessageW(List(), LB_GETTEXTLEN, item, 0), L'\0');
+        ::SendMessageW(List(), LB_GETTEXT, item, reinterpret_cast<LPARAM>(text.data()));
+        texts.push_back(text);
+    }
+    return texts;
 }
 
 TStep Select(int index)
@@ -349,8 +386,9 @@ protected:
         script.Steps.push_back(ClickEditor("Close"));
         CurrentScript = &script;
         const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, Tick);
-        FormStrListDialog1().SetCaption("Test list");
-        const std::int32_t count = FormStrListDialog1().ExecuteForKey(HKEY_CURRENT_USER, Scratch.PathOf(relative));
+        FormStrListDialog1().SetCaption(L"Test list");
+        const std::int32_t count =
+            FormStrListDialog1().ExecuteForKey(HKEY_CURRENT_USER, WideFromAnsi(Scratch.PathOf(relative)));
         ::KillTimer(nullptr, timer);
         CurrentScript = nullptr;
         EXPECT_FALSE(script.TimedOut) << script.Steps.size() << " steps left";
@@ -543,8 +581,7 @@ TEST_F(StrListEditor, ShownModallyOverTheMovedMainWindowUntilTheSessionEnds)
             EXPECT_FALSE(::IsWindowEnabled(Main));
             ExpectCentredOverInWorkArea(Editor(), Main);
             EXPECT_EQ(WindowText(Editor()), "Test list");
-            EXPECT_THROW(FormStrListDialog1().ExecuteForKey(HKEY_CURRENT_USER, Scratch.PathOf("Missing")),
-                         std::logic_error);
+            EXPECT_THROW(FormStrListDialog1().ExecuteForKey(HKEY_CURRENT_USER, L"Missing"), std::logic_error);
         }),
         ClickEditor("Add"),
         Type("Add a new value", "Add", "", "never written"),
@@ -604,4 +641,35 @@ TEST_F(StrListEditor, ControlsScaleWithTheDpiInTheMessageFontAndCaptionsFit)
         ::SendMessageA(form, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&suggested));
     }
     ExpectLaidOutAt(other, ::MulDiv(fontHeight, other, dpi));
+}
+
+TEST_F(StrListEditor, UnicodeNamesAndTextsAreShownTypedAndWrittenExactly)
+{
+    const std::wstring name = L"\u041A\u043B\u044E\u0447 \u2605", cyrillic = L"\u0422\u0435\u0441\u0442";
+    const std::wstring cjk = L"\u4E2D\u6587 \U0001F600", typed = cjk + L" \u0416";
+    Scratch.MakeKey(ListKey);
+    Scratch.SetText(ListKey, L"0", cyrillic);
+    Scratch.SetText(ListKey, name, cjk);
+    const std::int32_t count = Execute({
+        WaitCount(2),
+        Check([&] { EXPECT_EQ(ItemTexts(), (std::vector<std::wstring>{cyrillic, cjk})); }),
+        Select(1),
+        ClickEditor("Edit"),
+        TypeKeys(cjk, typed),
+        ClickEntry("Confirm"),
+        WaitEntryClosed(),
+        ClickEditor("Add"),
+        TypeKeys(L"", cyrillic + cjk),
+        ClickEntry("Add"),
+        WaitCount(3),
+        Select(0),
+        ClickEditor("Delete"),
+        AnswerYes(),
+        WaitCount(2),
+        Check([&] { EXPECT_EQ(ItemTexts(), (std::vector<std::wstring>{typed, cyrillic + cjk})); }),
+    });
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(Scratch.StoredText(ListKey, name), typed + L'\0');
+    EXPECT_EQ(Scratch.StoredText(ListKey, L"1"), cyrillic + cjk + L'\0');
+    EXPECT_EQ(Scratch.ValueNames(ListKey).size(), 2u);
 }

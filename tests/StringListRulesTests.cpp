@@ -7,31 +7,31 @@
 
 TEST(StringListRules, FirstNameOfAnEmptyListIsZero)
 {
-    EXPECT_EQ(SmallestFreeName({}), "0");
+    EXPECT_EQ(SmallestFreeName({}), L"0");
 }
 
 TEST(StringListRules, NextNameFollowsADenseList)
 {
-    EXPECT_EQ(SmallestFreeName({"0", "1", "2"}), "3");
+    EXPECT_EQ(SmallestFreeName({L"0", L"1", L"2"}), L"3");
 }
 
 TEST(StringListRules, GapsAreFilledFirst)
 {
-    EXPECT_EQ(SmallestFreeName({"0", "1", "3"}), "2");
-    EXPECT_EQ(SmallestFreeName({"0", "2"}), "1");
-    EXPECT_EQ(SmallestFreeName({"2", "0", "1", "3"}), "4");
-    EXPECT_EQ(SmallestFreeName({"1", "2"}), "0");
+    EXPECT_EQ(SmallestFreeName({L"0", L"1", L"3"}), L"2");
+    EXPECT_EQ(SmallestFreeName({L"0", L"2"}), L"1");
+    EXPECT_EQ(SmallestFreeName({L"2", L"0", L"1", L"3"}), L"4");
+    EXPECT_EQ(SmallestFreeName({L"1", L"2"}), L"0");
 }
 
 TEST(StringListRules, OnlyPlainDecimalNamesUseANumber)
 {
-    EXPECT_EQ(SmallestFreeName({"00", "+0", " 0", "0 ", "-0", "x", ""}), "0");
-    EXPECT_EQ(SmallestFreeName({"0", "01", "1a"}), "1");
+    EXPECT_EQ(SmallestFreeName({L"00", L"+0", L" 0", L"0 ", L"-0", L"x", L"", L"\uFF10", L"\u0660"}), L"0");
+    EXPECT_EQ(SmallestFreeName({L"0", L"01", L"1a"}), L"1");
 }
 
 TEST(StringListRules, LargeAndOverlongNumbersUseNoSmallNumber)
 {
-    EXPECT_EQ(SmallestFreeName({"4294967296", "99999999999999999999999", "1"}), "0");
+    EXPECT_EQ(SmallestFreeName({L"4294967296", L"99999999999999999999999", L"1"}), L"0");
 }
 
 TEST(StringListRules, DeletingInTheMiddleKeepsTheIndex)

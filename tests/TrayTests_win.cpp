@@ -9,7 +9,7 @@
 #include "protocol/MyLVHandler.h"
 #include "script/ProgramValues.h"
 #include "script/Registry.h"
-#include "ui/MessageLoop.h"
+#include "script/MessageLoop.h"
 
 #include "support/Display.h"
 #include "support/ImportPatch.h"

@@ -1,7 +1,7 @@
 #include "app/Application.h"
 
 #include "Exception.h"
-#include "ui/OwnerWindow.h"
+#include "script/OwnerWindow.h"
 
 #include <memory>
 #include <stdexcept>

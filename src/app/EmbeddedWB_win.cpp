@@ -25,7 +25,7 @@
 #include "app/PageUrl.h"
 #include "script/OleText.h"
 #include "script/Registry.h"
-#include "ui/MessageLoop.h"
+#include "script/MessageLoop.h"
 
 #include <exdispid.h>
 #include <mshtmdid.h>

@@ -50,7 +50,7 @@ bool SameFile(const std::string& a, const std::string& b)
 void RemoveAutoStartOfThisCopy(TRegistry& registry)
 {
     if (registry.Open(AutoStartKey, false) && registry.HasValue(AutoStartValueName) &&
-        SameFile(AutoStartProgram(registry.GetText(AutoStartValueName)), ProgramFileName()))
+        SameFile(AutoStartProgram(AnsiFromWide(registry.GetText(AutoStartValueName))), ProgramFileName()))
         registry.RemoveValue(AutoStartValueName);
     registry.Close();
 }

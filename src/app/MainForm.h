@@ -4,7 +4,7 @@
 #include "app/EmbeddedWB.h"
 #include "app/TrayIcon.h"
 #include "diagnostics/JclDebugHandler.h"
-#include "ui/Dpi.h"
+#include "dialogs/Dpi.h"
 
 #include <windows.h>
 #include <urlmon.h>

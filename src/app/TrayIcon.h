@@ -1,7 +1,7 @@
 #pragma once
 
 #include "UniqueHandle.h"
-#include "ui/Dpi.h"
+#include "dialogs/Dpi.h"
 
 #include <windows.h>
 

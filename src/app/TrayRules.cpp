@@ -1,7 +1,7 @@
 #include "app/TrayRules.h"
 
 #include "app/Maker.h"
-#include "ui/DpiScale.h"
+#include "dialogs/DpiScale.h"
 
 namespace {
 

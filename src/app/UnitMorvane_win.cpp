@@ -15,7 +15,7 @@
 #include "script/ProgramValues.h"
 #include "script/Registry.h"
 #include "store/FileManager.h"
-#include "ui/MessageLoop.h"
+#include "script/MessageLoop.h"
 
 #include <windows.h>
 #include <wrl/client.h>

@@ -3,7 +3,7 @@
 // The main window's stored placement: four bounds in eight bytes, the default bounds, and the
 // rule that decides whether a stored placement is used.
 
-#include "ui/DpiScale.h"
+#include "dialogs/DpiScale.h"
 
 #include <array>
 #include <cstdint>

@@ -27,8 +27,9 @@ public:
     // Returns when every entry added so far is in its file, or could not be written there.
     void Flush() noexcept;
 
-    // How long a burst may gather: with the write itself it stays well within the 100 ms that
-    // a process killed from outside may lose.
+    // How long a burst may gather. A process killed from outside loses the entries of this
+    // time and those of a replace under way, which lasts as long as the disk takes to write the
+    // whole log and replace the file.
     static constexpr std::chrono::milliseconds GatheringTime{25};
 
 private:
@@ -47,7 +48,9 @@ private:
     std::chrono::steady_clock::time_point FFirstPendingAt;
     std::uint64_t FAdded = 0;
     std::uint64_t FWritten = 0;
-    bool FUrgent = false;
+    // The entries up to this count are waited for: written without gathering. A count rather
+    // than a flag, so that it ends by itself once they are written, by whichever write.
+    std::uint64_t FUrgentUpTo = 0;
     bool FStopping = false;
     // The file's content as last read or written; only the writing thread touches it.
     std::string FKnownFileName;

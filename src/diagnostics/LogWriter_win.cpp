@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <system_error>
 
 namespace {
@@ -114,7 +115,7 @@ void TLogWriter::Flush() noexcept
         const std::uint64_t target = FAdded;
         if (FWritten >= target)
             return;
-        FUrgent = true;
+        FUrgentUpTo = std::max(FUrgentUpTo, target);
         FChanged.notify_all();
         FChanged.wait(lock, [&] { return FWritten >= target; });
     } catch (...) {
@@ -132,9 +133,9 @@ void TLogWriter::Run() noexcept
         FChanged.wait(lock, [&] { return !FPending.empty() || FStopping; });
         if (FPending.empty())
             return;
-        FChanged.wait_until(lock, FFirstPendingAt + GatheringTime, [&] { return FUrgent || FStopping; });
+        FChanged.wait_until(lock, FFirstPendingAt + GatheringTime,
+                            [&] { return FUrgentUpTo > FWritten || FStopping; });
         batch.swap(FPending);
-        FUrgent = false;
         const std::uint64_t added = FAdded;
         lock.unlock();
         try {

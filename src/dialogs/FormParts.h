@@ -2,7 +2,7 @@
 
 #include "UniqueHandle.h"
 #include "dialogs/StringListRules.h"
-#include "ui/Dpi.h"
+#include "dialogs/Dpi.h"
 
 #include <windows.h>
 
@@ -12,20 +12,21 @@
 #include <vector>
 
 // What the dialogs' plain windows share: their class, display scale and font, panels and
-// controls, the modal loop and the error report of a window procedure.
+// controls, the modal loop and the error report of a window procedure. The windows are Unicode
+// windows, so that they show and take every text of the registry exactly.
 
 void DestroyWindowHandle(HWND window);
 using UniqueWindow = UniqueHandle<HWND, DestroyWindowHandle>;
 
 // Registers a form class once; a second form of the class finds it registered.
-void RegisterFormClass(const char* className, WNDPROC windowProc);
+void RegisterFormClass(const wchar_t* className, WNDPROC windowProc);
 
 // A top-level form, owned by owner, that passes this to its procedure in WM_NCCREATE.
-HWND CreateForm(const char* className, DWORD style, const TRect& bounds, HWND owner, void* form);
+HWND CreateForm(const wchar_t* className, DWORD style, const TRect& bounds, HWND owner, void* form);
 
 // A child control; its form gives it its font. A panel is a plain child window that passes its
 // controls' notifications on to its own parent.
-HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, const TRect& bounds,
+HWND CreateControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, const TRect& bounds,
                    DWORD extendedStyle = 0);
 HWND CreatePanel(HWND parent);
 
@@ -71,10 +72,10 @@ template <typename Form>
 Form* FormOfWindow(HWND window, UINT message, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
     }
-    return reinterpret_cast<Form*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    return reinterpret_cast<Form*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 // The failure of a handler, shown with an error icon and the application's title, since no
@@ -119,7 +120,7 @@ private:
     std::optional<TThreadWindowsDisabled> FOthersDisabled;
 };
 
-// Dispatches the application's messages until modalResult is set and gives it; onIdle runs
-// whenever the queue has run empty. A quit request ends the loop with IDCANCEL and is posted
-// again for the loop outside.
+// Dispatches the application's messages, as Unicode messages (see MessageLoop.h), until
+// modalResult is set and gives it; onIdle runs whenever the queue has run empty. A quit
+// request ends the loop with IDCANCEL and is posted again for the loop outside.
 int RunModalLoop(const int& modalResult, const std::function<void()>& onIdle);

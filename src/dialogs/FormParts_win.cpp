@@ -1,26 +1,28 @@
 #include "dialogs/FormParts.h"
 
 #include "Exception.h"
-#include "ui/MessageLoop.h"
+#include "script/AnsiText.h"
+#include "script/MessageLoop.h"
 
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
 namespace {
 
-constexpr char PanelClassName[] = "TLvPanel";
+constexpr wchar_t PanelClassName[] = L"TLvPanel";
 
 LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_COMMAND)
-        return ::SendMessageA(::GetParent(window), message, wParam, lParam);
-    return ::DefWindowProcA(window, message, wParam, lParam);
+        return ::SendMessageW(::GetParent(window), message, wParam, lParam);
+    return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-HWND Checked(HWND window, const char* what)
+HWND Checked(HWND window, const wchar_t* what)
 {
     if (!window)
-        throw Exception(std::string("The window cannot be created: ") + what);
+        throw Exception("The window cannot be created: " + AnsiFromWide(what));
     return window;
 }
 
@@ -49,37 +51,37 @@ void DestroyWindowHandle(HWND window)
     ::DestroyWindow(window);
 }
 
-void RegisterFormClass(const char* className, WNDPROC windowProc)
+void RegisterFormClass(const wchar_t* className, WNDPROC windowProc)
 {
-    WNDCLASSA windowClass{};
+    WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = ::GetModuleHandleA(nullptr);
-    windowClass.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = className;
-    ::RegisterClassA(&windowClass);
+    ::RegisterClassW(&windowClass);
 }
 
-HWND CreateForm(const char* className, DWORD style, const TRect& bounds, HWND owner, void* form)
+HWND CreateForm(const wchar_t* className, DWORD style, const TRect& bounds, HWND owner, void* form)
 {
-    return Checked(::CreateWindowExA(0, className, "", style, bounds.Left, bounds.Top, bounds.Width,
-                                     bounds.Height, owner, nullptr, ::GetModuleHandleA(nullptr), form),
+    return Checked(::CreateWindowExW(0, className, L"", style, bounds.Left, bounds.Top, bounds.Width,
+                                     bounds.Height, owner, nullptr, ::GetModuleHandleW(nullptr), form),
                    className);
 }
 
-HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, const TRect& bounds,
+HWND CreateControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, const TRect& bounds,
                    DWORD extendedStyle)
 {
-    return Checked(::CreateWindowExA(extendedStyle, className, text, WS_CHILD | WS_VISIBLE | style, bounds.Left,
+    return Checked(::CreateWindowExW(extendedStyle, className, text, WS_CHILD | WS_VISIBLE | style, bounds.Left,
                                      bounds.Top, bounds.Width, bounds.Height, parent, nullptr,
-                                     ::GetModuleHandleA(nullptr), nullptr),
+                                     ::GetModuleHandleW(nullptr), nullptr),
                    className);
 }
 
 HWND CreatePanel(HWND parent)
 {
     RegisterFormClass(PanelClassName, PanelProc);
-    return CreateControl(parent, PanelClassName, "", WS_CLIPCHILDREN, {0, 0, 0, 0});
+    return CreateControl(parent, PanelClassName, L"", WS_CLIPCHILDREN, {0, 0, 0, 0});
 }
 
 void MoveControl(HWND control, const TRect& bounds)
@@ -141,10 +143,10 @@ void ResizeForm(HWND window, SIZE size)
 void ReportFailure(HWND window, const std::exception& failure)
 {
     // The application's window, at the root of the owners, carries its title.
-    char title[256] = "";
-    ::GetWindowTextA(::GetAncestor(window, GA_ROOTOWNER), title, sizeof title);
+    wchar_t title[256] = L"";
+    ::GetWindowTextW(::GetAncestor(window, GA_ROOTOWNER), title, std::size(title));
     const TThreadWindowsDisabled disabled;
-    ::MessageBoxA(window, failure.what(), title, MB_OK | MB_ICONERROR);
+    ::MessageBoxW(window, WideMessage(failure).c_str(), title, MB_OK | MB_ICONERROR);
 }
 
 TThreadWindowsDisabled::TThreadWindowsDisabled(HWND except) : FExcept(except)
@@ -208,9 +210,9 @@ int RunModalLoop(const int& modalResult, const std::function<void()>& onIdle)
 {
     MSG message;
     while (modalResult == 0) {
-        if (onIdle && !::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE))
+        if (onIdle && !::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE))
             onIdle();
-        const BOOL received = ::GetMessageA(&message, nullptr, 0, 0);
+        const BOOL received = ::GetMessageW(&message, nullptr, 0, 0);
         if (received <= 0) {
             if (received == 0)
                 ::PostQuitMessage(static_cast<int>(message.wParam));

@@ -7,7 +7,7 @@
 #include "dialogs/UnitStrListDialog1.h"
 #include "script/Registry.h"
 #include "script/RootKeyName.h"
-#include "ui/OwnerWindow.h"
+#include "script/OwnerWindow.h"
 
 #include <commdlg.h>
 #include <shlobj.h>
@@ -245,8 +245,8 @@ HRESULT TDialogsAutoObj::StrListEditor1(BSTR rootKey, BSTR key, BSTR caption, VA
         if (editor.Executing())
             throw Exception("The string list editor is already open");
         const HKEY hive = HiveKey(RootKeyFromName(AnsiFromBstr(rootKey)));
-        editor.SetCaption(AnsiFromBstr(caption));
-        SetResultInt(res, editor.ExecuteForKey(hive, AnsiFromBstr(key)));
+        editor.SetCaption(WideFromBstr(caption));
+        SetResultInt(res, editor.ExecuteForKey(hive, WideFromBstr(key)));
     });
 }
 

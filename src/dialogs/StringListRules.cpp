@@ -6,15 +6,15 @@
 namespace {
 
 // The number that a name spells in "%d" form, when it is at most limit.
-std::optional<std::size_t> NumberAtMost(const std::string& name, std::size_t limit)
+std::optional<std::size_t> NumberAtMost(const std::wstring& name, std::size_t limit)
 {
-    if (name.empty() || (name.size() > 1 && name[0] == '0'))
+    if (name.empty() || (name.size() > 1 && name[0] == L'0'))
         return std::nullopt;
     std::size_t number = 0;
-    for (const char digit : name) {
-        if (digit < '0' || digit > '9')
+    for (const wchar_t digit : name) {
+        if (digit < L'0' || digit > L'9')
             return std::nullopt;
-        number = number * 10 + static_cast<std::size_t>(digit - '0');
+        number = number * 10 + static_cast<std::size_t>(digit - L'0');
         if (number > limit)
             return std::nullopt;
     }
@@ -23,15 +23,15 @@ std::optional<std::size_t> NumberAtMost(const std::string& name, std::size_t lim
 
 }
 
-std::string SmallestFreeName(const std::vector<std::string>& names)
+std::wstring SmallestFreeName(const std::vector<std::wstring>& names)
 {
     // n names use at most n numbers, so the answer is at most n.
     std::vector<bool> used(names.size() + 1, false);
-    for (const std::string& name : names)
+    for (const std::wstring& name : names)
         if (const std::optional<std::size_t> number = NumberAtMost(name, names.size()))
             used[*number] = true;
     const auto free = std::find(used.begin(), used.end(), false);
-    return std::to_string(free - used.begin());
+    return std::to_wstring(free - used.begin());
 }
 
 int SelectionAfterDelete(int deleted, std::size_t remaining)

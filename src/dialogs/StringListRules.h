@@ -9,7 +9,7 @@
 
 // The decimal text ("%d") of the smallest non-negative number that no name in names spells.
 // Only names in that exact form count: "01", "+1" or " 1" use no number.
-std::string SmallestFreeName(const std::vector<std::string>& names);
+std::wstring SmallestFreeName(const std::vector<std::wstring>& names);
 
 // The item selected again after item deleted went from a list that now holds remaining items:
 // the same index, or the last item when that is past the end, or -1 (none) when it is empty.

@@ -17,10 +17,10 @@ public:
     TFormAddEditString& operator=(const TFormAddEditString&) = delete;
 
     HWND Handle() const { return FWindow.Get(); }
-    void SetCaption(const std::string& caption);
-    void SetButtonCaption(const std::string& caption);
-    std::string Text() const;
-    void SetText(const std::string& text);
+    void SetCaption(const std::wstring& caption);
+    void SetButtonCaption(const std::wstring& caption);
+    std::wstring Text() const;
+    void SetText(const std::wstring& text);
 
     // Shows the dialog modally, its owner disabled, and gives IDOK or IDCANCEL.
     int ShowModal();
@@ -32,8 +32,8 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void FormShow();
-    // Gives the key to pass on, 0 for one the dialog has taken.
-    char EditStringKeyPress(char key);
+    // Gives the character to pass on, 0 for one the dialog has taken.
+    wchar_t EditStringKeyPress(wchar_t key);
     void PanelButtonsResize();
     void ButtonAddEditClick() { FModalResult = IDOK; }
     void ButtonCancelClick() { FModalResult = IDCANCEL; }

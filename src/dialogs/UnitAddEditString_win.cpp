@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr char ClassName[] = "TFormAddEditString";
+constexpr wchar_t ClassName[] = L"TFormAddEditString";
 // No border icons: a caption and a sizing frame without a system menu.
 constexpr DWORD FormStyle = WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN;
 // The layout at 96 DPI.
@@ -38,11 +38,11 @@ TFormAddEditString::TFormAddEditString(HWND owner)
     FWindow = UniqueWindow(CreateForm(ClassName, FormStyle, {0, 0, DesignWidth, FormHeight}, owner, this));
     FScale.emplace(Handle());
     PanelClient = CreatePanel(Handle());
-    EditString = CreateControl(PanelClient, "Edit", "", WS_TABSTOP | ES_AUTOHSCROLL, {0, 0, 0, 0}, WS_EX_CLIENTEDGE);
+    EditString = CreateControl(PanelClient, L"Edit", L"", WS_TABSTOP | ES_AUTOHSCROLL, {0, 0, 0, 0}, WS_EX_CLIENTEDGE);
     ::SetWindowSubclass(EditString, EditStringProc, EditStringSubclass, reinterpret_cast<DWORD_PTR>(this));
     PanelButtons = CreatePanel(Handle());
-    ButtonAddEdit = CreateControl(PanelButtons, "Button", "Add/Edit", WS_TABSTOP | BS_PUSHBUTTON, {0, 0, 0, 0});
-    ButtonCancel = CreateControl(PanelButtons, "Button", "Cancel", WS_TABSTOP | BS_PUSHBUTTON, {0, 0, 0, 0});
+    ButtonAddEdit = CreateControl(PanelButtons, L"Button", L"Add/Edit", WS_TABSTOP | BS_PUSHBUTTON, {0, 0, 0, 0});
+    ButtonCancel = CreateControl(PanelButtons, L"Button", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, {0, 0, 0, 0});
     FScale->ApplyFont();
     ResizeForm(Handle(), FScale->FormSize(DesignWidth, FormHeight));
     LayOut();
@@ -51,29 +51,29 @@ TFormAddEditString::TFormAddEditString(HWND owner)
 TFormAddEditString::~TFormAddEditString()
 {
     // Messages of the window's own destruction find no form any more.
-    ::SetWindowLongPtrA(Handle(), GWLP_USERDATA, 0);
+    ::SetWindowLongPtrW(Handle(), GWLP_USERDATA, 0);
 }
 
-void TFormAddEditString::SetCaption(const std::string& caption)
+void TFormAddEditString::SetCaption(const std::wstring& caption)
 {
-    ::SetWindowTextA(Handle(), caption.c_str());
+    ::SetWindowTextW(Handle(), caption.c_str());
 }
 
-void TFormAddEditString::SetButtonCaption(const std::string& caption)
+void TFormAddEditString::SetButtonCaption(const std::wstring& caption)
 {
-    ::SetWindowTextA(ButtonAddEdit, caption.c_str());
+    ::SetWindowTextW(ButtonAddEdit, caption.c_str());
 }
 
-std::string TFormAddEditString::Text() const
+std::wstring TFormAddEditString::Text() const
 {
-    std::vector<char> text(::GetWindowTextLengthA(EditString) + 1);
-    const int length = ::GetWindowTextA(EditString, text.data(), static_cast<int>(text.size()));
-    return std::string(text.data(), length);
+    std::vector<wchar_t> text(::GetWindowTextLengthW(EditString) + 1);
+    const int length = ::GetWindowTextW(EditString, text.data(), static_cast<int>(text.size()));
+    return std::wstring(text.data(), length);
 }
 
-void TFormAddEditString::SetText(const std::string& text)
+void TFormAddEditString::SetText(const std::wstring& text)
 {
-    ::SetWindowTextA(EditString, text.c_str());
+    ::SetWindowTextW(EditString, text.c_str());
 }
 
 int TFormAddEditString::ShowModal()
@@ -89,9 +89,9 @@ void TFormAddEditString::FormShow()
     ::SetFocus(EditString);
 }
 
-char TFormAddEditString::EditStringKeyPress(char key)
+wchar_t TFormAddEditString::EditStringKeyPress(wchar_t key)
 {
-    if (key != '\r')
+    if (key != L'\r')
         return key;
     ButtonAddEditClick();
     // Taken here, the key reaches no control that would beep at it.
@@ -157,7 +157,7 @@ LRESULT TFormAddEditString::HandleMessage(UINT message, WPARAM wParam, LPARAM lP
         ButtonCancelClick();
         return 0;
     default:
-        return ::DefWindowProcA(Handle(), message, wParam, lParam);
+        return ::DefWindowProcW(Handle(), message, wParam, lParam);
     }
 }
 
@@ -166,7 +166,7 @@ LRESULT CALLBACK TFormAddEditString::WindowProc(HWND window, UINT message, WPARA
     auto* form = FormOfWindow<TFormAddEditString>(window, message, lParam);
     // Until its controls exist the form has nothing to add to the platform's handling.
     if (!form || !form->ButtonCancel)
-        return ::DefWindowProcA(window, message, wParam, lParam);
+        return ::DefWindowProcW(window, message, wParam, lParam);
     try {
         return form->HandleMessage(message, wParam, lParam);
     } catch (const std::exception& failure) {
@@ -181,13 +181,13 @@ LRESULT CALLBACK TFormAddEditString::EditStringProc(HWND edit, UINT message, WPA
                                                     DWORD_PTR form)
 {
     if (message == WM_CHAR) {
-        const char key = reinterpret_cast<TFormAddEditString*>(form)->EditStringKeyPress(static_cast<char>(wParam));
-        return key ? ::DefSubclassProc(edit, message, static_cast<unsigned char>(key), lParam) : 0;
+        const wchar_t key = reinterpret_cast<TFormAddEditString*>(form)->EditStringKeyPress(static_cast<wchar_t>(wParam));
+        return key ? ::DefSubclassProc(edit, message, key, lParam) : 0;
     }
     const LRESULT result = ::DefSubclassProc(edit, message, wParam, lParam);
     // Focus that does not come from a click selects the whole text, so typing replaces it.
     if (message == WM_SETFOCUS && ::GetKeyState(VK_LBUTTON) >= 0)
-        ::SendMessageA(edit, EM_SETSEL, 0, -1);
+        ::SendMessageW(edit, EM_SETSEL, 0, -1);
     else if (message == WM_NCDESTROY)
         ::RemoveWindowSubclass(edit, EditStringProc, EditStringSubclass);
     return result;

@@ -7,7 +7,8 @@
 #include <string>
 
 // The registry-backed string list editor: the REG_SZ values named "0", "1", "2", ... of one key,
-// listed, added, edited and deleted, each change written at once through SharedRegistry. It is
+// listed, added, edited and deleted, each change written at once through SharedRegistry. Names
+// and texts are shown and written exactly, whatever their characters. It is
 // made once at start-up, after the main window, and lives until the end; it is shown only while
 // ExecuteForKey runs.
 class TFormStrListDialog1 {
@@ -19,12 +20,12 @@ public:
     TFormStrListDialog1& operator=(const TFormStrListDialog1&) = delete;
 
     HWND Handle() const;
-    void SetCaption(const std::string& caption);
+    void SetCaption(const std::wstring& caption);
 
     // Loads the key's entries, shows the editor modally and gives the number of entries when the
     // user closes it. A value that cannot be read while loading fails with ERegistryException,
     // and the editor is then not shown.
-    std::int32_t ExecuteForKey(HKEY rootKey, const std::string& keyPath);
+    std::int32_t ExecuteForKey(HKEY rootKey, const std::wstring& keyPath);
 
     // True while ExecuteForKey shows the editor.
     bool Executing() const;

@@ -5,7 +5,6 @@
 #include "dialogs/StringListRules.h"
 #include "dialogs/UnitAddEditString.h"
 #include "script/RegHelpers.h"
-#include "store/StringLists.h"
 
 #include <algorithm>
 #include <optional>
@@ -15,8 +14,8 @@
 
 namespace {
 
-constexpr char ClassName[] = "TFormStrListDialog1";
-constexpr char DesignCaption[] = "AutoIncrement String List Editor";
+constexpr wchar_t ClassName[] = L"TFormStrListDialog1";
+constexpr wchar_t DesignCaption[] = L"AutoIncrement String List Editor";
 constexpr DWORD FormStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 // The layout at 96 DPI.
 constexpr int FormWidth = 400;
@@ -33,32 +32,28 @@ constexpr int ButtonCloseBottomGap = 173 - ButtonCloseDesign.Top;
 constexpr int ItemHeight = 16;
 // Room above and below an item's text, where the font is taller than the design's.
 constexpr int ItemTextMargin = 1;
-constexpr int ItemTextIndent = 2;
 
 std::unique_ptr<TFormStrListDialog1> TheForm;
 
-bool OpenForWriting(TRegistry& registry, const std::string& keyPath)
+bool OpenForWriting(TRegistry& registry, const std::wstring& keyPath)
 {
     registry.SetAccessMask(KEY_ALL_ACCESS);
     return registry.Open(keyPath, false);
 }
 
 // The key's string values in enumeration order; none when the key does not open.
-std::pair<std::vector<std::string>, std::vector<std::string>> LoadEntries(HKEY rootKey, const std::string& keyPath)
+std::pair<std::vector<std::wstring>, std::vector<std::wstring>> LoadEntries(HKEY rootKey, const std::wstring& keyPath)
 {
-    std::pair<std::vector<std::string>, std::vector<std::string>> entries;
+    std::pair<std::vector<std::wstring>, std::vector<std::wstring>> entries;
     const TSharedRegistryOperation operation(rootKey);
     TRegistry& registry = operation.Registry();
     if (!registry.OpenForRead(keyPath))
         return entries;
-    TStringList names;
-    registry.ListValueNames(names);
-    for (std::size_t index = 0; index < names.Count(); ++index) {
-        const std::string& name = names.Strings(index);
+    for (std::wstring& name : registry.ListValueNames()) {
         if (registry.ValueKind(name) != RegValueKind::String)
             continue;
-        entries.first.push_back(name);
         entries.second.push_back(registry.GetText(name));
+        entries.first.push_back(std::move(name));
     }
     return entries;
 }
@@ -78,18 +73,18 @@ struct TFormStrListDialog1::TState {
     void LayOut();
     void SetItemHeight();
     void FormDpiChanged(int dpi, const RECT& suggested);
-    void Load(HKEY rootKey, const std::string& keyPath);
+    void Load(HKEY rootKey, const std::wstring& keyPath);
     int SelectedIndex() const;
     void Select(int index);
-    void SetItemCount();
-    void ListStringsDrawItem(const DRAWITEMSTRUCT& item);
+    void ShowAllItems();
+    void ShowItem(int index);
     void ListStringsDblClick();
     void ButtonCloseClick() { FModalResult = IDOK; }
     void UpdateActions();
     void ActionAddExecute();
     void ActionEditExecute();
     void ActionDeleteExecute();
-    bool ShowEntryDialog(const char* caption, const char* buttonCaption, const std::string& text);
+    bool ShowEntryDialog(const wchar_t* caption, const wchar_t* buttonCaption, const std::wstring& text);
     void Command(HWND control, WORD notification);
 
     UniqueWindow FWindow;
@@ -102,10 +97,10 @@ struct TFormStrListDialog1::TState {
     HWND ButtonDelete = nullptr;
     HWND ButtonClose = nullptr;
     HWND ListStrings = nullptr;
-    std::vector<std::string> FEntryNames;
-    std::vector<std::string> FEntryTexts;
+    std::vector<std::wstring> FEntryNames;
+    std::vector<std::wstring> FEntryTexts;
     HKEY FRootKey = nullptr;
-    std::string FKeyPath;
+    std::wstring FKeyPath;
     int FModalResult = 0;
     bool FExecuting = false;
 };
@@ -116,18 +111,17 @@ TFormStrListDialog1::TState::TState(HWND owner, HWND anchor) : FAnchor(anchor)
     FWindow = UniqueWindow(CreateForm(ClassName, FormStyle, {0, 0, FormWidth, FormHeight}, owner, this));
     FScale.emplace(FWindow.Get());
     PanelLeft = CreatePanel(FWindow.Get());
-    const auto makeButton = [this](const char* caption) {
-        return CreateControl(PanelLeft, "Button", caption, WS_TABSTOP | BS_PUSHBUTTON, {0, 0, 0, 0});
+    const auto makeButton = [this](const wchar_t* caption) {
+        return CreateControl(PanelLeft, L"Button", caption, WS_TABSTOP | BS_PUSHBUTTON, {0, 0, 0, 0});
     };
-    ButtonAdd = makeButton("Add");
-    ButtonEdit = makeButton("Edit");
-    ButtonDelete = makeButton("Delete");
-    ButtonClose = makeButton("Close");
-    // A virtual list: it keeps only a count and draws each item from FEntryTexts.
-    ListStrings = CreateControl(FWindow.Get(), "ListBox", "",
-                                WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NODATA | LBS_OWNERDRAWFIXED |
-                                    LBS_NOINTEGRALHEIGHT,
-                                {0, 0, 0, 0});
+    ButtonAdd = makeButton(L"Add");
+    ButtonEdit = makeButton(L"Edit");
+    ButtonDelete = makeButton(L"Delete");
+    ButtonClose = makeButton(L"Close");
+    // The list holds the texts of FEntryTexts as its items, so that a screen reader can read
+    // them as well as a person; it shows them in order, unsorted.
+    ListStrings = CreateControl(FWindow.Get(), L"ListBox", L"",
+                                WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, {0, 0, 0, 0});
     FScale->ApplyFont();
     SetItemHeight();
     FormCreate();
@@ -136,12 +130,12 @@ TFormStrListDialog1::TState::TState(HWND owner, HWND anchor) : FAnchor(anchor)
 TFormStrListDialog1::TState::~TState()
 {
     // Messages of the window's own destruction find no form any more.
-    ::SetWindowLongPtrA(FWindow.Get(), GWLP_USERDATA, 0);
+    ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, 0);
 }
 
 void TFormStrListDialog1::TState::FormCreate()
 {
-    ::SetWindowTextA(FWindow.Get(), DesignCaption);
+    ::SetWindowTextW(FWindow.Get(), DesignCaption);
     ResizeForm(FWindow.Get(), FScale->FormSize(FormWidth, FormHeight));
     LayOut();
     PlaceOver(FWindow.Get(), FAnchor);
@@ -166,7 +160,7 @@ void TFormStrListDialog1::TState::SetItemHeight()
 {
     const TFormScale& scale = *FScale;
     const int height = std::max(scale(ItemHeight), scale.TextHeight() + 2 * scale(ItemTextMargin));
-    ::SendMessageA(ListStrings, LB_SETITEMHEIGHT, 0, height);
+    ::SendMessageW(ListStrings, LB_SETITEMHEIGHT, 0, height);
 }
 
 void TFormStrListDialog1::TState::FormDpiChanged(int dpi, const RECT& suggested)
@@ -178,50 +172,49 @@ void TFormStrListDialog1::TState::FormDpiChanged(int dpi, const RECT& suggested)
     LayOut();
 }
 
-void TFormStrListDialog1::TState::Load(HKEY rootKey, const std::string& keyPath)
+void TFormStrListDialog1::TState::Load(HKEY rootKey, const std::wstring& keyPath)
 {
     FEntryNames.clear();
     FEntryTexts.clear();
-    SetItemCount();
+    ShowAllItems();
     FRootKey = rootKey;
     FKeyPath = keyPath;
     // Loaded aside first, so that a value that cannot be read leaves the lists empty.
     auto [names, texts] = LoadEntries(rootKey, keyPath);
     FEntryNames = std::move(names);
     FEntryTexts = std::move(texts);
-    SetItemCount();
+    ShowAllItems();
 }
 
 int TFormStrListDialog1::TState::SelectedIndex() const
 {
-    return static_cast<int>(::SendMessageA(ListStrings, LB_GETCURSEL, 0, 0));
+    return static_cast<int>(::SendMessageW(ListStrings, LB_GETCURSEL, 0, 0));
 }
 
 void TFormStrListDialog1::TState::Select(int index)
 {
-    ::SendMessageA(ListStrings, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::SendMessageW(ListStrings, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-void TFormStrListDialog1::TState::SetItemCount()
+// Every entry as an item, nothing selected.
+void TFormStrListDialog1::TState::ShowAllItems()
 {
-    ::SendMessageA(ListStrings, LB_SETCOUNT, FEntryTexts.size(), 0);
+    ::SendMessageW(ListStrings, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(ListStrings, LB_RESETCONTENT, 0, 0);
+    for (const std::wstring& text : FEntryTexts)
+        ::SendMessageW(ListStrings, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    ::SendMessageW(ListStrings, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(ListStrings, nullptr, TRUE);
 }
 
-void TFormStrListDialog1::TState::ListStringsDrawItem(const DRAWITEMSTRUCT& item)
+// The item of an entry whose text changed, in its place; the selection stays.
+void TFormStrListDialog1::TState::ShowItem(int index)
 {
-    const bool selected = (item.itemState & ODS_SELECTED) != 0;
-    ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    if (item.itemID < FEntryTexts.size()) {
-        const std::string& text = FEntryTexts[item.itemID];
-        RECT textBounds = item.rcItem;
-        textBounds.left += ItemTextIndent;
-        ::SetBkMode(item.hDC, TRANSPARENT);
-        ::SetTextColor(item.hDC, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        ::DrawTextA(item.hDC, text.c_str(), static_cast<int>(text.size()), &textBounds,
-                    DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    }
-    if (item.itemState & ODS_FOCUS)
-        ::DrawFocusRect(item.hDC, &item.rcItem);
+    const int selected = SelectedIndex();
+    ::SendMessageW(ListStrings, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    ::SendMessageW(ListStrings, LB_INSERTSTRING, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(FEntryTexts[index].c_str()));
+    Select(selected);
 }
 
 void TFormStrListDialog1::TState::ListStringsDblClick()
@@ -238,8 +231,8 @@ void TFormStrListDialog1::TState::UpdateActions()
     ::EnableWindow(ButtonDelete, selected);
 }
 
-bool TFormStrListDialog1::TState::ShowEntryDialog(const char* caption, const char* buttonCaption,
-                                                   const std::string& text)
+bool TFormStrListDialog1::TState::ShowEntryDialog(const wchar_t* caption, const wchar_t* buttonCaption,
+                                                   const std::wstring& text)
 {
     TFormAddEditString& entry = FormAddEditString();
     entry.SetCaption(caption);
@@ -252,32 +245,32 @@ bool TFormStrListDialog1::TState::ShowEntryDialog(const char* caption, const cha
 
 void TFormStrListDialog1::TState::ActionAddExecute()
 {
-    if (!ShowEntryDialog("Add a new value", "Add", ""))
+    if (!ShowEntryDialog(L"Add a new value", L"Add", L""))
         return;
-    const std::string name = SmallestFreeName(FEntryNames);
-    const std::string text = FormAddEditString().Text();
+    const std::wstring name = SmallestFreeName(FEntryNames);
+    const std::wstring text = FormAddEditString().Text();
     const TSharedRegistryOperation operation(FRootKey);
     if (!OpenForWriting(operation.Registry(), FKeyPath))
         return;
     operation.Registry().PutText(name, text);
     FEntryNames.push_back(name);
     FEntryTexts.push_back(text);
-    SetItemCount();
+    ::SendMessageW(ListStrings, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     Select(static_cast<int>(FEntryTexts.size()) - 1);
 }
 
 void TFormStrListDialog1::TState::ActionEditExecute()
 {
     const int selected = SelectedIndex();
-    if (selected < 0 || !ShowEntryDialog("Edit value", "Confirm", FEntryTexts[selected]))
+    if (selected < 0 || !ShowEntryDialog(L"Edit value", L"Confirm", FEntryTexts[selected]))
         return;
-    const std::string text = FormAddEditString().Text();
+    const std::wstring text = FormAddEditString().Text();
     const TSharedRegistryOperation operation(FRootKey);
     if (!OpenForWriting(operation.Registry(), FKeyPath))
         return;
     operation.Registry().PutText(FEntryNames[selected], text);
     FEntryTexts[selected] = text;
-    ::InvalidateRect(ListStrings, nullptr, TRUE);
+    ShowItem(selected);
 }
 
 void TFormStrListDialog1::TState::ActionDeleteExecute()
@@ -286,19 +279,19 @@ void TFormStrListDialog1::TState::ActionDeleteExecute()
     if (selected < 0)
         return;
     if (TThreadWindowsDisabled disabled;
-        ::MessageBoxA(FWindow.Get(), "Do you really want to delete the selected value?", "Delete confirmation",
+        ::MessageBoxW(FWindow.Get(), L"Do you really want to delete the selected value?", L"Delete confirmation",
                       MB_YESNO) != IDYES)
         return;
     const TSharedRegistryOperation operation(FRootKey);
     if (!OpenForWriting(operation.Registry(), FKeyPath))
         return;
-    const LRESULT topIndex = ::SendMessageA(ListStrings, LB_GETTOPINDEX, 0, 0);
+    const LRESULT topIndex = ::SendMessageW(ListStrings, LB_GETTOPINDEX, 0, 0);
     // A value that cannot be removed leaves the list all the same.
     operation.Registry().RemoveValue(FEntryNames[selected]);
     FEntryNames.erase(FEntryNames.begin() + selected);
     FEntryTexts.erase(FEntryTexts.begin() + selected);
-    SetItemCount();
-    ::SendMessageA(ListStrings, LB_SETTOPINDEX, static_cast<WPARAM>(topIndex), 0);
+    ::SendMessageW(ListStrings, LB_DELETESTRING, static_cast<WPARAM>(selected), 0);
+    ::SendMessageW(ListStrings, LB_SETTOPINDEX, static_cast<WPARAM>(topIndex), 0);
     Select(SelectionAfterDelete(selected, FEntryTexts.size()));
 }
 
@@ -336,15 +329,12 @@ LRESULT TFormStrListDialog1::TState::HandleMessage(UINT message, WPARAM wParam, 
     case WM_COMMAND:
         Command(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
         return 0;
-    case WM_DRAWITEM:
-        ListStringsDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-        return TRUE;
     case WM_CLOSE:
         // The close box ends the modal loop like ButtonClose; the window only hides.
         FModalResult = IDCANCEL;
         return 0;
     default:
-        return ::DefWindowProcA(FWindow.Get(), message, wParam, lParam);
+        return ::DefWindowProcW(FWindow.Get(), message, wParam, lParam);
     }
 }
 
@@ -353,7 +343,7 @@ LRESULT CALLBACK TFormStrListDialog1::TState::WindowProc(HWND window, UINT messa
     auto* state = FormOfWindow<TState>(window, message, lParam);
     // Until its controls exist the form has nothing to add to the platform's handling.
     if (!state || !state->ListStrings)
-        return ::DefWindowProcA(window, message, wParam, lParam);
+        return ::DefWindowProcW(window, message, wParam, lParam);
     try {
         return state->HandleMessage(message, wParam, lParam);
     } catch (const std::exception& failure) {
@@ -375,12 +365,12 @@ HWND TFormStrListDialog1::Handle() const
     return FState->FWindow.Get();
 }
 
-void TFormStrListDialog1::SetCaption(const std::string& caption)
+void TFormStrListDialog1::SetCaption(const std::wstring& caption)
 {
-    ::SetWindowTextA(Handle(), caption.c_str());
+    ::SetWindowTextW(Handle(), caption.c_str());
 }
 
-std::int32_t TFormStrListDialog1::ExecuteForKey(HKEY rootKey, const std::string& keyPath)
+std::int32_t TFormStrListDialog1::ExecuteForKey(HKEY rootKey, const std::wstring& keyPath)
 {
     // The one window cannot show two lists; the open one keeps its entries and key.
     if (FState->FExecuting)

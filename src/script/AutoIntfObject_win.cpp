@@ -4,11 +4,11 @@
 
 namespace {
 
-std::string MessageOf(const std::exception& failure)
+std::wstring MessageOf(const std::exception& failure)
 {
     if (dynamic_cast<const std::bad_alloc*>(&failure))
-        return "Out of memory";
-    return failure.what();
+        return L"Out of memory";
+    return WideMessage(failure);
 }
 
 }
@@ -20,7 +20,7 @@ HRESULT ScriptFailure(REFIID iid, const std::exception* failure)
         return E_UNEXPECTED;
     created->SetGUID(iid);
     if (failure) {
-        const std::wstring description = WideFromAnsi(MessageOf(*failure));
+        const std::wstring description = MessageOf(*failure);
         created->SetDescription(const_cast<LPOLESTR>(description.c_str()));
     }
     Microsoft::WRL::ComPtr<IErrorInfo> info;

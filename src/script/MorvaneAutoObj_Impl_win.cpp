@@ -3,7 +3,7 @@
 #include "Exception.h"
 #include "script/ProgramValues.h"
 #include "script/RegistryAutoObj_Impl.h"
-#include "ui/MessageLoop.h"
+#include "script/MessageLoop.h"
 
 namespace {
 

@@ -1,9 +1,10 @@
 #pragma once
 
-// Text and results at the COM boundary: BSTRs become ANSI text on entry and go back on exit,
-// and results are stored in the caller's VARIANT.
+// Text and results at the COM boundary, and results stored in the caller's VARIANT. Registry
+// texts pass as UTF-16, exactly as the scripts give them; the program's own texts are ANSI.
 
 #include "Exception.h"
+#include "script/AnsiText.h"
 
 #include <windows.h>
 #include <oaidl.h>
@@ -24,11 +25,10 @@ private:
 // Raises EOleSysError with the system's description of code when code is a failure.
 void OleCheck(HRESULT code);
 
-// The text in the system ANSI code page; a character it cannot hold becomes the code page's
-// default character ("?"), never a look-alike.
+// The text in the system ANSI code page (see AnsiFromWide).
 std::string AnsiFromBstr(BSTR text);
-std::wstring WideFromAnsi(std::string_view text);
-std::string AnsiFromWide(std::wstring_view text);
+// The text exactly, embedded NUL characters included; a null BSTR is the empty text.
+std::wstring WideFromBstr(BSTR text);
 
 // A new BSTR, owned by the caller; std::bad_alloc when there is no memory for it.
 BSTR BstrFromAnsi(std::string_view text);
@@ -36,3 +36,4 @@ BSTR BstrFromAnsi(std::string_view text);
 void SetResultBool(VARIANT* result, bool value);
 void SetResultInt(VARIANT* result, long value);
 void SetResultText(VARIANT* result, std::string_view text);
+void SetResultText(VARIANT* result, std::wstring_view text);

@@ -4,36 +4,28 @@
 
 #include <new>
 
+namespace {
+
+BSTR BstrFromWide(std::wstring_view text)
+{
+    BSTR result = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (!result)
+        throw std::bad_alloc();
+    return result;
+}
+
+void SetResultBstr(VARIANT* result, BSTR value)
+{
+    V_VT(result) = VT_BSTR;
+    V_BSTR(result) = value;
+}
+
+}
+
 void OleCheck(HRESULT code)
 {
     if (FAILED(code))
         throw EOleSysError(SystemErrorMessage(static_cast<int>(code)), code);
-}
-
-std::string AnsiFromWide(std::wstring_view text)
-{
-    if (text.empty())
-        return {};
-    // No best fit: it would turn a character the code page lacks into a look-alike, a
-    // full-width backslash into a key path's separator; such a character becomes the code
-    // page's default character instead. UTF-8 holds every character and takes no flags.
-    const DWORD flags = ::GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const int length = static_cast<int>(text.size());
-    const int size = ::WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, flags, text.data(), length, ansi.data(), size, nullptr, nullptr);
-    return ansi;
-}
-
-std::wstring WideFromAnsi(std::string_view text)
-{
-    if (text.empty())
-        return {};
-    const int length = static_cast<int>(text.size());
-    const int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), size);
-    return wide;
 }
 
 std::string AnsiFromBstr(BSTR text)
@@ -41,13 +33,14 @@ std::string AnsiFromBstr(BSTR text)
     return text ? AnsiFromWide({text, ::SysStringLen(text)}) : std::string();
 }
 
+std::wstring WideFromBstr(BSTR text)
+{
+    return text ? std::wstring(text, ::SysStringLen(text)) : std::wstring();
+}
+
 BSTR BstrFromAnsi(std::string_view text)
 {
-    const std::wstring wide = WideFromAnsi(text);
-    BSTR result = ::SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-    if (!result)
-        throw std::bad_alloc();
-    return result;
+    return BstrFromWide(WideFromAnsi(text));
 }
 
 void SetResultBool(VARIANT* result, bool value)
@@ -68,9 +61,12 @@ void SetResultInt(VARIANT* result, long value)
 
 void SetResultText(VARIANT* result, std::string_view text)
 {
-    if (!result)
-        return;
-    BSTR value = BstrFromAnsi(text);
-    V_VT(result) = VT_BSTR;
-    V_BSTR(result) = value;
+    if (result)
+        SetResultBstr(result, BstrFromAnsi(text));
+}
+
+void SetResultText(VARIANT* result, std::wstring_view text)
+{
+    if (result)
+        SetResultBstr(result, BstrFromWide(text));
 }

@@ -2,29 +2,31 @@
 
 namespace {
 
-bool OpenForWriting(TRegistry& registry, const std::string& key)
+bool OpenForWriting(TRegistry& registry, const TRegText& key)
 {
     registry.SetAccessMask(KEY_ALL_ACCESS);
     return registry.Open(key, false);
 }
 
-void PutIntKeepingKind(TRegistry& registry, const std::string& name, std::int32_t value)
+// Whether it wrote: a string value is left alone.
+bool PutIntKeepingKind(TRegistry& registry, const TRegText& name, std::int32_t value)
 {
     switch (registry.ValueKind(name)) {
     case RegValueKind::Unknown:
     case RegValueKind::Integer:
         registry.PutInt(name, value);
-        break;
+        return true;
     case RegValueKind::Binary:
         registry.PutBytes(name, LittleEndianBytes(value));
-        break;
+        return true;
     case RegValueKind::String:
     case RegValueKind::ExpandString:
         break;
     }
+    return false;
 }
 
-std::int32_t ReadIntegerOrBinary(const TRegistry& registry, const std::string& name)
+std::int32_t ReadIntegerOrBinary(const TRegistry& registry, const TRegText& name)
 {
     switch (registry.ValueKind(name)) {
     case RegValueKind::Integer:
@@ -51,28 +53,28 @@ TSharedRegistryOperation::~TSharedRegistryOperation()
     FRegistry.Close();
 }
 
-std::string RegGetString(HKEY hive, const std::string& key, const std::string& name)
+std::wstring RegGetString(HKEY hive, const TRegText& key, const TRegText& name)
 {
     const TSharedRegistryOperation operation(hive);
     TRegistry& registry = operation.Registry();
-    return registry.OpenForRead(key) ? registry.GetText(name) : std::string();
+    return registry.OpenForRead(key) ? registry.GetText(name) : std::wstring();
 }
 
-bool RegGetBool(HKEY hive, const std::string& key, const std::string& name, bool fallback)
+bool RegGetBool(HKEY hive, const TRegText& key, const TRegText& name, bool fallback)
 {
     const TSharedRegistryOperation operation(hive);
     TRegistry& registry = operation.Registry();
     return registry.OpenForRead(key) && registry.HasValue(name) ? registry.GetFlag(name) : fallback;
 }
 
-std::int32_t RegGetInt(HKEY hive, const std::string& key, const std::string& name)
+std::int32_t RegGetInt(HKEY hive, const TRegText& key, const TRegText& name)
 {
     const TSharedRegistryOperation operation(hive);
     TRegistry& registry = operation.Registry();
     return registry.OpenForRead(key) ? ReadIntegerOrBinary(registry, name) : 0;
 }
 
-bool RegPutString(HKEY hive, const std::string& key, const std::string& name, const std::string& text)
+bool RegPutString(HKEY hive, const TRegText& key, const TRegText& name, const TRegText& text)
 {
     const TSharedRegistryOperation operation(hive);
     TRegistry& registry = operation.Registry();
@@ -82,7 +84,7 @@ bool RegPutString(HKEY hive, const std::string& key, const std::string& name, co
     return opened;
 }
 
-bool RegPutBool(HKEY hive, const std::string& key, const std::string& name, bool value)
+bool RegPutBool(HKEY hive, const TRegText& key, const TRegText& name, bool value)
 {
     const TSharedRegistryOperation operation(hive);
     TRegistry& registry = operation.Registry();
@@ -92,24 +94,21 @@ bool RegPutBool(HKEY hive, const std::string& key, const std::string& name, bool
     return opened;
 }
 
-bool RegPutInt(HKEY hive, const std::string& key, const std::string& name, std::int32_t value)
+bool RegPutInt(HKEY hive, const TRegText& key, const TRegText& name, std::int32_t value)
 {
     const TSharedRegistryOperation operation(hive);
     TRegistry& registry = operation.Registry();
-    const bool opened = OpenForWriting(registry, key);
-    if (opened)
-        PutIntKeepingKind(registry, name, value);
-    return opened;
+    return OpenForWriting(registry, key) && PutIntKeepingKind(registry, name, value);
 }
 
-bool RegHasValue(HKEY hive, const std::string& key, const std::string& name)
+bool RegHasValue(HKEY hive, const TRegText& key, const TRegText& name)
 {
     const TSharedRegistryOperation operation(hive);
     TRegistry& registry = operation.Registry();
     return registry.OpenForRead(key) && registry.HasValue(name);
 }
 
-void RegDropValue(HKEY hive, const std::string& key, const std::string& name)
+void RegDropValue(HKEY hive, const TRegText& key, const TRegText& name)
 {
     const TSharedRegistryOperation operation(hive);
     TRegistry& registry = operation.Registry();

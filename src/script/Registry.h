@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 #include "UniqueHandle.h"
+#include "script/AnsiText.h"
 
 #include <windows.h>
 
@@ -10,8 +11,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
-
-class TStringList;
+#include <vector>
 
 // Closes a key handle; the platform's predefined hive handles are left open.
 void CloseKey(HKEY key);
@@ -28,20 +28,47 @@ inline constexpr REGSAM KeyReadWithoutNotify = STANDARD_RIGHTS_READ | KEY_QUERY_
 // is Unknown. The numbers are the ones the script objects report.
 enum class RegValueKind { Unknown = 0, String = 1, ExpandString = 2, Integer = 3, Binary = 4 };
 
-// A registry failure: a value of the wrong kind, a value query or write that the platform
-// refuses, or a key that cannot be made. Missing keys and values are results, not failures.
-class ERegistryException : public Exception {
+// A key path, a value name or a string value's data, in UTF-16 as the platform keeps them. The
+// scripts' texts are taken exactly; the program's own texts, in the system code page, are
+// converted as the platform's ANSI registry functions would convert them.
+class TRegText {
 public:
-    static ERegistryException CreateKeyFailed(const std::string& path);
-    static ERegistryException GetDataFailed(const std::string& name);
-    static ERegistryException SetDataFailed(const std::string& name);
-    static ERegistryException InvalidDataType(const std::string& name);
+    TRegText(std::wstring text) : FText(std::move(text)) {}
+    TRegText(const wchar_t* text) : FText(text) {}
+    TRegText(const std::string& ansi) : FText(WideFromAnsi(ansi)) {}
+    TRegText(const char* ansi) : FText(WideFromAnsi(ansi)) {}
+
+    const std::wstring& Wide() const { return FText; }
 
 private:
-    explicit ERegistryException(const std::string& message) : Exception(message) {}
+    std::wstring FText;
 };
 
-// The registry accessor: a root hive and at most one current key, opened by a path.
+// A registry failure: a value of the wrong kind, a value query or write that the platform
+// refuses, a key that cannot be made, or a text that no registry name or string can hold.
+// Missing keys and values are results, not failures. The message names paths and values
+// exactly (ExactMessage); its ANSI text is what the exception log shows.
+class ERegistryException : public Exception {
+public:
+    static ERegistryException CreateKeyFailed(const TRegText& path);
+    static ERegistryException GetDataFailed(const TRegText& name);
+    static ERegistryException SetDataFailed(const TRegText& name);
+    static ERegistryException InvalidDataType(const TRegText& name);
+    // The platform ends a name or a string at a NUL character: it would open, write or remove
+    // another key or value than the one asked for, or keep only a part of the text.
+    static ERegistryException NulInKeyPath();
+    static ERegistryException NulInValueName();
+    static ERegistryException NulInText(const TRegText& name);
+    static ERegistryException InvalidHexText(const TRegText& name);
+
+private:
+    explicit ERegistryException(const std::wstring& message) : Exception(AnsiFromWide(message), message) {}
+};
+
+// The registry accessor: a root hive and at most one current key, opened by a path. Every
+// name and text goes through the platform's wide-character functions, so any text the
+// registry can hold arrives and leaves exactly; a key path or value name with a NUL character
+// fails before anything is opened, written or removed.
 // A path that begins with a backslash is taken from the root hive; any other path, the empty
 // one included, from the current key when one is open, otherwise from the root hive.
 // Value operations work on the current key; an empty value name is the key's default value.
@@ -54,7 +81,7 @@ public:
 
     HKEY RootKey() const { return FRootKey; }
     HKEY CurrentKey() const { return FCurrentKey.Get(); }
-    const std::string& CurrentPath() const { return FCurrentPath; }
+    const std::wstring& CurrentPath() const { return FCurrentPath; }
     // What Open and the key lookups of RemoveKeyTree ask for; OpenForRead overwrites it.
     REGSAM AccessMask() const { return FAccessMask; }
     void SetAccessMask(REGSAM mask) { FAccessMask = mask; }
@@ -71,61 +98,68 @@ public:
     void SetRoot(HKEY hive);
     // Opens the key with AccessMask, creating it (and the missing keys on its path) when
     // create is set and the path is not empty; the opened key replaces the current one.
-    bool Open(const std::string& path, bool create);
+    bool Open(const TRegText& path, bool create);
     // Opens with KEY_READ, else KeyReadWithoutNotify, else KEY_QUERY_VALUE; AccessMask takes
     // the mask that succeeded.
-    bool OpenForRead(const std::string& path);
+    bool OpenForRead(const TRegText& path);
     // Closes the current key. A change made since the last Close is flushed first, when
     // FlushOnClose asks for it: through the current key, or the root hive when none is open.
     void Close() noexcept;
 
     // Makes the key and the missing keys on its path with full access, whatever AccessMask
     // holds; an existing key is fine. The current key stays as it is.
-    void MakeKey(const std::string& path);
+    void MakeKey(const TRegText& path);
     // Removes the key with all its subkeys, deepest first; true when the key itself went.
     // A path that names no key (empty, or backslashes only) removes nothing.
-    bool RemoveKeyTree(const std::string& path);
-    bool HasKey(const std::string& path) const;
+    bool RemoveKeyTree(const TRegText& path);
+    bool HasKey(const TRegText& path) const;
     // The key's security grants the caller KEY_ALL_ACCESS; a hive's root is checked too, and
     // a missing key gives false. Opens nothing for writing and makes nothing.
-    bool HasFullAccess(const std::string& path) const;
+    bool HasFullAccess(const TRegText& path) const;
     bool HasChildKeys() const;
 
-    bool HasValue(const std::string& name) const;
-    RegValueKind ValueKind(const std::string& name) const;
+    bool HasValue(const TRegText& name) const;
+    RegValueKind ValueKind(const TRegText& name) const;
     // The value names in the platform's enumeration order; the default value, when set, as
     // an empty name. A value that disappears while the names are read is left out.
-    void ListValueNames(TStringList& names) const;
+    std::vector<std::wstring> ListValueNames() const;
 
     // A string or expandable string up to its first NUL, unexpanded; missing or empty: "".
-    std::string GetText(const std::string& name) const;
-    // An integer value; a missing value or one longer than 4 bytes fails.
-    std::int32_t GetInt(const std::string& name) const;
-    bool GetFlag(const std::string& name) const { return GetInt(name) != 0; }
+    std::wstring GetText(const TRegText& name) const;
+    // An integer value. A value of another type fails as one of the wrong type, whatever its
+    // length; a missing value, or an integer value longer than 4 bytes, as data not got.
+    std::int32_t GetInt(const TRegText& name) const;
+    bool GetFlag(const TRegText& name) const { return GetInt(name) != 0; }
     // Reads a binary value (or one of a type without a kind) that fits into buffer and gives
     // its size; a missing value gives 0.
-    std::size_t GetBytes(const std::string& name, std::span<std::uint8_t> buffer) const;
+    std::size_t GetBytes(const TRegText& name, std::span<std::uint8_t> buffer) const;
+    // A binary value's bytes, of any length; a missing value gives none, a value of any other
+    // type fails.
+    std::vector<std::uint8_t> GetBinary(const TRegText& name) const;
 
-    void PutText(const std::string& name, const std::string& text);
-    void PutExpandText(const std::string& name, const std::string& text);
-    void PutInt(const std::string& name, std::int32_t value);
-    void PutFlag(const std::string& name, bool value) { PutInt(name, value ? 1 : 0); }
-    void PutBytes(const std::string& name, std::span<const std::uint8_t> bytes);
-    bool RemoveValue(const std::string& name);
+    // A text with a NUL character fails and writes nothing.
+    void PutText(const TRegText& name, const TRegText& text);
+    void PutExpandText(const TRegText& name, const TRegText& text);
+    void PutInt(const TRegText& name, std::int32_t value);
+    void PutFlag(const TRegText& name, bool value) { PutInt(name, value ? 1 : 0); }
+    void PutBytes(const TRegText& name, std::span<const std::uint8_t> bytes);
+    bool RemoveValue(const TRegText& name);
 
 private:
     struct TKeyPath {
         HKEY Base;
-        const char* SubKey;
+        const wchar_t* SubKey;
     };
-    TKeyPath Resolve(const std::string& path) const;
+    // Fails for a path with a NUL character.
+    TKeyPath Resolve(const TRegText& path) const;
     // path by value: it may be the current path itself, which Close empties.
-    void MakeCurrent(UniqueKey key, std::string path);
-    void PutData(const std::string& name, DWORD type, const void* data, std::size_t size);
+    void MakeCurrent(UniqueKey key, std::wstring path);
+    void PutData(const TRegText& name, DWORD type, const void* data, std::size_t size);
+    void PutString(const TRegText& name, DWORD type, const TRegText& text);
 
     HKEY FRootKey = HKEY_CURRENT_USER;
     UniqueKey FCurrentKey;
-    std::string FCurrentPath;
+    std::wstring FCurrentPath;
     REGSAM FAccessMask = KEY_ALL_ACCESS;
     REGSAM FView = 0;
     bool FFlushOnClose = false;

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "script/AutoIntfObject.h"
-#include "store/StringLists.h"
 
 #include "Morvane_TLB.h"
 
+#include <string>
+#include <vector>
+
 // The Registry object of page scripts: each method runs one complete operation on the shared
-// registry accessor (hive set, key opened, work done, key closed).
+// registry accessor (hive set, key opened, work done, key closed). Key paths, value names and
+// texts pass through exactly as UTF-16; the write methods give whether they wrote.
 class TRegistryAutoObj final : public TAutoIntfObject<IRegistryAutoObj> {
 public:
     HRESULT STDMETHODCALLTYPE RegReadString(BSTR rootKey, BSTR key, BSTR name, VARIANT* res) override;
@@ -25,8 +28,10 @@ public:
     HRESULT STDMETHODCALLTYPE RegWriteExpandString(BSTR rootKey, BSTR key, BSTR name, BSTR val, VARIANT* res) override;
     HRESULT STDMETHODCALLTYPE ValuesNames(BSTR rootKey, BSTR key, LONG idx, VARIANT* res) override;
     HRESULT STDMETHODCALLTYPE RegValueType(BSTR rootKey, BSTR key, BSTR name, VARIANT* res) override;
+    HRESULT STDMETHODCALLTYPE RegReadBinary(BSTR rootKey, BSTR key, BSTR name, VARIANT* res) override;
+    HRESULT STDMETHODCALLTYPE RegWriteBinary(BSTR rootKey, BSTR key, BSTR name, BSTR hexText, VARIANT* res) override;
 
 private:
     // The value names that the last ValuesNames call with a negative index loaded.
-    TStringList NameList;
+    std::vector<std::wstring> NameList;
 };

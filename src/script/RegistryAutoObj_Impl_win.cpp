@@ -3,6 +3,9 @@
 #include "script/RegHelpers.h"
 #include "script/RootKeyName.h"
 
+#include <cstdint>
+#include <optional>
+
 namespace {
 
 HKEY Hive(BSTR rootKey)
@@ -10,9 +13,9 @@ HKEY Hive(BSTR rootKey)
     return HiveKey(RootKeyFromName(AnsiFromBstr(rootKey)));
 }
 
-std::string Text(BSTR text)
+TRegText Text(BSTR text)
 {
-    return AnsiFromBstr(text);
+    return WideFromBstr(text);
 }
 
 // SetRoot, then the existing key opened with full access, never made; the key is closed
@@ -35,6 +38,46 @@ std::string TypeName(RegValueKind kind)
     }
 }
 
+std::wstring HexFromBytes(const std::vector<std::uint8_t>& bytes)
+{
+    static constexpr wchar_t Digits[] = L"0123456789ABCDEF";
+    std::wstring text;
+    text.reserve(2 * bytes.size());
+    for (const std::uint8_t byte : bytes) {
+        text += Digits[byte >> 4];
+        text += Digits[byte & 0xF];
+    }
+    return text;
+}
+
+std::optional<std::uint8_t> HexDigit(wchar_t digit)
+{
+    if (digit >= L'0' && digit <= L'9')
+        return static_cast<std::uint8_t>(digit - L'0');
+    if (digit >= L'A' && digit <= L'F')
+        return static_cast<std::uint8_t>(digit - L'A' + 10);
+    if (digit >= L'a' && digit <= L'f')
+        return static_cast<std::uint8_t>(digit - L'a' + 10);
+    return std::nullopt;
+}
+
+// Pairs of hexadecimal digits in either case, nothing between them; none for any other text.
+std::optional<std::vector<std::uint8_t>> BytesFromHex(const std::wstring& text)
+{
+    if (text.size() % 2 != 0)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(text.size() / 2);
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const std::optional<std::uint8_t> high = HexDigit(text[i]);
+        const std::optional<std::uint8_t> low = HexDigit(text[i + 1]);
+        if (!high || !low)
+            return std::nullopt;
+        bytes.push_back(static_cast<std::uint8_t>(*high << 4 | *low));
+    }
+    return bytes;
+}
+
 }
 
 HRESULT TRegistryAutoObj::RegReadString(BSTR rootKey, BSTR key, BSTR name, VARIANT* res)
@@ -44,7 +87,7 @@ HRESULT TRegistryAutoObj::RegReadString(BSTR rootKey, BSTR key, BSTR name, VARIA
 
 HRESULT TRegistryAutoObj::RegWriteString(BSTR rootKey, BSTR key, BSTR name, BSTR val, VARIANT* res)
 {
-    return ScriptCall(res, [&] { RegPutString(Hive(rootKey), Text(key), Text(name), Text(val)); });
+    return ScriptCall(res, [&] { SetResultBool(res, RegPutString(Hive(rootKey), Text(key), Text(name), Text(val))); });
 }
 
 HRESULT TRegistryAutoObj::RegReadInt(BSTR rootKey, BSTR key, BSTR name, VARIANT* res)
@@ -54,7 +97,7 @@ HRESULT TRegistryAutoObj::RegReadInt(BSTR rootKey, BSTR key, BSTR name, VARIANT*
 
 HRESULT TRegistryAutoObj::RegWriteInt(BSTR rootKey, BSTR key, BSTR name, LONG val, VARIANT* res)
 {
-    return ScriptCall(res, [&] { RegPutInt(Hive(rootKey), Text(key), Text(name), val); });
+    return ScriptCall(res, [&] { SetResultBool(res, RegPutInt(Hive(rootKey), Text(key), Text(name), val)); });
 }
 
 HRESULT TRegistryAutoObj::RegReadBool(BSTR rootKey, BSTR key, BSTR name, VARIANT* res)
@@ -64,7 +107,7 @@ HRESULT TRegistryAutoObj::RegReadBool(BSTR rootKey, BSTR key, BSTR name, VARIANT
 
 HRESULT TRegistryAutoObj::RegWriteBool(BSTR rootKey, BSTR key, BSTR name, VARIANT_BOOL val, VARIANT* res)
 {
-    return ScriptCall(res, [&] { RegPutBool(Hive(rootKey), Text(key), Text(name), val != 0); });
+    return ScriptCall(res, [&] { SetResultBool(res, RegPutBool(Hive(rootKey), Text(key), Text(name), val != 0)); });
 }
 
 HRESULT TRegistryAutoObj::RegValueExists(BSTR rootKey, BSTR key, BSTR name, VARIANT* res)
@@ -83,13 +126,13 @@ HRESULT TRegistryAutoObj::HasFullAccess(BSTR rootKey, BSTR key, VARIANT* res)
 HRESULT TRegistryAutoObj::ValuesCount(BSTR rootKey, BSTR key, VARIANT* res)
 {
     return ScriptCall(res, [&] {
-        TStringList names;
+        std::size_t count = 0;
         {
             TSharedRegistryOperation operation(Hive(rootKey));
             if (operation.Registry().OpenForRead(Text(key)))
-                operation.Registry().ListValueNames(names);
+                count = operation.Registry().ListValueNames().size();
         }
-        SetResultInt(res, static_cast<long>(names.Count()));
+        SetResultInt(res, static_cast<long>(count));
     });
 }
 
@@ -116,7 +159,7 @@ HRESULT TRegistryAutoObj::RegDeleteKey(BSTR rootKey, BSTR key, VARIANT_BOOL delI
     return ScriptCall(res, [&] {
         SetResultBool(res, false);
         const HKEY hive = Hive(rootKey);
-        const std::string path = Text(key);
+        const TRegText path = Text(key);
         bool proceed = false;
         {
             TSharedRegistryOperation reading(hive);
@@ -144,8 +187,10 @@ HRESULT TRegistryAutoObj::RegWriteExpandString(BSTR rootKey, BSTR key, BSTR name
 {
     return ScriptCall(res, [&] {
         TSharedRegistryOperation operation(Hive(rootKey));
-        if (OpenForWriting(operation, key))
+        const bool opened = OpenForWriting(operation, key);
+        if (opened)
             operation.Registry().PutExpandText(Text(name), Text(val));
+        SetResultBool(res, opened);
     });
 }
 
@@ -154,16 +199,16 @@ HRESULT TRegistryAutoObj::ValuesNames(BSTR rootKey, BSTR key, LONG idx, VARIANT*
     return ScriptCall(res, [&] {
         if (idx >= 0) {
             const auto index = static_cast<std::size_t>(idx);
-            SetResultText(res, index < NameList.Count() ? NameList.Strings(index) : std::string());
+            SetResultText(res, index < NameList.size() ? std::wstring_view(NameList[index]) : std::wstring_view());
             return;
         }
-        NameList.Clear();
+        NameList.clear();
         {
             TSharedRegistryOperation operation(Hive(rootKey));
             if (operation.Registry().OpenForRead(Text(key)))
-                operation.Registry().ListValueNames(NameList);
+                NameList = operation.Registry().ListValueNames();
         }
-        SetResultInt(res, static_cast<long>(NameList.Count()));
+        SetResultInt(res, static_cast<long>(NameList.size()));
     });
 }
 
@@ -174,8 +219,37 @@ HRESULT TRegistryAutoObj::RegValueType(BSTR rootKey, BSTR key, BSTR name, VARIAN
     return ScriptCall(res, [&] {
         const TSharedRegistryOperation operation(Hive(rootKey));
         TRegistry& registry = operation.Registry();
-        const std::string value = Text(name);
+        const TRegText value = Text(name);
         const bool present = registry.OpenForRead(Text(key)) && registry.HasValue(value);
         SetResultText(res, present ? TypeName(registry.ValueKind(value)) : std::string());
+    });
+}
+
+HRESULT TRegistryAutoObj::RegReadBinary(BSTR rootKey, BSTR key, BSTR name, VARIANT* res)
+{
+    return ScriptCall(res, [&] {
+        std::vector<std::uint8_t> bytes;
+        {
+            const TSharedRegistryOperation operation(Hive(rootKey));
+            if (operation.Registry().OpenForRead(Text(key)))
+                bytes = operation.Registry().GetBinary(Text(name));
+        }
+        SetResultText(res, HexFromBytes(bytes));
+    });
+}
+
+HRESULT TRegistryAutoObj::RegWriteBinary(BSTR rootKey, BSTR key, BSTR name, BSTR hexText, VARIANT* res)
+{
+    return ScriptCall(res, [&] {
+        const TRegText value = Text(name);
+        // Checked before the key is opened: a malformed text writes nothing.
+        const std::optional<std::vector<std::uint8_t>> bytes = BytesFromHex(WideFromBstr(hexText));
+        if (!bytes)
+            throw ERegistryException::InvalidHexText(value);
+        TSharedRegistryOperation operation(Hive(rootKey));
+        const bool opened = OpenForWriting(operation, key);
+        if (opened)
+            operation.Registry().PutBytes(value, *bytes);
+        SetResultBool(res, opened);
     });
 }

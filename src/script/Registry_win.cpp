@@ -1,11 +1,10 @@
 #include "script/Registry.h"
 #include "UniqueKernelHandle.h"
-#include "store/StringLists.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <optional>
-#include <string_view>
 #include <vector>
 
 namespace {
@@ -19,48 +18,55 @@ bool IsPredefinedKey(HKEY key)
            value <= reinterpret_cast<ULONG_PTR>(HKEY_PERFORMANCE_NLSTEXT);
 }
 
-// Registry names are at most 16,383 characters; in any code page a character takes at most
-// four bytes of an ANSI name.
-constexpr DWORD LongestNameBytes = 4 * 16384;
+// Registry names are at most 16,383 characters.
+constexpr DWORD LongestName = 16384;
 
-// RegQueryInfoKeyA reports the longest names in characters, and an ANSI name can take several
-// bytes for one of them (two in East Asian code pages, up to four in UTF-8).
-DWORD NameBufferLength(DWORD longestName)
-{
-    CPINFO info{};
-    const UINT bytesPerCharacter = ::GetCPInfo(::GetACP(), &info) ? info.MaxCharSize : 4;
-    return std::min(longestName * bytesPerCharacter + 1, LongestNameBytes);
-}
-
-// One name of an enumeration; the buffer grows when the platform says it is too short, which
-// it may do when the reported longest name counted characters rather than bytes.
+// One name of an enumeration; the buffer grows when the platform says it is too short, as it
+// does when a longer name has come since the longest one was asked for.
 template <typename Enumerate>
-std::optional<std::string> EnumeratedName(std::vector<char>& buffer, Enumerate enumerate)
+std::optional<std::wstring> EnumeratedName(std::vector<wchar_t>& buffer, Enumerate enumerate)
 {
     for (;;) {
         DWORD length = static_cast<DWORD>(buffer.size());
         const LONG result = enumerate(buffer.data(), &length);
         if (result == ERROR_SUCCESS)
-            return std::string(buffer.data(), length);
-        if (result != ERROR_MORE_DATA || buffer.size() >= LongestNameBytes)
+            return std::wstring(buffer.data(), length);
+        if (result != ERROR_MORE_DATA || buffer.size() >= LongestName)
             return std::nullopt;
-        buffer.resize(std::min<std::size_t>(2 * buffer.size(), LongestNameBytes));
+        buffer.resize(std::min<std::size_t>(2 * buffer.size(), LongestName));
     }
 }
 
-UniqueKey OpenKey(HKEY base, const char* subKey, REGSAM mask)
+std::vector<wchar_t> NameBuffer(DWORD longestName)
+{
+    return std::vector<wchar_t>(std::min(longestName + 1, LongestName));
+}
+
+bool HasNul(const std::wstring& text)
+{
+    return text.find(L'\0') != std::wstring::npos;
+}
+
+const wchar_t* ValueNameOf(const TRegText& name)
+{
+    if (HasNul(name.Wide()))
+        throw ERegistryException::NulInValueName();
+    return name.Wide().c_str();
+}
+
+UniqueKey OpenKey(HKEY base, const wchar_t* subKey, REGSAM mask)
 {
     HKEY key = nullptr;
-    return UniqueKey(::RegOpenKeyExA(base, subKey, 0, mask, &key) == ERROR_SUCCESS ? key : nullptr);
+    return UniqueKey(::RegOpenKeyExW(base, subKey, 0, mask, &key) == ERROR_SUCCESS ? key : nullptr);
 }
 
 // created tells whether the key is new, rather than one that was there already.
-UniqueKey CreateKey(HKEY base, const char* subKey, REGSAM mask, bool& created)
+UniqueKey CreateKey(HKEY base, const wchar_t* subKey, REGSAM mask, bool& created)
 {
     HKEY key = nullptr;
     DWORD disposition = 0;
     const LONG result =
-        ::RegCreateKeyExA(base, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, mask, nullptr, &key, &disposition);
+        ::RegCreateKeyExW(base, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, mask, nullptr, &key, &disposition);
     created = result == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY;
     return UniqueKey(result == ERROR_SUCCESS ? key : nullptr);
 }
@@ -70,10 +76,10 @@ struct TValueInfo {
     DWORD Size;
 };
 
-std::optional<TValueInfo> QueryValueInfo(HKEY key, const std::string& name)
+std::optional<TValueInfo> QueryValueInfo(HKEY key, const TRegText& name)
 {
     TValueInfo info{};
-    if (::RegQueryValueExA(key, name.c_str(), nullptr, &info.Type, nullptr, &info.Size) != ERROR_SUCCESS)
+    if (::RegQueryValueExW(key, ValueNameOf(name), nullptr, &info.Type, nullptr, &info.Size) != ERROR_SUCCESS)
         return std::nullopt;
     return info;
 }
@@ -89,35 +95,35 @@ RegValueKind KindOfType(DWORD type)
     }
 }
 
-// RegDeleteKeyA would look for the key in the process's own view, not in the one mask names.
-bool DeleteKey(HKEY base, const char* subKey, REGSAM mask)
+// RegDeleteKeyW would look for the key in the process's own view, not in the one mask names.
+bool DeleteKey(HKEY base, const wchar_t* subKey, REGSAM mask)
 {
     const REGSAM view = mask & KEY_WOW64_RES;
-    return (view ? ::RegDeleteKeyExA(base, subKey, view, 0) : ::RegDeleteKeyA(base, subKey)) == ERROR_SUCCESS;
+    return (view ? ::RegDeleteKeyExW(base, subKey, view, 0) : ::RegDeleteKeyW(base, subKey)) == ERROR_SUCCESS;
 }
 
 // removed is set when any key of the tree went, also when the tree's top could not.
-bool RemoveTree(HKEY base, const char* subKey, REGSAM mask, bool& removed);
+bool RemoveTree(HKEY base, const wchar_t* subKey, REGSAM mask, bool& removed);
 
 void RemoveChildKeys(HKEY key, REGSAM mask, bool& removed)
 {
     DWORD count = 0;
     DWORD longestName = 0;
-    if (::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, &longestName, nullptr, nullptr, nullptr, nullptr,
+    if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &count, &longestName, nullptr, nullptr, nullptr, nullptr,
                            nullptr, nullptr) != ERROR_SUCCESS)
         return;
-    std::vector<char> buffer(NameBufferLength(longestName));
+    std::vector<wchar_t> buffer = NameBuffer(longestName);
     // From the last index down, so that removing a child does not shift the ones still to come.
     for (DWORD index = count; index-- > 0;) {
-        const std::optional<std::string> name = EnumeratedName(buffer, [&](char* into, DWORD* length) {
-            return ::RegEnumKeyExA(key, index, into, length, nullptr, nullptr, nullptr, nullptr);
+        const std::optional<std::wstring> name = EnumeratedName(buffer, [&](wchar_t* into, DWORD* length) {
+            return ::RegEnumKeyExW(key, index, into, length, nullptr, nullptr, nullptr, nullptr);
         });
         if (name)
             RemoveTree(key, name->c_str(), mask, removed);
     }
 }
 
-bool RemoveTree(HKEY base, const char* subKey, REGSAM mask, bool& removed)
+bool RemoveTree(HKEY base, const wchar_t* subKey, REGSAM mask, bool& removed)
 {
     if (const UniqueKey key = OpenKey(base, subKey, mask))
         RemoveChildKeys(key.Get(), mask, removed);
@@ -171,24 +177,33 @@ bool GrantsAllAccess(HKEY key)
            allowed;
 }
 
-// What the data of a value needs, asked again while the platform answers that it needs more:
-// in ANSI a text can take more bytes than the first answer said (UTF-8 as the code page).
-std::optional<std::vector<char>> ValueData(HKEY key, const std::string& name, DWORD size, DWORD& type)
+// The data of a value, asked again while the platform answers that it needs more: the value
+// may have grown since its size was asked for.
+std::optional<std::vector<std::uint8_t>> ValueData(HKEY key, const TRegText& name, DWORD size, DWORD& type)
 {
-    std::vector<char> data(size);
+    std::vector<std::uint8_t> data(size);
     for (int attempt = 0; attempt < 8; ++attempt) {
         DWORD got = static_cast<DWORD>(data.size());
-        const LONG result =
-            ::RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &got);
-        if (result == ERROR_SUCCESS) {
-            data.resize(std::min<std::size_t>(got, data.size()));
+        const LONG result = ::RegQueryValueExW(key, ValueNameOf(name), nullptr, &type, data.data(), &got);
+        if (result == ERROR_SUCCESS && got <= data.size()) {
+            data.resize(got);
             return data;
         }
-        if (result != ERROR_MORE_DATA)
+        // Without a buffer (no data at first) the platform answers the size with success.
+        if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA)
             break;
         data.resize(std::max<std::size_t>(got, 2 * data.size()));
     }
     return std::nullopt;
+}
+
+// A string value's data up to its first NUL; a last odd byte is no character.
+std::wstring TextOfData(const std::uint8_t* data, std::size_t size)
+{
+    std::wstring text(size / sizeof(wchar_t), L'\0');
+    std::memcpy(text.data(), data, text.size() * sizeof(wchar_t));
+    text.resize(std::min(text.size(), text.find(L'\0')));
+    return text;
 }
 
 std::unique_ptr<TRegistry> sharedRegistry;
@@ -207,24 +222,45 @@ HKEY HiveKey(std::uint32_t hive)
     return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(hive)));
 }
 
-ERegistryException ERegistryException::CreateKeyFailed(const std::string& path)
+ERegistryException ERegistryException::CreateKeyFailed(const TRegText& path)
 {
-    return ERegistryException("Failed to create key " + path);
+    return ERegistryException(L"Failed to create key " + path.Wide());
 }
 
-ERegistryException ERegistryException::GetDataFailed(const std::string& name)
+ERegistryException ERegistryException::GetDataFailed(const TRegText& name)
 {
-    return ERegistryException("Failed to get data for '" + name + "'");
+    return ERegistryException(L"Failed to get data for '" + name.Wide() + L"'");
 }
 
-ERegistryException ERegistryException::SetDataFailed(const std::string& name)
+ERegistryException ERegistryException::SetDataFailed(const TRegText& name)
 {
-    return ERegistryException("Failed to set data for '" + name + "'");
+    return ERegistryException(L"Failed to set data for '" + name.Wide() + L"'");
 }
 
-ERegistryException ERegistryException::InvalidDataType(const std::string& name)
+ERegistryException ERegistryException::InvalidDataType(const TRegText& name)
 {
-    return ERegistryException("Invalid data type for '" + name + "'");
+    return ERegistryException(L"Invalid data type for '" + name.Wide() + L"'");
+}
+
+ERegistryException ERegistryException::NulInKeyPath()
+{
+    return ERegistryException(L"Invalid key path: a registry key path cannot hold a NUL character");
+}
+
+ERegistryException ERegistryException::NulInValueName()
+{
+    return ERegistryException(L"Invalid value name: a registry value name cannot hold a NUL character");
+}
+
+ERegistryException ERegistryException::NulInText(const TRegText& name)
+{
+    return ERegistryException(L"Invalid text for '" + name.Wide() + L"': a registry string cannot hold a NUL character");
+}
+
+ERegistryException ERegistryException::InvalidHexText(const TRegText& name)
+{
+    return ERegistryException(L"Invalid binary data for '" + name.Wide() +
+                              L"': give the bytes as pairs of hexadecimal digits, such as 0A1B");
 }
 
 TRegistry::~TRegistry()
@@ -232,14 +268,17 @@ TRegistry::~TRegistry()
     Close();
 }
 
-TRegistry::TKeyPath TRegistry::Resolve(const std::string& path) const
+TRegistry::TKeyPath TRegistry::Resolve(const TRegText& path) const
 {
-    if (!path.empty() && path.front() == '\\')
-        return {FRootKey, path.c_str() + 1};
-    return {FCurrentKey ? FCurrentKey.Get() : FRootKey, path.c_str()};
+    const std::wstring& text = path.Wide();
+    if (HasNul(text))
+        throw ERegistryException::NulInKeyPath();
+    if (!text.empty() && text.front() == L'\\')
+        return {FRootKey, text.c_str() + 1};
+    return {FCurrentKey ? FCurrentKey.Get() : FRootKey, text.c_str()};
 }
 
-void TRegistry::MakeCurrent(UniqueKey key, std::string path)
+void TRegistry::MakeCurrent(UniqueKey key, std::wstring path)
 {
     Close();
     FCurrentKey = std::move(key);
@@ -254,26 +293,26 @@ void TRegistry::SetRoot(HKEY hive)
     FRootKey = hive;
 }
 
-bool TRegistry::Open(const std::string& path, bool create)
+bool TRegistry::Open(const TRegText& path, bool create)
 {
     const TKeyPath at = Resolve(path);
     const REGSAM mask = FAccessMask | FView;
     bool created = false;
-    UniqueKey key =
-        create && !path.empty() ? CreateKey(at.Base, at.SubKey, mask, created) : OpenKey(at.Base, at.SubKey, mask);
+    UniqueKey key = create && !path.Wide().empty() ? CreateKey(at.Base, at.SubKey, mask, created)
+                                                   : OpenKey(at.Base, at.SubKey, mask);
     if (!key)
         return false;
-    MakeCurrent(std::move(key), path);
+    MakeCurrent(std::move(key), path.Wide());
     FChanged = FChanged || created;
     return true;
 }
 
-bool TRegistry::OpenForRead(const std::string& path)
+bool TRegistry::OpenForRead(const TRegText& path)
 {
     const TKeyPath at = Resolve(path);
     for (const REGSAM mask : {REGSAM{KEY_READ}, KeyReadWithoutNotify, REGSAM{KEY_QUERY_VALUE}}) {
         if (UniqueKey key = OpenKey(at.Base, at.SubKey, mask | FView)) {
-            MakeCurrent(std::move(key), path);
+            MakeCurrent(std::move(key), path.Wide());
             FAccessMask = mask;
             return true;
         }
@@ -294,7 +333,7 @@ void TRegistry::Close() noexcept
     FCurrentPath.clear();
 }
 
-void TRegistry::MakeKey(const std::string& path)
+void TRegistry::MakeKey(const TRegText& path)
 {
     const TKeyPath at = Resolve(path);
     bool created = false;
@@ -303,26 +342,26 @@ void TRegistry::MakeKey(const std::string& path)
     FChanged = FChanged || created;
 }
 
-bool TRegistry::RemoveKeyTree(const std::string& path)
+bool TRegistry::RemoveKeyTree(const TRegText& path)
 {
     // A path with no key name would take the base itself, a whole hive perhaps, with it; the
     // platform takes any leading backslash under HKEY_CLASSES_ROOT as the hive's root.
-    if (path.find_first_not_of('\\') == std::string::npos)
-        return false;
     const TKeyPath at = Resolve(path);
+    if (path.Wide().find_first_not_of(L'\\') == std::wstring::npos)
+        return false;
     bool removed = false;
     const bool result = RemoveTree(at.Base, at.SubKey, FAccessMask | FView, removed);
     FChanged = FChanged || removed;
     return result;
 }
 
-bool TRegistry::HasKey(const std::string& path) const
+bool TRegistry::HasKey(const TRegText& path) const
 {
     const TKeyPath at = Resolve(path);
     return static_cast<bool>(OpenKey(at.Base, at.SubKey, KeyReadWithoutNotify | FView));
 }
 
-bool TRegistry::HasFullAccess(const std::string& path) const
+bool TRegistry::HasFullAccess(const TRegText& path) const
 {
     const TKeyPath at = Resolve(path);
     const UniqueKey key = OpenKey(at.Base, at.SubKey, READ_CONTROL | FView);
@@ -332,79 +371,80 @@ bool TRegistry::HasFullAccess(const std::string& path) const
 bool TRegistry::HasChildKeys() const
 {
     DWORD count = 0;
-    return ::RegQueryInfoKeyA(CurrentKey(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
+    return ::RegQueryInfoKeyW(CurrentKey(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
                               nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
            count > 0;
 }
 
-bool TRegistry::HasValue(const std::string& name) const
+bool TRegistry::HasValue(const TRegText& name) const
 {
     return QueryValueInfo(CurrentKey(), name).has_value();
 }
 
-RegValueKind TRegistry::ValueKind(const std::string& name) const
+RegValueKind TRegistry::ValueKind(const TRegText& name) const
 {
     const std::optional<TValueInfo> info = QueryValueInfo(CurrentKey(), name);
     return info ? KindOfType(info->Type) : RegValueKind::Unknown;
 }
 
-void TRegistry::ListValueNames(TStringList& names) const
+std::vector<std::wstring> TRegistry::ListValueNames() const
 {
-    names.Clear();
+    std::vector<std::wstring> names;
     DWORD count = 0;
     DWORD longestName = 0;
-    if (::RegQueryInfoKeyA(CurrentKey(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
+    if (::RegQueryInfoKeyW(CurrentKey(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
                            nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return;
-    std::vector<char> buffer(NameBufferLength(longestName));
+        return names;
+    std::vector<wchar_t> buffer = NameBuffer(longestName);
     for (DWORD index = 0; index < count; ++index) {
-        const std::optional<std::string> name = EnumeratedName(buffer, [&](char* into, DWORD* length) {
-            return ::RegEnumValueA(CurrentKey(), index, into, length, nullptr, nullptr, nullptr, nullptr);
+        std::optional<std::wstring> name = EnumeratedName(buffer, [&](wchar_t* into, DWORD* length) {
+            return ::RegEnumValueW(CurrentKey(), index, into, length, nullptr, nullptr, nullptr, nullptr);
         });
         if (name)
-            names.Add(*name);
+            names.push_back(std::move(*name));
     }
+    return names;
 }
 
-std::string TRegistry::GetText(const std::string& name) const
+std::wstring TRegistry::GetText(const TRegText& name) const
 {
     // Most texts fit a small buffer: then one query gives the type and the data together,
     // where asking for the size first would cost a second trip to the registry.
-    std::array<char, 256> small;
+    std::array<std::uint8_t, 256> small;
     DWORD type = REG_NONE;
     DWORD size = static_cast<DWORD>(small.size());
-    const LONG result =
-        ::RegQueryValueExA(CurrentKey(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(small.data()), &size);
+    const LONG result = ::RegQueryValueExW(CurrentKey(), ValueNameOf(name), nullptr, &type, small.data(), &size);
     if ((result != ERROR_SUCCESS && result != ERROR_MORE_DATA) || size == 0)
         return {};
-    std::vector<char> large;
+    std::vector<std::uint8_t> large;
     if (result == ERROR_MORE_DATA) {
-        std::optional<std::vector<char>> data = ValueData(CurrentKey(), name, size, type);
+        std::optional<std::vector<std::uint8_t>> data = ValueData(CurrentKey(), name, size, type);
         if (!data)
             throw ERegistryException::GetDataFailed(name);
         large = std::move(*data);
     }
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         throw ERegistryException::InvalidDataType(name);
-    const std::string_view text = result == ERROR_SUCCESS
-                                      ? std::string_view(small.data(), std::min<std::size_t>(size, small.size()))
-                                      : std::string_view(large.data(), large.size());
-    return std::string(text.substr(0, text.find('\0')));
+    return result == ERROR_SUCCESS ? TextOfData(small.data(), std::min<std::size_t>(size, small.size()))
+                                   : TextOfData(large.data(), large.size());
 }
 
-std::int32_t TRegistry::GetInt(const std::string& name) const
+std::int32_t TRegistry::GetInt(const TRegText& name) const
 {
     std::array<std::uint8_t, 4> data{};
     DWORD type = REG_NONE;
     DWORD size = static_cast<DWORD>(data.size());
-    if (::RegQueryValueExA(CurrentKey(), name.c_str(), nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
-        throw ERegistryException::GetDataFailed(name);
-    if (type != REG_DWORD)
+    const LONG result = ::RegQueryValueExW(CurrentKey(), ValueNameOf(name), nullptr, &type, data.data(), &size);
+    // The type first, also of data too long for the buffer: a text takes two bytes a character,
+    // so even a short one would otherwise fail as data that cannot be got.
+    if ((result == ERROR_SUCCESS || result == ERROR_MORE_DATA) && type != REG_DWORD)
         throw ERegistryException::InvalidDataType(name);
+    if (result != ERROR_SUCCESS)
+        throw ERegistryException::GetDataFailed(name);
     return FromLittleEndian(data);
 }
 
-std::size_t TRegistry::GetBytes(const std::string& name, std::span<std::uint8_t> buffer) const
+std::size_t TRegistry::GetBytes(const TRegText& name, std::span<std::uint8_t> buffer) const
 {
     const std::optional<TValueInfo> info = QueryValueInfo(CurrentKey(), name);
     if (!info)
@@ -413,43 +453,68 @@ std::size_t TRegistry::GetBytes(const std::string& name, std::span<std::uint8_t>
     if ((kind != RegValueKind::Binary && kind != RegValueKind::Unknown) || info->Size > buffer.size())
         throw ERegistryException::InvalidDataType(name);
     DWORD size = static_cast<DWORD>(buffer.size());
-    if (::RegQueryValueExA(CurrentKey(), name.c_str(), nullptr, nullptr, buffer.data(), &size) != ERROR_SUCCESS)
+    if (::RegQueryValueExW(CurrentKey(), ValueNameOf(name), nullptr, nullptr, buffer.data(), &size) != ERROR_SUCCESS)
         throw ERegistryException::GetDataFailed(name);
     return size;
 }
 
-void TRegistry::PutData(const std::string& name, DWORD type, const void* data, std::size_t size)
+std::vector<std::uint8_t> TRegistry::GetBinary(const TRegText& name) const
 {
-    if (::RegSetValueExA(CurrentKey(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
+    const std::optional<TValueInfo> info = QueryValueInfo(CurrentKey(), name);
+    if (!info)
+        return {};
+    if (info->Type != REG_BINARY)
+        throw ERegistryException::InvalidDataType(name);
+    DWORD type = REG_NONE;
+    std::optional<std::vector<std::uint8_t>> data = ValueData(CurrentKey(), name, info->Size, type);
+    if (!data)
+        throw ERegistryException::GetDataFailed(name);
+    // The value may have been given another type since it was first asked for.
+    if (type != REG_BINARY)
+        throw ERegistryException::InvalidDataType(name);
+    return std::move(*data);
+}
+
+void TRegistry::PutData(const TRegText& name, DWORD type, const void* data, std::size_t size)
+{
+    if (::RegSetValueExW(CurrentKey(), ValueNameOf(name), 0, type, static_cast<const BYTE*>(data),
                          static_cast<DWORD>(size)) != ERROR_SUCCESS)
         throw ERegistryException::SetDataFailed(name);
     FChanged = true;
 }
 
-void TRegistry::PutText(const std::string& name, const std::string& text)
+void TRegistry::PutString(const TRegText& name, DWORD type, const TRegText& text)
 {
-    PutData(name, REG_SZ, text.c_str(), text.size() + 1);
+    const std::wstring& data = text.Wide();
+    if (HasNul(data))
+        throw ERegistryException::NulInText(name);
+    PutData(name, type, data.c_str(), (data.size() + 1) * sizeof(wchar_t));
 }
 
-void TRegistry::PutExpandText(const std::string& name, const std::string& text)
+void TRegistry::PutText(const TRegText& name, const TRegText& text)
 {
-    PutData(name, REG_EXPAND_SZ, text.c_str(), text.size() + 1);
+    PutString(name, REG_SZ, text);
 }
 
-void TRegistry::PutInt(const std::string& name, std::int32_t value)
+void TRegistry::PutExpandText(const TRegText& name, const TRegText& text)
+{
+    PutString(name, REG_EXPAND_SZ, text);
+}
+
+void TRegistry::PutInt(const TRegText& name, std::int32_t value)
 {
     const std::array<std::uint8_t, 4> bytes = LittleEndianBytes(value);
     PutData(name, REG_DWORD, bytes.data(), bytes.size());
 }
 
-void TRegistry::PutBytes(const std::string& name, std::span<const std::uint8_t> bytes)
+void TRegistry::PutBytes(const TRegText& name, std::span<const std::uint8_t> bytes)
 {
     PutData(name, REG_BINARY, bytes.data(), bytes.size());
 }
 
-bool TRegistry::RemoveValue(const std::string& name)
+bool TRegistry::RemoveValue(const TRegText& name)
 {
-    const bool removed = ::RegDeleteValueA(CurrentKey(), name.c_str()) == ERROR_SUCCESS;
+    const bool removed = ::RegDeleteValueW(CurrentKey(), ValueNameOf(name)) == ERROR_SUCCESS;
     FChanged = FChanged || removed;
     return removed;
 }

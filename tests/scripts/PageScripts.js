@@ -1,6 +1,7 @@
 // What a page's script sees through window.external, run by lvscript in the real script
 // engine against the real registry. Everything happens below a key of its own under HKCU,
-// removed at the end. host.args: a key under HKLM that the caller checks and removes.
+// removed at the end. host.args: a key under HKLM that the caller checks and removes, and a key
+// under HKCU that the caller has made read-only.
 var registry = external.Registry;
 var base = "Software\\LumivantaTest-" + Math.floor(Math.random() * 1e9);
 
@@ -32,7 +33,71 @@ function strings() {
     registry.RegWriteString("HKLM", host.args[0], "Gr\u00f6\u00dfe", "\u00e9 \u00df \u20ac");
     check("non-ASCII reads back", registry.RegReadString("HKLM", host.args[0], "Gr\u00f6\u00dfe"), "\u00e9 \u00df \u20ac");
     registry.RegWriteString("HKCU", base, "lacking", "\u03a9\uff3c");
-    check("what the code page lacks reads as ?", registry.RegReadString("HKCU", base, "lacking"), "??");
+    check("what a code page lacks reads back", registry.RegReadString("HKCU", base, "lacking"), "\u03a9\uff3c");
+}
+
+// Texts that no code page holds: Cyrillic, CJK, an emoji (a surrogate pair), an unpaired surrogate.
+function unicode() {
+    var text = "\u0422\u0435\u0441\u0442 \u4e2d\u6587 \ud83d\ude00 \ud800.", key = base + "\\" + text, names = [];
+    check("a key of such a name is made and found", registry.RegCreateKey("HKCU", key) &&
+          registry.RegKeyExists("HKCU", key), true);
+    registry.RegWriteString("HKCU", key, text, text);
+    registry.RegWriteExpandString("HKCU", key, "path", "%TEMP%\\" + text);
+    check("such texts under such names read back exactly", registry.RegReadString("HKCU", key, text) + "|" +
+          registry.RegReadString("HKCU", key, "path"), text + "|%TEMP%\\" + text);
+    check("a failure names the value exactly", failure(function () { registry.RegReadBool("HKCU", key, text); }),
+          "Invalid data type for '" + text + "'");
+    registry.RegWriteString("HKCU", key, "Sync \u2605", "star");
+    registry.RegWriteString("HKCU", key, "Sync ?", "question");
+    for (var i = 0; i < registry.ValuesNames("HKCU", key, -1); i++)
+        names.push(registry.ValuesNames("", "", i));
+    check("names that differ in one such character are listed apart", names.sort().join("|"),
+          ["Sync ?", "Sync \u2605", "path", text].sort().join("|"));
+    check("deleting one of them", registry.RegDeleteValue("HKCU", key, "Sync \u2605"), true);
+    check("leaves the other", registry.RegReadString("HKCU", key, "Sync ?"), "question");
+    var nul = function (call) { return failure(call).replace(/ cannot hold a NUL character$/, ""); };
+    check("a NUL fails in a name, a text or a key path", [
+        nul(function () { registry.RegWriteString("HKCU", key, "a\u0000b", "x"); }),
+        nul(function () { registry.RegDeleteValue("HKCU", key, "Sync ?\u0000x"); }),
+        nul(function () { registry.RegWriteString("HKCU", key, "a", "x\u0000y"); }),
+        nul(function () { registry.RegCreateKey("HKCU", key + "\\a\u0000b"); })].join("|"),
+        "Invalid value name: a registry value name|Invalid value name: a registry value name|" +
+        "Invalid text for 'a': a registry string|Invalid key path: a registry key path");
+    check("and changes nothing", registry.ValuesCount("HKCU", key) + "" + registry.RegKeyExists("HKCU", key + "\\a"),
+          "3false");
+    check("the key goes by its name", registry.RegDeleteKey("HKCU", key, false), true);
+    registry.RegWriteString("HKLM", host.args[0], "\u041a\u043b\u044e\u0447 \u2605",
+                            "\u0422\u0435\u0441\u0442 \u4e2d\u6587 \ud83d\ude00");
+}
+
+// The writes say whether they wrote.
+function writeResults() {
+    var writes = function (key) {
+        return [registry.RegWriteString("HKCU", key, "s", "x"), registry.RegWriteInt("HKCU", key, "i", 1),
+                registry.RegWriteBool("HKCU", key, "b", true), registry.RegWriteExpandString("HKCU", key, "e", "%x%"),
+                registry.RegWriteBinary("HKCU", key, "r", "00")].join();
+    };
+    check("true when written", writes(base), "true,true,true,true,true");
+    check("false under a missing key", writes(base + "\\Missing"), "false,false,false,false,false");
+    check("false under a read-only key, which keeps nothing",
+          writes(host.args[1]) + registry.ValuesCount("HKCU", host.args[1]), "false,false,false,false,false0");
+}
+
+function binary() {
+    registry.RegWriteBinary("HKCU", base, "bin", "9e1E0780120000fF");
+    registry.RegWriteBinary("HKCU", base, "empty", "");
+    check("binary data written from hex reads back as upper-case hex", registry.RegReadBinary("HKCU", base, "bin") + "|" +
+          registry.RegReadBinary("HKCU", base, "empty") + "|" + registry.RegValueType("HKCU", base, "empty"),
+          "9E1E0780120000FF||binary");
+    check("a missing value reads as empty text", registry.RegReadBinary("HKCU", base, "none"), "");
+    check("a value of another type fails", failure(function () { registry.RegReadBinary("HKCU", base, "text"); }),
+          "Invalid data type for 'text'");
+    var malformed = ["9E1", "GG", "9E 1E", "0x9E", "\uff10\uff10"];
+    for (var i = 0; i < malformed.length; i++)
+        check("malformed hex fails: " + malformed[i], failure(function () {
+            registry.RegWriteBinary("HKCU", base, "bin", malformed[i]);
+        }), "Invalid binary data for 'bin': give the bytes as pairs of hexadecimal digits, such as 0A1B");
+    check("and writes nothing", registry.RegReadBinary("HKCU", base, "bin"), "9E1E0780120000FF");
 }
 
 function numbers() {
@@ -47,8 +112,8 @@ function numbers() {
           failure(function () { registry.RegReadBool("HKCU", base, "twelve"); }), "Invalid data type for 'twelve'");
     check("reading a number as text fails with the value named",
           failure(function () { registry.RegReadString("HKCU", base, "seven"); }), "Invalid data type for 'seven'");
-    registry.RegWriteInt("HKCU", base, "twelve", 99);
-    check("RegWriteInt leaves a string unchanged", registry.RegReadString("HKCU", base, "twelve"), "12");
+    check("RegWriteInt onto a string writes nothing", registry.RegWriteInt("HKCU", base, "twelve", 99), false);
+    check("and leaves it unchanged", registry.RegReadString("HKCU", base, "twelve"), "12");
     check("a missing flag is false", registry.RegReadBool("HKCU", base, "none"), false);
 }
 
@@ -92,6 +157,9 @@ function keys() {
 try {
     rootObject();
     strings();
+    unicode();
+    writeResults();
+    binary();
     numbers();
     valueLists();
     keys();

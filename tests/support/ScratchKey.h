@@ -40,6 +40,11 @@ public:
     // In the platform's enumeration order.
     std::vector<std::string> ValueNames(std::string_view relative) const;
 
+    // A string value through the wide-character functions, for texts no code page holds;
+    // StoredText gives its data as stored, the terminating NUL included.
+    void SetText(std::string_view relative, const std::wstring& name, const std::wstring& text) const;
+    std::wstring StoredText(std::string_view relative, const std::wstring& name) const;
+
 private:
     std::string FPath;
 };

@@ -118,6 +118,24 @@ std::vector<std::string> TScratchKey::ValueNames(std::string_view relative) cons
     return names;
 }
 
+void TScratchKey::SetText(std::string_view relative, const std::wstring& name, const std::wstring& text) const
+{
+    Check(::RegSetValueExW(Open(relative).Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+          "RegSetValueExW");
+}
+
+std::wstring TScratchKey::StoredText(std::string_view relative, const std::wstring& name) const
+{
+    const UniqueKey key = Open(relative, KEY_QUERY_VALUE);
+    std::wstring text(4096, L'\0');
+    DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    Check(::RegQueryValueExW(key.Get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()), &size),
+          "RegQueryValueExW");
+    text.resize(size / sizeof(wchar_t));
+    return text;
+}
+
 TRestrictedKey::TRestrictedKey(const TScratchKey& scratch, std::string_view relative, DWORD granted)
     : FKey(scratch.Open(relative))
 {

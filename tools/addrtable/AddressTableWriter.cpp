@@ -206,21 +206,34 @@ TImageLayout ParseImageLayout(std::istream& headers)
     return layout;
 }
 
-std::string ProcedureName(std::string_view demangled)
+namespace {
+
+std::string_view WithoutParameters(std::string_view name)
 {
-    std::string_view name = WithoutSuffix(demangled);
     while (name.ends_with(" const") || name.ends_with(" volatile"))
         name.remove_suffix(name.ends_with(" const") ? 6 : 9);
     if (!name.ends_with(')'))
-        return std::string(name);
+        return name;
     int depth = 0;
     for (std::size_t i = name.size(); i-- > 0;) {
         if (name[i] == ')')
             ++depth;
         else if (name[i] == '(' && --depth == 0)
-            return i == 0 ? std::string(name) : std::string(name.substr(0, i));
+            return i == 0 ? name : name.substr(0, i);
     }
-    return std::string(name);
+    return name;
+}
+
+}
+
+std::string ProcedureName(std::string_view demangled)
+{
+    std::string name(WithoutParameters(WithoutSuffix(demangled)));
+    // The library's ABI tags ("GetText[abi:cxx11]", for a function returning a string) say
+    // nothing to a reader of the log.
+    for (std::size_t tag; (tag = name.find("[abi:")) != std::string::npos;)
+        name.erase(tag, name.find(']', tag) - tag + 1);
+    return name;
 }
 
 std::string UnitName(std::string_view sourcePath)

@@ -41,7 +41,7 @@ std::vector<TLineRow> ParseLineRows(std::istream& decodedLines);
 TImageLayout ParseImageLayout(std::istream& headers);
 
 // "TRegistry::ReadString(char const*)@8.cold" gives "TRegistry::ReadString": the demangled
-// name without its parameter list, calling-convention suffix or split-off part.
+// name without its parameter list, calling-convention suffix, split-off part or ABI tags.
 std::string ProcedureName(std::string_view demangled);
 // "./src/store/FileArch.cpp" gives "FileArch".
 std::string UnitName(std::string_view sourcePath);

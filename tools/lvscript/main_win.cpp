@@ -21,7 +21,7 @@
 #include "script/Registry.h"
 #include "store/FileManager.h"
 #include "store/FileStream.h"
-#include "ui/MessageLoop.h"
+#include "script/MessageLoop.h"
 
 #include <windows.h>
 #include <wrl/client.h>

@@ -5,7 +5,9 @@
 #include <functional>
 
 // The one way the program dispatches a window message: its main loop, and every script call
-// that lets pending messages run, go through here.
+// that lets pending messages run, go through here. Messages are taken and dispatched as Unicode
+// messages: taken as ANSI ones, a typed character that the system code page lacks would reach
+// the list editor's and the pages' Unicode windows as "?".
 void DispatchAppMessage(MSG& message);
 
 // Sees each message before it is dispatched and answers true for one it has handled: the

@@ -1,4 +1,4 @@
-#include "ui/MessageLoop.h"
+#include "script/MessageLoop.h"
 
 #include <optional>
 #include <utility>
@@ -19,14 +19,14 @@ void DispatchAppMessage(MSG& message)
     if (Filter && Filter(message))
         return;
     ::TranslateMessage(&message);
-    ::DispatchMessageA(&message);
+    ::DispatchMessageW(&message);
 }
 
 void ProcessPendingMessages()
 {
     std::optional<WPARAM> quitCode;
     MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT)
             quitCode = message.wParam;
         else
@@ -39,7 +39,7 @@ void ProcessPendingMessages()
 int RunMessageLoop()
 {
     MSG message;
-    while (::GetMessageA(&message, nullptr, 0, 0) > 0)
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0)
         DispatchAppMessage(message);
     return static_cast<int>(message.wParam);
 }

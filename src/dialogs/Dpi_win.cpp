@@ -1,4 +1,4 @@
-#include "ui/Dpi.h"
+#include "dialogs/Dpi.h"
 
 #include <initializer_list>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "UniqueHandle.h"
-#include "ui/DpiScale.h"
+#include "dialogs/DpiScale.h"
 
 #include <windows.h>
 

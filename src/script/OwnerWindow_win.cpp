@@ -1,4 +1,4 @@
-#include "ui/OwnerWindow.h"
+#include "script/OwnerWindow.h"
 
 namespace {
 
