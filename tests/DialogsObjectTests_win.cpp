@@ -200,7 +200,8 @@ void CALLBACK AnswerFileDialog(HWND, UINT, UINT_PTR timer, DWORD)
     const int button = FileAnswer.FileName.empty() ? IDCANCEL : IDOK;
     if (button == IDOK)
         ::SendMessageW(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(FileAnswer.FileName.c_str()));
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, button)));
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, button)));
 }
 
 std::wstring ResultText(const TCallOutcome& outcome)
@@ -223,7 +224,8 @@ void PutBytes(const std::filesystem::path& file, const std::string& bytes)
 // A folder whose name the system's code page cannot hold, so that only a wide path reaches it.
 class TextFileDialogs : public DialogsObject {
 protected:
-    TCallOutcome Answered(const std::wstring& fileName, const wchar_t* method, std::initializer_list<std::wstring> texts)
+    TCallOutcome Answered(const std::wstring& fileName, const wchar_t* method,
+                          std::initializer_list<std::wstring> texts)
     {
         FileAnswer = {texts.begin()[0], fileName.empty() ? fileName : (Folder / fileName).wstring()};
         ::SetTimer(nullptr, 0, 100, AnswerFileDialog);
@@ -257,11 +259,13 @@ std::string Utf16Le(const std::wstring& text)
 
 TEST_F(TextFileDialogs, SaveWritesRegFilesAsRegeditDoesAndOtherTextAsGivenInUtf8)
 {
-    const std::wstring text = L"Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Test]\r\n\"\u0395\"=\"\u20ac\"\n";
+    const std::wstring text =
+        L"Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Test]\r\n\"\u0395\"=\"\u20ac\"\n";
     const TCallOutcome reg = Save(L"settings", text);
     EXPECT_EQ(ResultText(reg), (Folder / L"settings.reg").wstring());
-    EXPECT_EQ(Bytes(Folder / L"settings.reg"), "\xFF\xFE" + Utf16Le(L"Windows Registry Editor Version 5.00\r\n\r\n"
-                                                                   L"[HKEY_CURRENT_USER\\Test]\r\n\"\u0395\"=\"\u20ac\"\r\n"));
+    EXPECT_EQ(Bytes(Folder / L"settings.reg"),
+              "\xFF\xFE" + Utf16Le(L"Windows Registry Editor Version 5.00\r\n\r\n"
+                                 L"[HKEY_CURRENT_USER\\Test]\r\n\"\u0395\"=\"\u20ac\"\r\n"));
     Save(L"notes.txt", text);
     EXPECT_EQ(Bytes(Folder / L"notes.txt"), "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Test]\r\n"
                                             "\"\xCE\x95\"=\"\xE2\x82\xAC\"\n");
@@ -290,7 +294,8 @@ TEST_F(TextFileDialogs, OpenReadsUtf16Utf8AndTheCodePageAndRefusesFilesAbove4MiB
     EXPECT_EQ(ResultText(Open(L"largest.txt")).size(), TextFileLimit);
     const TCallOutcome tooLarge = Open(L"too-large.txt");
     EXPECT_EQ(tooLarge.Result, DISP_E_EXCEPTION);
-    EXPECT_NE(tooLarge.Description.find(L"is larger than 4 MiB and is not read."), std::wstring::npos) << tooLarge.Description;
+    EXPECT_NE(tooLarge.Description.find(L"is larger than 4 MiB and is not read."), std::wstring::npos)
+        << tooLarge.Description;
     EXPECT_EQ(V_VT(&tooLarge.Res), VT_EMPTY);
     EXPECT_EQ(ResultText(Open(L"")), L"");
 }

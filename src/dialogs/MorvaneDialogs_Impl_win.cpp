@@ -112,22 +112,6 @@ bool BrowseForFolder(IMalloc* allocator, const std::string& startFolder, std::st
     return true;
 }
 
-std::wstring WideOf(BSTR text)
-{
-    return text ? std::wstring(text, ::SysStringLen(text)) : std::wstring();
-}
-
-void SetResultWide(VARIANT* result, const std::wstring& text)
-{
-    if (!result)
-        return;
-    BSTR value = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    if (!value)
-        throw std::bad_alloc();
-    V_VT(result) = VT_BSTR;
-    V_BSTR(result) = value;
-}
-
 // "*.reg" gives "reg", which the dialog adds to a name typed without an extension.
 std::wstring DefaultExtension(const std::wstring& pattern)
 {
@@ -146,10 +130,10 @@ std::wstring AskFileName(TFileQuestion question, BSTR caption, BSTR typeDescr, B
                          const std::wstring& suggestedName)
 {
     constexpr DWORD capacity = 32768;
-    const std::wstring pattern = WideOf(typeExt);
-    const std::wstring filter = WideOf(typeDescr) + L" (" + pattern + L")" + L'\0' + pattern + L'\0';
+    const std::wstring pattern = WideFromBstr(typeExt);
+    const std::wstring filter = WideFromBstr(typeDescr) + L" (" + pattern + L")" + L'\0' + pattern + L'\0';
     const std::wstring extension = DefaultExtension(pattern);
-    const std::wstring title = WideOf(caption);
+    const std::wstring title = WideFromBstr(caption);
     std::wstring fileName(capacity, L'\0');
     suggestedName.copy(fileName.data(), capacity - 1);
     OPENFILENAMEW dialog{};
@@ -254,10 +238,11 @@ HRESULT TDialogsAutoObj::SaveTextFile(BSTR caption, BSTR typeDescr, BSTR typeExt
                                       VARIANT* res)
 {
     return ScriptCall(res, [&] {
-        const std::wstring path = AskFileName(TFileQuestion::Save, caption, typeDescr, typeExt, WideOf(suggestedName));
+        const std::wstring path =
+            AskFileName(TFileQuestion::Save, caption, typeDescr, typeExt, WideFromBstr(suggestedName));
         if (!path.empty())
-            WriteTextFile(path, WideOf(text));
-        SetResultWide(res, path);
+            WriteTextFile(path, WideFromBstr(text));
+        SetResultText(res, path);
     });
 }
 
@@ -265,7 +250,7 @@ HRESULT TDialogsAutoObj::OpenTextFile(BSTR caption, BSTR typeDescr, BSTR typeExt
 {
     return ScriptCall(res, [&] {
         const std::wstring path = AskFileName(TFileQuestion::Open, caption, typeDescr, typeExt, std::wstring());
-        SetResultWide(res, path.empty() ? path : ReadTextFile(path));
+        SetResultText(res, path.empty() ? path : ReadTextFile(path));
     });
 }
 

@@ -113,7 +113,8 @@ std::wstring WithCrlf(std::wstring_view text)
 
 bool IsRegFile(const std::wstring& path)
 {
-    return path.size() >= 4 && ::CompareStringOrdinal(path.c_str() + path.size() - 4, 4, L".reg", 4, TRUE) == CSTR_EQUAL;
+    return path.size() >= 4 &&
+           ::CompareStringOrdinal(path.c_str() + path.size() - 4, 4, L".reg", 4, TRUE) == CSTR_EQUAL;
 }
 
 void WriteAll(HANDLE file, const std::string& bytes)
