@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools libz-mingw-w64-dev
   wine wine32:i386 wine64 libwine-dev xvfb xauth
   chromium
-  wixl msitools icoutils zip unzip
+  wixl msitools icoutils zip unzip osslsigncode openssl
 )
 # The page checks run on Node.js; Debian's npm brings it along when neither is there yet.
 command -v npm >/dev/null || packages+=(nodejs npm)

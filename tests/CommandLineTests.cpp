@@ -35,13 +35,24 @@ TEST(FindComSwitch, DashOrSlashInAnyLetterCaseAnywhere)
     EXPECT_EQ(FindComSwitch({}), TComSwitch::None);
 }
 
-TEST(FindInstallerSwitch, OfferStartCloseOrUninstallWithOrWithoutPurge)
+TEST(FindInstallerSwitch, OfferStartCloseReopenRestoreOrUninstallWithOrWithoutPurge)
 {
     EXPECT_EQ(FindInstallerSwitch({"/OfferStart"}), TInstallerSwitch::OfferStart);
     EXPECT_EQ(FindInstallerSwitch({"/close"}), TInstallerSwitch::Close);
+    EXPECT_EQ(FindInstallerSwitch({"-Reopen"}), TInstallerSwitch::Reopen);
+    EXPECT_EQ(FindInstallerSwitch({"/restore"}), TInstallerSwitch::Restore);
     EXPECT_EQ(FindInstallerSwitch({"-UNINSTALL"}), TInstallerSwitch::Uninstall);
     EXPECT_EQ(FindInstallerSwitch({"/Purge", "/uninstall"}), TInstallerSwitch::Purge);
     EXPECT_EQ(FindInstallerSwitch({"/purge", "uninstall"}), TInstallerSwitch::None);
+}
+
+TEST(LocalServerCommand, QuotedPathAndBackFromAnyFormOlderVersionsWrote)
+{
+    const std::string path = "C:\\Users\\A B\\AppData\\Local\\Programs\\Lumivanta Manager\\LumivantaManager.exe";
+    EXPECT_EQ(LocalServerCommand(path), "\"" + path + "\"");
+    EXPECT_EQ(LocalServerProgram(LocalServerCommand(path)), path);
+    EXPECT_EQ(LocalServerProgram("C:\\LUMIVA~1\\LUMIVA~1.EXE"), "C:\\LUMIVA~1\\LUMIVA~1.EXE");
+    EXPECT_EQ(LocalServerProgram(""), "");
 }
 
 TEST(RuntimeErrorText, NumberBetweenBlanksAndEightHexDigits)

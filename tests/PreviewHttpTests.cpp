@@ -25,6 +25,23 @@ TEST(PreviewRequest, ReadsOneRequestAtATimeWithinItsBounds)
     EXPECT_FALSE(request.KeepAlive);
 }
 
+TEST(PreviewHost, OnlyTheLoopbackAddressWithItsPortOrPortlessAt80)
+{
+    EXPECT_TRUE(IsServerHost("127.0.0.1:8080", 8080));
+    EXPECT_FALSE(IsServerHost("127.0.0.1", 8080));
+    EXPECT_FALSE(IsServerHost("localhost:8080", 8080));
+    EXPECT_FALSE(IsServerHost("127.0.0.1:80", 8080));
+    EXPECT_TRUE(IsServerHost("127.0.0.1", 80));
+    EXPECT_TRUE(IsServerHost("127.0.0.1:80", 80));
+    EXPECT_FALSE(IsServerHost("", 80));
+    EXPECT_TRUE(IsServerOrigin("http://127.0.0.1", 80));
+    EXPECT_TRUE(IsServerOrigin("http://127.0.0.1:8080", 8080));
+    EXPECT_FALSE(IsServerOrigin("https://127.0.0.1:8080", 8080));
+    EXPECT_FALSE(IsServerOrigin("http://127.0.0.1.example", 80));
+    EXPECT_EQ(ServerAuthority(80), "127.0.0.1");
+    EXPECT_EQ(ServerAuthority(8080), "127.0.0.1:8080");
+}
+
 TEST(PreviewPage, TheScriptGoesFirstIntoTheHeadOrWhereTheDocumentKeepsItsMode)
 {
     EXPECT_EQ(InjectIntoHead("<!DOCTYPE html><HTML><Head lang=en><title>", "S"), "<!DOCTYPE html><HTML><Head lang=en>S<title>");

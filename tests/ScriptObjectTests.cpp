@@ -86,11 +86,11 @@ protected:
         return V_BOOL(&result) == VARIANT_TRUE;
     }
 
-    ComPtr<IDispatch> RegistryOf(IDispatch* root)
+    ComPtr<IDispatch> RegistryOf(IDispatch* root, const wchar_t* property = L"Registry")
     {
         VARIANT result;
         ::VariantInit(&result);
-        EXPECT_EQ(Call(root, L"Registry", {}, &result, nullptr, DISPATCH_PROPERTYGET), S_OK);
+        EXPECT_EQ(Call(root, property, {}, &result, nullptr, DISPATCH_PROPERTYGET), S_OK);
         EXPECT_EQ(V_VT(&result), VT_DISPATCH);
         ComPtr<IDispatch> registry;
         registry.Attach(V_DISPATCH(&result));
@@ -126,6 +126,12 @@ TEST_F(ScriptObjects, MemberNamesAreFoundInAnyLetterCaseWithTheirDispatchIds)
     EXPECT_EQ(IdOf(Root.Get(), L"registry"), 202);
     EXPECT_EQ(IdOf(Root.Get(), L"Dialogs"), 203);
     EXPECT_EQ(IdOf(Root.Get(), L"processmessages"), 205);
+    EXPECT_EQ(IdOf(Root.Get(), L"SYSTEM"), 206);
+    const ComPtr<IDispatch> system = RegistryOf(Root.Get(), L"System");
+    EXPECT_EQ(IdOf(system.Get(), L"getsystemparameter"), 201);
+    EXPECT_EQ(IdOf(system.Get(), L"SetSystemParameter"), 202);
+    EXPECT_EQ(IdOf(system.Get(), L"NOTIFYSETTINGCHANGE"), 203);
+    EXPECT_EQ(system.Get(), RegistryOf(Root.Get(), L"System").Get());
     const ComPtr<IDispatch> registry = RegistryOf(Root.Get());
     EXPECT_EQ(IdOf(registry.Get(), L"regreadstring"), 201);
     EXPECT_EQ(IdOf(registry.Get(), L"RegKeyExists"), 214);

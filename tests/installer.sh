@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # The packages as a user meets them, under Wine: the portable zip's content; the Windows
-# Installer package installed per user, its program in the tray with auto-start, an upgrade
-# over the running copy, a refused downgrade, and removal with and without the settings.
-# Usage: installer.sh MSI ZIP SOURCE_ROOT PROGRAM ARCHIVE VERSION WindowPoke.exe (RUN_TOOL runs Windows programs)
+# Installer package read back against Windows Installer's rules, signed and verified, refused
+# for all users, installed per user, its program in the tray with auto-start, an upgrade over
+# the running copy that starts it again, a refused downgrade by the third version field, the
+# same version replacing itself, a portable copy that survives the installed one's upgrade and
+# removal, a failed removal rolled back, and removal with and without the settings.
+# Usage: installer.sh MSI ZIP SOURCE_ROOT PROGRAM ARCHIVE VERSION WindowPoke.exe WINGET_FOLDER
+# (PROGRAM as the packages carry it; RUN_TOOL runs Windows programs)
 set -uo pipefail
-msi=$1 zip=$2 root=$3 program=$4 archive=$5 version=$6 poke=$7
+msi=$1 zip=$2 root=$3 program=$4 archive=$5 version=$6 poke=$7 winget=$8
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # The shortcut stays inside the prefix instead of becoming a menu entry of the host.
@@ -20,69 +24,148 @@ msiexec() { win msiexec "$1" "$(winepath -w "$2")" "${@:3}"; }
 folder() { win cmd /c echo "%$1%" | tr -d '\r'; }
 has() { win reg query "$@" >/dev/null 2>&1; }
 lacks() { ! has "$@"; }
+value() { win reg query "$@" 2>/dev/null | tr -d '\r'; }
 # The installed products as "Apps and features" lists them (Wine keeps per-user ones in HKLM).
 products() { for hive in HKCU HKLM; do win reg query "$hive\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall" /s; done 2>/dev/null | tr -d '\r'; }
 matches() { local text=$1; shift; for pattern; do grep -q -- "$pattern" <<<"$text" || return 1; done; }
+names() { grep -qF -- "$2" <<<"$1"; }
+table() { msiinfo export "$1" "$2" | tr -d '\r' | tail -n +4; }
+runs() { kill -0 "$1" 2>/dev/null; }
 
 class='CLSID\{B9C58654-ACD4-4E94-A982-BBE227BBE09C}'
 settings='HKCU\SOFTWARE\Lumivanta Manager'
 run='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+token=(/v 'Lumivanta Manager [www.lumivanta.com]')
+agent='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings\User Agent\Post Platform'
 installed="$(folder LOCALAPPDATA)\\Programs\\Lumivanta Manager\\LumivantaManager.exe"
 dir=$(dirname "$(winepath -u "$installed")")
 shortcut=$(winepath -u "$(folder APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Lumivanta Manager.lnk")
 check "the zip holds the program, Ruroda.db, the read-me and the licence" \
   test "$(zipinfo -1 "$zip" | sort | tr '\n' ' ')" = "License.txt LumivantaManager.exe ReadMe.txt Ruroda.db "
-check "its program is the one built" cmp -s <(unzip -p "$zip" LumivantaManager.exe) "$program"
+check "its program is the one the packages carry" cmp -s <(unzip -p "$zip" LumivantaManager.exe) "$program"
 check "its texts have Windows line ends" grep -q $'\r$' <(unzip -p "$zip" ReadMe.txt)
+
+# The package's tables, where Wine's installer cannot show what Windows would do with them.
+check "the File table gives the program's version and language" \
+  test "$(table "$msi" File | awk -F'\t' '$1 == "ProgramFile" { print $5, $6 }')" = "$version.0 1033"
+check "and keeps a hash for unversioned files only" test "$(table "$msi" MsiFileHash | cut -f1)" = ArchiveFile
+sequence=$(table "$msi" InstallExecuteSequence | sort -t$'\t' -k3 -n | cut -f1 | tr '\n' ' ')
+check "the running copy is closed before InstallValidate looks for files in use" \
+  grep -q 'CloseRunningCopy InstallValidate ' <<<"$sequence"
+check "nothing comes between InstallInitialize and RemoveExistingProducts (ICE63)" \
+  grep -q 'InstallInitialize RemoveExistingProducts ' <<<"$sequence"
+check "removal removes every folder the package makes in the profile (ICE64)" \
+  test "$(table "$msi" RemoveFile | awk -F'\t' '$3 == "" { print $4 }' | sort | tr '\n' ' ')" = "INSTALLDIR UserProgramsFolder "
+check "the shortcut takes its icon from the program, a path that survives upgrades" \
+  test "$(table "$msi" Shortcut | cut -f9)" = ""
+check "the Windows Package Manager's manifest gives the package's SHA-256" \
+  grep -qx "    InstallerSha256: $(sha256sum "$msi" | cut -d' ' -f1 | tr a-f A-F)" "$winget/Lumivanta.LumivantaManager.installer.yaml"
+check "and its product code, per user" matches "$(cat "$winget/Lumivanta.LumivantaManager.installer.yaml")" \
+  "ProductCode: '$(table "$msi" Property | awk -F'\t' '$1 == "ProductCode" { print $2 }')'" "Scope: user" "PackageVersion: $version"
+
+# Signed with a throw-away certificate of the test's own, given as a release build is given one.
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" -days 2 \
+  -subj "/CN=Lumivanta test signing" -addext extendedKeyUsage=codeSigning 2>/dev/null
+openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/sign.p12" -passout pass:throw-away
+export LV_SIGN_PKCS12=$work/sign.p12 LV_SIGN_PASSWORD=throw-away
+verifies() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >/dev/null 2>&1; }
+refused() { ! verifies "$1"; }
+mkdir "$work/signed" && cp "$program" "$work/signed/LumivantaManager.exe"
+"$root/packaging/sign.sh" "$work/signed/LumivantaManager.exe"
+# A newer package by the third version field, whose Ruroda.db is told apart by one more byte.
+newer=${version%.*}.$((${version##*.} + 1))
+cat "$archive" - <<<'' >"$work/Ruroda.db"
+"$root/packaging/make-msi.sh" "$work/signed/LumivantaManager.exe" "$work/Ruroda.db" "$root/src/app/Lumivanta.ico" \
+  "$newer" "$work/newer.msi" && "$root/packaging/sign.sh" "$work/newer.msi" || exit 1
+check "the program signed with the certificate the environment names verifies" verifies "$work/signed/LumivantaManager.exe"
+check "and so does the package" verifies "$work/newer.msi"
+cp "$work/signed/LumivantaManager.exe" "$work/tampered.exe" && printf X | dd of="$work/tampered.exe" bs=1 seek=4096 conv=notrunc 2>/dev/null
+check "and a program changed after signing does not" refused "$work/tampered.exe"
+unset LV_SIGN_PKCS12 LV_SIGN_PASSWORD
+
+msiexec /i "$msi" /qb ALLUSERS=1 & machine=$!
+check "an install for all users is refused, saying why" \
+  win "$poke" dialog "Lumivanta Manager is installed for the current user only. Run the package without ALLUSERS=1." ok
+wait $machine; check "and fails, installing nothing" test $? -ne 0 -a ! -e "$dir"
 
 msiexec /i "$msi" /qn
 check "a silent per-user install ends with 0" test $? -eq 0
 check "it installs the program and Ruroda.db, nothing else" test "$(ls "$dir" | tr '\n' ' ')" = "LumivantaManager.exe Ruroda.db "
 check "and a Start-menu shortcut" test -f "$shortcut"
-check "Apps and features shows the product, its version, the maker and a help link" \
-  matches "$(products)" "DisplayName.*Lumivanta Manager" "DisplayVersion.*$version" "Publisher.*Lumivanta" "HelpLink.*lumivanta"
-check "the class of the scheme handler is registered" has "HKCU\\Software\\Classes\\$class\\LocalServer32"
+check "Apps and features shows the product, its version, the maker, where it is and https links" \
+  matches "$(products)" "DisplayName.*Lumivanta Manager" "DisplayVersion.*$version" "Publisher.*Lumivanta" \
+  "InstallLocation.*Programs\\\\Lumivanta Manager\\\\$" "HelpLink.*https://www.lumivanta.com/contacts.php" "URLInfoAbout.*https://"
+check "the class of the scheme handler is registered to the quoted program path" \
+  names "$(value "HKCU\\Software\\Classes\\$class\\LocalServer32")" "\"$installed\""
 
 win "$installed" -hidden & first=$!
 check "the installed program started with -hidden shows its tray icon" win "$poke" tray-icon
 win "$poke" tray-item 2
 check "the tray menu's auto-start item writes a Run value starting it" \
-  matches "$(win reg query "$run" /v LumivantaMgr)" "\"${installed//\\/\\\\}\" -hidden"
-# A newer package, whose Ruroda.db is told apart by one more byte.
-cat "$archive" - <<<'' >"$work/Ruroda.db"
-"$root/packaging/make-msi.sh" "$program" "$work/Ruroda.db" "$root/src/app/Lumivanta.ico" 99.0.0 "$work/newer.msi" || exit 1
+  names "$(value "$run" /v LumivantaMgr)" "\"$installed\" -hidden"
 msiexec /i "$work/newer.msi" /qn
-check "a newer package installs over the older one" test $? -eq 0
+check "a newer package, signed, installs over the older one" test $? -eq 0
 wait $first
 check "after ending the running copy through Exit, which keeps the placement" has "$settings" /v MainFormSettings
-check "one product is installed, the newer one" test "$(products | grep -c -e 'Name.*Lumivanta' -e 'Version.*99\.0\.0$')" = 2
+check "one product is installed, the newer one" test "$(products | grep -c -e 'Name.*Lumivanta' -e "Version.*$newer$")" = 2
 check "with the newer version's files" cmp -s "$dir/Ruroda.db" "$work/Ruroda.db"
+check "and the program it ended runs again, in the tray as it was" \
+  test "$(win "$poke" wait TMainForm && win "$poke" visible TMainForm | tr -d '\r')" = 0
 msiexec /i "$msi" /qb & older=$!
-check "the older package refuses to install over the newer one, saying why" \
+check "the older package, older by the third version field, refuses to install, saying why" \
   win "$poke" dialog "A newer version of Lumivanta Manager is already installed. Remove it first to install this one." ok
 wait $older; check "and fails" test $? -ne 0
 
-# Wine's upgrade removes the older version as a plain removal, auto-start value and all.
-win "$installed" -hidden & first=$!
-win "$poke" tray-item 2
-msiexec /x "$work/newer.msi" /qn; removal=$?
-wait $first
-check "a silent removal ends with 0, after ending the running copy through Exit" test "$removal $?" = "0 0"
-check "it removes the program's folder" test ! -e "$dir"
+# A portable copy runs (the installed one ended), and starts at logon.
+win "$poke" end-session && win "$poke" ended
+mkdir "$work/portable" && cp "$program" "$archive" "$work/portable/"
+portable=$(winepath -w "$work/portable/LumivantaManager.exe")
+win "$work/portable/LumivantaManager.exe" -hidden & other=$!
+win "$poke" tray-icon
+win reg add "$run" /v LumivantaMgr /d "\"$portable\" -hidden" /f >/dev/null
+portable_left() {
+  runs $other && names "$(value "$run" /v LumivantaMgr)" "\"$portable\" -hidden" &&
+    names "$(value "HKCR\\$class\\LocalServer32")" "\"$portable\"" && has "$agent" "${token[@]}"
+}
+"$root/packaging/make-msi.sh" "$work/signed/LumivantaManager.exe" "$work/Ruroda.db" "$root/src/app/Lumivanta.ico" \
+  "$newer" "$work/same.msi" || exit 1
+msiexec /i "$work/same.msi" /qn
+check "the same version built again replaces itself" test "$? $(products | grep -c 'Name.*Lumivanta')" = "0 1"
+check "and leaves the portable copy running, with its auto-start value, class and token" portable_left
+
+# Removal after a logged raise and a killed log writer, with the portable copy running.
+echo 'an entry' >"$dir/debugger.log" && echo 'half an entry' >"$dir/lvlA1B2.tmp"
+msiexec /x "$work/same.msi" /qn
+check "a silent removal ends with 0" test $? -eq 0
+check "it removes the program's folder, log and all" test ! -e "$dir"
 check "and the shortcut" test ! -e "$shortcut"
-check "and the class registration" lacks "HKCR\\$class"
-check "and the per-user one" lacks "HKCU\\Software\\Classes\\$class"
-check "and the auto-start value" lacks "$run" /v LumivantaMgr
-check "and the user-agent token" lacks 'HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings\User Agent\Post Platform' /v 'Lumivanta Manager [www.lumivanta.com]'
+check "and the per-user class registration" lacks "HKCU\\Software\\Classes\\$class"
 check "and the product" test "$(products | grep -c 'Lumivanta Manager')" = 0
 check "but keeps the window placement" has "$settings" /v MainFormSettings
+check "and the portable copy, its auto-start value, class and token" portable_left
+win "$poke" end-session; wait $other
 
-msiexec /i "$msi" & interactive=$!
+# A removal that fails after the program's part puts back what that part removed. It fails
+# before the files go: Wine's rollback does not make a removed folder again, as Windows does.
+cp "$msi" "$work/failing.msi"
+msibuild "$work/failing.msi" \
+  -q "INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('Fail', 1058, 'SystemFolder', '[SystemFolder]cmd.exe /c exit 3')" \
+  -q "INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('Fail', 'REMOVE=\"ALL\" AND FAIL', 3400)"
+msiexec /i "$work/failing.msi" & interactive=$!
 check "an interactive install offers to start the program" win "$poke" dialog "Lumivanta Manager is installed. Start it now?" cancel
 wait $interactive
+win reg add "$run" /v LumivantaMgr /d "\"$installed\" -hidden" /f >/dev/null
+msiexec /x "$work/failing.msi" /qn PURGE=1 FAIL=1
+check "a removal that fails is rolled back, the program left in place" test $? -ne 0 -a -f "$dir/LumivantaManager.exe"
+put_back() { names "$(value "$run" /v LumivantaMgr)" "\"$installed\" -hidden" && has "$settings" /v MainFormSettings; }
+check "with the auto-start value and the settings put back" put_back
+
+# With no copy running to withdraw it, the token left by a copy that was killed goes too.
+win reg add "$agent" "${token[@]}" /f >/dev/null
 win reg add "$run" /v LumivantaMgr /d '"C:\Other copy\LumivantaManager.exe" -hidden' /f >/dev/null
-msiexec /x "$msi" /qn PURGE=1
+msiexec /x "$work/failing.msi" /qn PURGE=1
 check "removal with PURGE=1 also removes the settings" lacks "$settings"
+check "and the user-agent token that a killed copy left" lacks "$agent" "${token[@]}"
 check "but not the auto-start value of another copy" has "$run" /v LumivantaMgr
 win reg delete "$run" /v LumivantaMgr /f >/dev/null
 

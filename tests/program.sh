@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# The program as a process under Wine: its exit codes, its single instance, its COM switches,
-# "-hidden", and the window placement kept from one run to the next.
+# The program as a process under Wine: its exit codes, its single instance, its COM switches
+# (which need neither the archive nor the single-instance guard, and show no box), "-hidden",
+# and the window placement kept from one run to the next.
 # Usage: program.sh LumivantaManager.exe Ruroda.db WindowPoke.exe (RUN_TOOL runs Windows programs)
 set -uo pipefail
 program=$1 archive=$2 poke=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/app/pages/tweaks" "$work/empty"
+mkdir -p "$work/app/pages/tweaks" "$work/empty" "$work/broken copy"
 cp "$program" "$work/app/LumivantaManager.exe"
 cp "$program" "$work/empty/LumivantaManager.exe"
+cp "$program" "$work/broken copy/LumivantaManager.exe"
 cp "$archive" "$work/app/Ruroda.db"
+head -c 100 "$archive" >"$work/broken copy/Ruroda.db"
 echo '<html>loose</html>' > "$work/app/pages/tweaks/start.html"
 cd "$work" || exit 1
 
@@ -38,18 +41,28 @@ wait $pid; status=$?
 check "a browser control that cannot be made ends with exit code 217" test $status -eq 217
 check "the log tells where" grep -qE '^\[[0-9A-F]{8}\] EmbeddedWB_win\.' app/debugger.log
 
-# COM switches write and remove the class registration, then end.
-win app/LumivantaManager.exe /RegServer; status=$?
-check "REGSERVER ends with 0" test $status -eq 0
-check "REGSERVER writes LocalServer32" bash -c "${RUN_TOOL:-} reg query 'HKCR\\CLSID\\$clsid\\LocalServer32' 2>/dev/null | grep -qi LumivantaManager.exe"
-win app/LumivantaManager.exe -unregserver; status=$?
-check "UNREGSERVER ends with 0" test $status -eq 0
-check "UNREGSERVER removes the class key" bash -c "! ${RUN_TOOL:-} reg query 'HKCR\\CLSID\\$clsid' >/dev/null 2>&1"
+# COM switches write and remove the class registration, then end, without a box (a box would
+# hold the process until the time-out), with a damaged archive too.
+server() { ${RUN_TOOL:-} reg query "HKCR\\CLSID\\$clsid\\LocalServer32" 2>/dev/null | tr -d '\r' | grep REG_SZ; }
+switch() { timeout 20 ${RUN_TOOL:-} "$@"; }
+switch "broken copy/LumivantaManager.exe" /RegServer; status=$?
+check "REGSERVER ends with 0, with a damaged archive" test $status -eq 0
+check "and writes LocalServer32 as the quoted path" grep -q '"[A-Z]:\\.*\\broken copy\\LumivantaManager.exe"$' <<<"$(server)"
+switch app/LumivantaManager.exe -unregserver; status=$?
+check "UNREGSERVER of another copy ends with 0" test $status -eq 0
+check "and leaves the registration that names the first" grep -q 'broken copy' <<<"$(server)"
+switch "broken copy/LumivantaManager.exe" -unregserver; status=$?
+check "UNREGSERVER ends with 0, with a damaged archive" test $status -eq 0
+check "and removes the class key that names its copy" bash -c "! ${RUN_TOOL:-} reg query 'HKCR\\CLSID\\$clsid' >/dev/null 2>&1"
 
 # One copy a session: a second start ends at once with 0, in both modes, and the first runs on.
 win app/LumivantaManager.exe -hidden & first=$!
-win "$poke" wait TApplication
+win "$poke" wait TMainForm
 check "-hidden as first argument shows no window" test "$(win "$poke" visible TMainForm | tr -d '\r')" = 0
+switch app/LumivantaManager.exe /unregserver; status=$?
+check "UNREGSERVER works while a copy runs, which registered itself at its start" test "$status $(server | grep -c .)" = "0 0"
+switch app/LumivantaManager.exe /regserver; status=$?
+check "REGSERVER too" test "$status $(server | grep -c '\\app\\')" = "0 1"
 win app/LumivantaManager.exe; status=$?
 check "a second copy ends with 0" test $status -eq 0
 win app/LumivantaManager.exe /data=pages; status=$?

@@ -73,9 +73,24 @@ TInstallerSwitch FindInstallerSwitch(const std::vector<std::string>& args)
 {
     if (HasSwitch(args, "uninstall"))
         return HasSwitch(args, "purge") ? TInstallerSwitch::Purge : TInstallerSwitch::Uninstall;
+    if (HasSwitch(args, "restore"))
+        return TInstallerSwitch::Restore;
     if (HasSwitch(args, "close"))
         return TInstallerSwitch::Close;
+    if (HasSwitch(args, "reopen"))
+        return TInstallerSwitch::Reopen;
     return HasSwitch(args, "offerstart") ? TInstallerSwitch::OfferStart : TInstallerSwitch::None;
+}
+
+std::string LocalServerCommand(std::string_view programPath)
+{
+    return "\"" + std::string(programPath) + "\"";
+}
+
+std::string LocalServerProgram(std::string_view command)
+{
+    const std::vector<std::string> parts = SplitCommandLine(command);
+    return parts.empty() ? std::string() : parts.front();
 }
 
 std::string RuntimeErrorText(int error, std::uint32_t address)

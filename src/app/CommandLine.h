@@ -20,10 +20,18 @@ TComSwitch FindComSwitch(const std::vector<std::string>& args);
 
 // What the installer asks of the installed program, matched as the COM switches are:
 // "OFFERSTART" asks the user whether to start the program now; "CLOSE" ends the running copy
-// through its Exit path; "UNINSTALL" does that and removes the program's auto-start value and
-// user-agent token, with "PURGE" also its settings.
-enum class TInstallerSwitch { None, OfferStart, Close, Uninstall, Purge };
+// through its Exit path; "REOPEN" starts the program again when "CLOSE" ended it; "UNINSTALL"
+// ends the running copy and removes the program's auto-start value, user-agent token and class
+// registration, with "PURGE" also its settings; "RESTORE" puts back what "UNINSTALL" removed,
+// for a removal that fails.
+enum class TInstallerSwitch { None, OfferStart, Close, Reopen, Uninstall, Purge, Restore };
 TInstallerSwitch FindInstallerSwitch(const std::vector<std::string>& args);
+
+// The command COM starts the program's class server with: the path, always quoted, since a
+// path with blanks would otherwise let Windows try every shorter path that ends at a blank.
+std::string LocalServerCommand(std::string_view programPath);
+// The program such a command starts, quoted or not (older versions wrote the short form).
+std::string LocalServerProgram(std::string_view command);
 
 // The fatal start-up report: "Runtime error 217 at 0040A1B2".
 std::string RuntimeErrorText(int error, std::uint32_t address);

@@ -4,5 +4,6 @@
 
 // Runs what the installer asks of the installed program (see FindInstallerSwitch) and gives
 // the exit code: 0 when done, 1 when the running copy did not end (the user was asked to
-// confirm Exit and has not) or a value could not be read or removed.
+// confirm Exit and has not) or a value could not be read, removed or put back; the failure is
+// in the log.
 int RunInstallerSwitch(TInstallerSwitch request);

@@ -1,10 +1,12 @@
-// The program's entry point. Start-up brings the modules up in a fixed order (OLE, program
-// values, content manager, COM server switches, the scheme handler's factory, the shared
-// registry, the single-instance guard), then the class registration, the windows and the
-// message loop; tear-down runs in reverse. A step that fails, the content manager (Ruroda.db
-// missing or damaged) or any later one (a window, the browser control, COM), is logged, torn
-// down and reported as the run-time reports it, "Runtime error 217 at ...", exit code 217.
+// The program's entry point. The installer's switches and the COM switches run on their own,
+// before anything else. Start-up brings the modules up in a fixed order (OLE, program values,
+// content manager, the scheme handler's factory, the shared registry, the single-instance
+// guard), then the class registration, the windows and the message loop; tear-down runs in
+// reverse. A step that fails, the content manager (Ruroda.db missing or damaged) or any later
+// one (a window, the browser control, COM), is logged, torn down and reported as the run-time
+// reports it, "Runtime error 217 at ...", exit code 217.
 #include "app/Application.h"
+#include "app/ClassRegistration.h"
 #include "app/CommandLine.h"
 #include "app/InstallerSwitches.h"
 #include "app/MainForm.h"
@@ -28,53 +30,7 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-constexpr int ExitRegistrationFailed = 1;
 constexpr int ExitStartupFailed = 217;
-
-std::string ClassKeyPath()
-{
-    wchar_t text[64];
-    ::StringFromGUID2(CLSID_MyLVHandler, text, 64);
-    std::string clsid;
-    for (const wchar_t* c = text; *c; ++c)
-        clsid += static_cast<char>(*c);
-    return "CLSID\\" + clsid;
-}
-
-// The program's path as COM starts it: the short form when the path has a blank.
-std::string LocalServerPath()
-{
-    const std::string& path = ProgramFileName();
-    if (path.find(' ') == std::string::npos)
-        return path;
-    char shortPath[MAX_PATH];
-    const DWORD n = ::GetShortPathNameA(path.c_str(), shortPath, sizeof shortPath);
-    return n > 0 && n < sizeof shortPath ? std::string(shortPath, n) : path;
-}
-
-// Writes HKCR\CLSID\{...} and its LocalServer32; false when a key or value cannot be written.
-bool WriteClassRegistration()
-{
-    try {
-        TRegistry registry;
-        registry.SetRoot(HKEY_CLASSES_ROOT);
-        if (!registry.Open("\\" + ClassKeyPath(), true))
-            return false;
-        registry.PutText("", "");
-        if (!registry.Open("\\" + ClassKeyPath() + "\\LocalServer32", true))
-            return false;
-        registry.PutText("", LocalServerPath());
-        return true;
-    } catch (const ERegistryException&) {
-        return false;
-    }
-}
-
-void RemoveClassRegistration()
-{
-    ::RegDeleteKeyA(HKEY_CLASSES_ROOT, (ClassKeyPath() + "\\LocalServer32").c_str());
-    ::RegDeleteKeyA(HKEY_CLASSES_ROOT, ClassKeyPath().c_str());
-}
 
 struct TOleSession {
     TOleSession() { ::OleInitialize(nullptr); }
@@ -145,22 +101,14 @@ std::uint32_t CodeAddress(const void* code)
     return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(code));
 }
 
-// The COM server's switches, then the windows and the message loop. runningStep names the step
-// under way for the report of a failure.
-int RunWindows(TComSwitch comSwitch, const std::vector<std::string>& args, IClassFactory* factory,
-               TJclDebugHandler& debugger, std::uint32_t& runningStep)
+// The class registration, renewed at each start (a failure, for lack of rights, is ignored),
+// then the windows and the message loop. runningStep names the step under way for the report
+// of a failure.
+int RunWindows(const std::vector<std::string>& args, IClassFactory* factory, TJclDebugHandler& debugger,
+               std::uint32_t& runningStep)
 {
     TComSession com;
-    if (comSwitch == TComSwitch::Unregister) {
-        RemoveClassRegistration();
-        return 0;
-    }
-    if (!WriteClassRegistration() && comSwitch == TComSwitch::Register) {
-        ::MessageBoxA(nullptr, "Error creating system registry entry", "Application Error", MB_OK | MB_ICONERROR);
-        return ExitRegistrationFailed;
-    }
-    if (comSwitch == TComSwitch::Register)
-        return 0;
+    WriteClassRegistration();
     TClassObjectRegistration registration(factory);
 
     runningStep = CodeAddress(reinterpret_cast<const void*>(&CreateWindows));
@@ -187,7 +135,6 @@ int RunModules(const std::vector<std::string>& args, std::optional<std::uint32_t
     try {
         TModules modules;
         CreateContentManager(args);
-        const TComSwitch comSwitch = FindComSwitch(args);
         runningStep = CodeAddress(reinterpret_cast<const void*>(&CreateHandlerFactory));
         const ComPtr<IClassFactory> factory = CreateHandlerFactory();
 
@@ -195,11 +142,26 @@ int RunModules(const std::vector<std::string>& args, std::optional<std::uint32_t
         ::CreateMutexA(nullptr, FALSE, "LumivantaMutex");
         if (::GetLastError() == ERROR_ALREADY_EXISTS)
             return 0;
-        return RunWindows(comSwitch, args, factory.Get(), debugger, runningStep);
+        return RunWindows(args, factory.Get(), debugger, runningStep);
     } catch (...) {
         failedAt = runningStep;
         return ExitStartupFailed;
     }
+}
+
+// The installer's requests and the COM switches, when the command line has one: they need
+// neither the archive nor the single-instance guard, so they work with Ruroda.db missing or
+// damaged and while a copy runs, and a failure shows no box (an installer may run them with no
+// one to answer it): it is their exit code and an entry in the log.
+std::optional<int> RunSwitch(const std::vector<std::string>& args)
+{
+    const TInstallerSwitch request = FindInstallerSwitch(args);
+    const TComSwitch comSwitch = FindComSwitch(args);
+    if (request == TInstallerSwitch::None && comSwitch == TComSwitch::None)
+        return std::nullopt;
+    TJclDebugHandler debugger([] { return std::string(ProductName); });
+    debugger.SetLogFileName(ProgramFolder() + "debugger.log");
+    return request != TInstallerSwitch::None ? RunInstallerSwitch(request) : RunComSwitch(comSwitch);
 }
 
 }
@@ -210,9 +172,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     int exitCode = ExitStartupFailed;
     try {
         const std::vector<std::string> args = ArgumentsAfterProgramName(::GetCommandLineA());
-        // The installer's requests need neither the archive nor the single-instance guard.
-        if (const TInstallerSwitch request = FindInstallerSwitch(args); request != TInstallerSwitch::None)
-            return RunInstallerSwitch(request);
+        if (const std::optional<int> done = RunSwitch(args))
+            return *done;
         exitCode = RunModules(args, failedAt);
     } catch (...) {
         // Before any step: the command line or OLE itself.

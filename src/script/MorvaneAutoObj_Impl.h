@@ -12,15 +12,17 @@ using TDialogsObjectFactory = Microsoft::WRL::ComPtr<IDialogsAutoObj> (*)();
 void SetDialogsObjectFactory(TDialogsObjectFactory factory);
 
 // The root object that page scripts reach as window.external. The browser host makes a new
-// one for every request; each makes its Registry and Dialogs objects once and keeps them.
+// one for every request; each makes its Registry, Dialogs and System objects once and keeps them.
 class TTweakExternal final : public TAutoIntfObject<ITweakExternal> {
 public:
     HRESULT STDMETHODCALLTYPE CheckVer(LONG minVer, VARIANT* res) override;
     HRESULT STDMETHODCALLTYPE get_Registry(IRegistryAutoObj** value) override;
     HRESULT STDMETHODCALLTYPE get_Dialogs(IDialogsAutoObj** value) override;
     HRESULT STDMETHODCALLTYPE ProcessMessages() override;
+    HRESULT STDMETHODCALLTYPE get_System(ISystemAutoObj** value) override;
 
 private:
     Microsoft::WRL::ComPtr<IRegistryAutoObj> RegistryObj;
     Microsoft::WRL::ComPtr<IDialogsAutoObj> DialogsObj;
+    Microsoft::WRL::ComPtr<ISystemAutoObj> SystemObj;
 };

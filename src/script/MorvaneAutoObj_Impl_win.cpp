@@ -4,6 +4,7 @@
 #include "script/ProgramValues.h"
 #include "script/RegistryAutoObj_Impl.h"
 #include "script/MessageLoop.h"
+#include "script/SystemAutoObj_Impl.h"
 
 namespace {
 
@@ -50,4 +51,16 @@ HRESULT TTweakExternal::get_Dialogs(IDialogsAutoObj** value)
 HRESULT TTweakExternal::ProcessMessages()
 {
     return ScriptCall(nullptr, [] { ProcessPendingMessages(); });
+}
+
+HRESULT TTweakExternal::get_System(ISystemAutoObj** value)
+{
+    if (!value)
+        return E_POINTER;
+    *value = nullptr;
+    return ScriptCall(nullptr, [&] {
+        if (!SystemObj)
+            SystemObj = new TSystemAutoObj;
+        SystemObj.CopyTo(value);
+    });
 }

@@ -1,70 +1,58 @@
 // The tweak engine and every tweak definition, run by lvscript in the real script engine against
 // the registry of a throw-away Wine prefix (engine.sh refuses any other). The prefix is first
 // given the values that a fresh Windows holds, as Microsoft documents them, independently of
-// the definitions: a definition naming the wrong key, value or type then fails here. At the end
-// every value is put back as it was and every key made here is removed.
-// host.args: the program's version as major.minor; a key under HKCU that allows only reads.
+// the definitions: a definition naming the wrong key, value or type then fails here; Windows
+// takes up those of its System settings. At the end every value is put back as it was and
+// every key made here is removed.
+// host.args: the program's version as major.minor; a key under HKCU that allows only reads;
+// "folder" for the documents folder's case alone (see engine.sh).
 var registry = external.Registry;
 
 var advanced = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
+// A value that a fresh Windows does not have is not listed; a key that holds none of them is, with no values.
 var WindowsValues = [
     { root: "HKCU", key: advanced, type: "dword", values: {
-        HideFileExt: 1, Hidden: 2, ShowSuperHidden: 0, SeparateProcess: 0, ShowInfoTip: 1, AutoCheckSelect: 0,
-        IconsOnly: 0, HideDrivesWithNoMedia: 1, LaunchTo: 2, TaskbarSmallIcons: 0, TaskbarGlomLevel: 0,
-        ShowTaskViewButton: 1, Start_TrackDocs: 1, TaskbarAnimations: 1, ShowSecondsInSystemClock: 0,
-        ExtendedUIHoverTime: 400, ListviewAlphaSelect: 1, ListviewShadow: 1, ShowStatusBar: 1, ShowCompColor: 1,
-        ShowTypeOverlay: 1, HideIcons: 0 } },
+        HideFileExt: 1, Hidden: 2, ShowSuperHidden: 0, SeparateProcess: 0, ShowInfoTip: 1, FolderContentsInfoTip: 1,
+        IconsOnly: 0, ShowTypeOverlay: 1, ShowPreviewHandlers: 1, ShowCompColor: 1, SharingWizardOn: 1 } },
     { root: "HKCU", key: "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\CabinetState", type: "dword",
       values: { FullPath: 0 } },
     { root: "HKCU", key: "Control Panel\\Desktop", type: "sz", values: {
-        MenuShowDelay: "400", DragFullWindows: "1", FontSmoothing: "2", CursorBlinkRate: "530", WheelScrollLines: "3",
-        AutoEndTasks: "0", HungAppTimeout: "5000", WaitToKillAppTimeout: "20000",
-        Wallpaper: "C:\\Windows\\web\\wallpaper\\Windows\\img0.jpg", WindowArrangementActive: "1", SnapSizing: "1",
-        DockMoving: "1", WheelScrollChars: "3", WallpaperStyle: "10" } },
+        MenuShowDelay: "400", DragFullWindows: "1", FontSmoothing: "2", WheelScrollLines: "3", WheelScrollChars: "3",
+        HungAppTimeout: "5000", WaitToKillAppTimeout: "20000", Wallpaper: "C:\\Windows\\web\\wallpaper\\Windows\\img0.jpg",
+        WallpaperStyle: "10", TileWallpaper: "0", WindowArrangementActive: "1", SnapSizing: "1", DockMoving: "1",
+        DragFromMaximize: "1", ScreenSaveActive: "1", ScreenSaveTimeOut: "900", ScreenSaverIsSecure: "0" } },
     { root: "HKCU", key: "Control Panel\\Desktop", type: "dword", values: {
-        PaintDesktopVersion: 0, FontSmoothingType: 2, ForegroundFlashCount: 7, MouseWheelRouting: 2, ClickLockTime: 1200,
-        CaretWidth: 1 } },
+        FontSmoothingType: 2, FontSmoothingGamma: 1400, ForegroundFlashCount: 7, CaretWidth: 1,
+        FocusBorderWidth: 1, FocusBorderHeight: 1 } },
+    // Its first four bytes are the documented default 0x80003E9E.
+    { root: "HKCU", key: "Control Panel\\Desktop", type: "binary", values: { UserPreferencesMask: "9E3E008012000000" } },
+    // The key is there; its values only once the user has picked pointers.
+    { root: "HKCU", key: "Control Panel\\Cursors", type: "expand", values: {} },
     { root: "HKCU", key: "Control Panel\\Desktop\\WindowMetrics", type: "sz", values: { MinAnimate: "1", IconTitleWrap: "1" } },
     { root: "HKCU", key: "Control Panel\\Mouse", type: "sz", values: {
-        DoubleClickSpeed: "500", MouseHoverTime: "400", SnapToDefaultButton: "0", MouseSensitivity: "10", MouseSpeed: "1",
-        SwapMouseButtons: "0", MouseTrails: "0" } },
-    { root: "HKCU", key: "Control Panel\\Mouse", type: "dword", values: { ActiveWindowTracking: 0 } },
-    { root: "HKCU", key: "Keyboard Layout\\Toggle", type: "sz", values: { "Language Hotkey": "1" } },
+        DoubleClickSpeed: "500", MouseHoverTime: "400", MouseHoverWidth: "4", MouseHoverHeight: "4", SnapToDefaultButton: "0",
+        MouseSensitivity: "10", SwapMouseButtons: "0", MouseTrails: "0" } },
+    { root: "HKCU", key: "Keyboard Layout\\Toggle", type: "sz", values: { Hotkey: "1" } },
     { root: "HKCU", key: "Control Panel\\Accessibility", type: "dword", values: { MessageDuration: 5 } },
     { root: "HKCU", key: "Control Panel\\Accessibility\\StickyKeys", type: "sz", values: { Flags: "510" } },
     { root: "HKCU", key: "Control Panel\\Accessibility\\Keyboard Response", type: "sz", values: { Flags: "126" } },
     { root: "HKCU", key: "Control Panel\\Accessibility\\ToggleKeys", type: "sz", values: { Flags: "62" } },
     { root: "HKCU", key: "Control Panel\\Accessibility\\MouseKeys", type: "sz", values: { Flags: "62" } },
     { root: "HKCU", key: "Control Panel\\Accessibility\\HighContrast", type: "sz", values: { Flags: "126" } },
-    { root: "HKCU", key: "Control Panel\\Accessibility\\Keyboard Preference", type: "sz", values: { On: "0" } },
-    { root: "HKCU", key: "Control Panel\\Cursors", type: "expand", values: {
-        Arrow: "%SystemRoot%\\cursors\\aero_arrow.cur", Wait: "%SystemRoot%\\cursors\\aero_busy.ani",
-        AppStarting: "%SystemRoot%\\cursors\\aero_working.ani", Hand: "%SystemRoot%\\cursors\\aero_link.cur" } },
     { root: "HKCU", key: "Control Panel\\Keyboard", type: "sz", values: { KeyboardDelay: "1", KeyboardSpeed: "31" } },
     { root: "HKCU", key: "Control Panel\\Colors", type: "sz", values: {
-        Hilight: "0 120 215", HotTrackingColor: "0 102 204", Background: "0 0 0", HilightText: "255 255 255",
-        Window: "255 255 255", WindowText: "0 0 0", InfoWindow: "255 255 225", InfoText: "0 0 0", GrayText: "109 109 109",
-        MenuHilight: "0 120 215", ButtonFace: "240 240 240" } },
+        Hilight: "0 120 215", Background: "0 0 0", HilightText: "255 255 255", Window: "255 255 255", WindowText: "0 0 0",
+        InfoWindow: "255 255 225", InfoText: "0 0 0", GrayText: "109 109 109", ButtonFace: "240 240 240" } },
     { root: "HKCU", key: "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", type: "expand",
       values: { "{374DE290-123F-4565-9164-39C4925E467B}": "%USERPROFILE%\\Downloads", Personal: "%USERPROFILE%\\Documents",
         "My Pictures": "%USERPROFILE%\\Pictures", "My Music": "%USERPROFILE%\\Music", "My Video": "%USERPROFILE%\\Videos",
         Desktop: "%USERPROFILE%\\Desktop" } },
-    { root: "HKCU", key: "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\AutoplayHandlers", type: "dword",
-      values: { DisableAutoplay: 0 } },
     { root: "HKCU", key: "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize", type: "dword",
-      values: { AppsUseLightTheme: 1, EnableTransparency: 1, ColorPrevalence: 0 } },
-    { root: "HKCU", key: "Software\\Microsoft\\Windows\\DWM", type: "dword", values: { ColorPrevalence: 0 } },
-    { root: "HKCU", key: "Software\\Microsoft\\Windows\\CurrentVersion\\ContentDeliveryManager", type: "dword", values: {
-        SystemPaneSuggestionsEnabled: 1, SoftLandingEnabled: 1, SilentInstalledAppsEnabled: 1, RotatingLockScreenEnabled: 1,
-        RotatingLockScreenOverlayEnabled: 1 } },
-    { root: "HKCU", key: "Software\\Microsoft\\Windows\\CurrentVersion\\AdvertisingInfo", type: "dword",
-      values: { Enabled: 1 } },
+      values: { AppsUseLightTheme: 1, SystemUsesLightTheme: 1 } },
     { root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control\\CrashControl", type: "dword", values: {
-        AutoReboot: 1, CrashDumpEnabled: 7, LogEvent: 1 } },
+        AutoReboot: 1, CrashDumpEnabled: 7, LogEvent: 1, SendAlert: 1, Overwrite: 1 } },
     { root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control", type: "sz", values: { WaitToKillServiceTimeout: "5000" } },
     { root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control\\FileSystem", type: "dword", values: { LongPathsEnabled: 0 } },
-    { root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power", type: "dword",
-      values: { HiberbootEnabled: 1 } },
     { root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management", type: "dword",
       values: { ClearPageFileAtShutdown: 0 } },
     { root: "HKLM", key: "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", type: "dword",
@@ -92,6 +80,8 @@ function firstMissingKey(root, key) {
 }
 
 function readTyped(root, key, name, type) {
+    if (type === "binary")
+        return registry.RegReadBinary(root, key, name);
     if (type === "dword") {
         registry.RegReadBool(root, key, name);
         return registry.RegReadInt(root, key, name);
@@ -105,6 +95,8 @@ function writeTyped(root, key, name, type, data) {
         registry.RegWriteInt(root, key, name, data);
     else if (type === "expand")
         registry.RegWriteExpandString(root, key, name, data);
+    else if (type === "binary")
+        registry.RegWriteBinary(root, key, name, data);
     else
         registry.RegWriteString(root, key, name, data);
 }
@@ -183,16 +175,22 @@ function problemsOf(def) {
             problems.push(what + ": " + e.message);
         }
     }
-    expect("the value is where Windows keeps it", registry.RegValueExists(def.root, def.key, def.value));
+    // A fresh Windows lacks a "dfltAbsent" value; a bit setting's default is its state.
+    var stateDefault = def.bit || typeof def.dflt === "boolean";
+    expect("the value is where Windows keeps it", registry.RegValueExists(def.root, def.key, def.value) !== !!def.dfltAbsent);
     attempt("reading", function () {
-        expect("the default is what Windows holds", TweakEngine.readRaw(registry, def) === def.dflt);
+        expect("the default is what Windows holds", stateDefault || def.dfltAbsent || TweakEngine.readRaw(registry, def) === def.dflt);
         expect("it reads as the default", TweakEngine.isDefault(registry, def));
     });
+    // Windows stores a System setting in the registry itself (binary data with no bit says nothing).
+    var stored = def.spi && !(def.type === "binary" && !def.bit) && !wineFor(WineKeepsElsewhere, def);
     for (i = 0; i < states.length; i++) {
         value = states[i];
         attempt("applying " + value, function () {
             TweakEngine.apply(registry, def, value);
             expect(value + " reads back", TweakEngine.read(registry, def) === value);
+            expect(value + " is stored where Windows keeps it", !stored ||
+                   TweakEngine.read(registry, copyOf(def, { spi: undefined })) === value);
         });
     }
     if (def.kind === "toggle") {
@@ -204,32 +202,98 @@ function problemsOf(def) {
     }
     attempt("restoring", function () {
         TweakEngine.restore(registry, def);
-        expect("the Windows default reads back", TweakEngine.readRaw(registry, def) === def.dflt);
+        expect("the Windows default reads back", def.dfltAbsent ? !registry.RegValueExists(def.root, def.key, def.value)
+            : stateDefault ? TweakEngine.read(registry, def) === def.dflt : TweakEngine.readRaw(registry, def) === def.dflt);
         expect("it counts as the default again", TweakEngine.isDefault(registry, def));
     });
     return problems;
+}
+
+// The engine sees a Windows 10 or 11 of that build ("22631.4169": and update) in a key of the
+// test's own; with no build, Windows 10 22H2. (Wine 8's prefix says it is Windows 7, build 7601,
+// on which no setting acts.)
+function seeWindows(build, version) {
+    var place = TweakEngine.windowsPlace, parts = String(build || "19045.5131").split(".");
+    place.root = "HKCU";
+    place.key = testKey + "\\Windows " + parts.join(".");
+    if (registry.RegCreateKey("HKCU", place.key)) {
+        registry.RegWriteString("HKCU", place.key, "CurrentBuildNumber", parts[0]);
+        registry.RegWriteInt("HKCU", place.key, "UBR", Number(parts[1] || 0));
+        registry.RegWriteString("HKCU", place.key, "DisplayVersion", version || (build ? "" : "22H2"));
+        registry.RegWriteString("HKCU", place.key, "ProductName", "Windows 10 Pro");
+    }
 }
 
 function hasWindowsDefault(def) {
     return def.kind !== "entries" && def.kind !== "list";
 }
 
-function everyDefinitionWorks() {
-    var i, problems, tried = 0;
+// What Wine does otherwise than Windows with a definition's System entry (WineDiffers.js), or null.
+function wineFor(table, def) {
+    return def.spi && Object.prototype.hasOwnProperty.call(table, def.spi) ? table[def.spi] : null;
+}
+
+// Windows takes up the seeded data of its System settings, as it would at sign-in.
+function systemTakesUpSeed() {
+    var i;
     for (i = 0; i < TweakDefinitions.length; i++) {
-        if (!hasWindowsDefault(TweakDefinitions[i]))
+        if (TweakDefinitions[i].spi && !wineFor(WineRefuses, TweakDefinitions[i]))
+            TweakEngine.takeUp(registry, TweakDefinitions[i]);
+    }
+}
+
+// A change through a System entry that Wine refuses fails, twice (the second from what Wine holds
+// after the first), with the registry and history unchanged.
+function wineRefusesChange(def) {
+    var states = statesOf(def), value = states[0], before = stateText(def), entries = TweakEngine.journal(registry).length,
+        expected = WineRefuses[def.spi] === "has no GET" ? "Windows did not give" : "the setting could not be changed",
+        problems = [], i, why;
+    try {
+        if (TweakEngine.read(registry, def) === value)
+            value = states[1];
+    } catch (e) {
+        // Without a GET action the change fails all the same.
+    }
+    for (i = 0; i < 2; i++) {
+        why = failure(function () { TweakEngine.apply(registry, def, value); });
+        if (why.indexOf(expected) < 0)
+            problems.push("the change through the System object gave " + why + ", not " + expected);
+        if (stateText(def) !== before || TweakEngine.journal(registry).length !== entries)
+            problems.push("a failed change through the System object left " + stateText(def));
+    }
+    return problems;
+}
+
+function everyDefinitionWorks() {
+    var i, def, problems, wine, tried = 0;
+    for (i = 0; i < TweakDefinitions.length; i++) {
+        def = TweakDefinitions[i];
+        wine = wineFor(WineRefuses, def);
+        if (!hasWindowsDefault(def))
             continue;
-        problems = problemsOf(TweakDefinitions[i]);
-        check(TweakDefinitions[i].id + " applies, reads back, toggles and restores", problems.join("; "), "");
+        if (wine)
+            host.echo("note: " + def.id + ": Wine " + wine + " for " + def.spi + "; tried through the registry alone");
+        if (wineFor(WineKeepsElsewhere, def))
+            host.echo("note: " + def.id + ": Wine keeps " + def.spi + " in " + wineFor(WineKeepsElsewhere, def) +
+                      ", so where it is stored is not checked");
+        seeWindows(def.windows && def.windows.from);
+        problems = wine ? wineRefusesChange(def).concat(problemsOf(copyOf(def, { spi: undefined }))) : problemsOf(def);
+        seeWindows();
+        check(def.id + " applies, reads back, toggles and restores", problems.join("; "), "");
         tried++;
     }
     check("at least 25 settings are tried", tried >= 25, true);
 }
 
+// A setting kept whole in the registry alone, acting on the Windows of the test prefix.
+function isPlain(def) {
+    return !def.spi && !def.bit && !def.dfltAbsent && TweakEngine.isAvailable(registry, def);
+}
+
 function firstOfKind(kind, type) {
     var i;
     for (i = 0; i < TweakDefinitions.length; i++) {
-        if (TweakDefinitions[i].kind === kind && TweakDefinitions[i].type === type)
+        if (TweakDefinitions[i].kind === kind && TweakDefinitions[i].type === type && isPlain(TweakDefinitions[i]))
             return TweakDefinitions[i];
     }
     return null;
@@ -261,9 +325,17 @@ function definitionsAreComplete() {
             categories[def.category] = true;
             count++;
         }
+        check(def.id + " names its https source and its builds", /^https:\/\/\S+$/.test(def.source) + " " +
+              !!(def.windows && def.windows.from && (def.windows.why || (!def.windows.before && def.windows.from <= 10240))),
+              "true true");
+        // A value a fresh Windows lacks may leave undocumented what Windows then does.
+        if (def.dfltAbsent && def.dflt === undefined)
+            continue;
+        // A bit, or a System switch whose binary data has no on and off, defaults to a state.
         if (def.kind === "toggle")
-            check(def.id + " has distinct on and off values, one of them the default",
-                  def.on !== def.off && (def.dflt === def.on || def.dflt === def.off), true);
+            check(def.id + " has distinct on and off values, one of them the default", def.bit ||
+                  (def.spi && def.type === "binary") ? typeof def.dflt === "boolean"
+                  : def.on !== def.off && (def.dflt === def.on || def.dflt === def.off), true);
         if (def.kind === "range")
             check(def.id + " has its default in its range", Number(def.dflt) >= def.min && Number(def.dflt) <= def.max,
                   true);
@@ -322,7 +394,7 @@ function undoGivesBackTheEarlierState() {
     var tried = {}, entries = TweakEngine.journal(registry).length, i, j, def, before, changed;
     for (i = 0; i < TweakDefinitions.length; i++) {
         def = TweakDefinitions[i];
-        if (!hasWindowsDefault(def) || tried[def.kind + def.type])
+        if (!hasWindowsDefault(def) || !isPlain(def) || tried[def.kind + def.type])
             continue;
         tried[def.kind + def.type] = true;
         for (j = 0; j < 2; j++) {
@@ -346,7 +418,7 @@ function undoAllRestoresEveryCategory() {
     TweakEngine.clearJournal(registry);
     for (i = 0; i < TweakDefinitions.length; i++) {
         def = TweakDefinitions[i];
-        if (hasWindowsDefault(def) && !seen[def.category] && TweakEngine.canChange(registry, def)) {
+        if (hasWindowsDefault(def) && isPlain(def) && !seen[def.category] && TweakEngine.canChange(registry, def)) {
             seen[def.category] = changed.push(def);
             TweakEngine.apply(registry, def, statesOf(def)[TweakEngine.read(registry, def) === statesOf(def)[0] ? 1 : 0]);
         }
@@ -373,7 +445,7 @@ function journalIsCapped() {
 // The registry as the engine sees it, some methods replaced: a second writer, or a journal that keeps nothing.
 function registryWith(replaced) {
     var names = ["RegReadString", "RegWriteString", "RegReadInt", "RegWriteInt", "RegReadBool", "RegValueExists",
-                 "RegValueType", "RegDeleteValue", "RegCreateKey", "RegDeleteKey", "RegKeyExists", "ValuesNames"];
+                 "RegValueType", "RegDeleteValue", "RegCreateKey", "RegDeleteKey", "RegKeyExists", "ValuesNames", "HasFullAccess"];
     var wrapped = {}, i;
     function passOn(method) {
         return function (a, b, c, d) {
@@ -456,9 +528,12 @@ function undoGoesByTheValueAsItIs() {
 }
 
 // Last: the journal moves to a key that engine.sh made read-only, holding one change of a value of its own
-// (1 to 2). No change may go unrecorded, nor one in a journal that keeps nothing; undo all ends.
+// (1 to 2). No change may go unrecorded, nor one in a journal that keeps nothing; undo all ends. A change
+// through the System object, made before its data can be known, is taken back.
 function unrecordedChangeIsRefused() {
     var def = firstOfKind("toggle", "dword"), own = host.args[1].replace(/\\Journal$/, "");
+    var spi = testDef({ value: "DragFullWindows", key: "Control Panel\\Desktop", type: "sz", on: "1", off: "0", dflt: "1",
+                        spi: "DRAGFULLWINDOWS" });
     var refusal = def.title + ": not changed, because the change could not be recorded in the history (HKCU\\";
     check("a journal that keeps nothing refuses the change", failure(function () {
         TweakEngine.toggle(registryWith({ RegWriteString: function (root, key, name, text) {
@@ -469,32 +544,158 @@ function unrecordedChangeIsRefused() {
     check("a change that cannot be recorded is refused", failure(function () {
         TweakEngine.toggle(registry, def);
     }) + " " + TweakEngine.isDefault(registry, def), refusal + host.args[1] + " cannot be written) true");
+    check("and one made through the System object before its data is known is taken back", failure(function () {
+        TweakEngine.toggle(registry, spi);
+    }) + " " + external.System.GetSystemParameter("DRAGFULLWINDOWS") + " " + TweakEngine.readRaw(registry, spi),
+          refusal.replace(def.title, spi.title) + host.args[1] + " cannot be written) true 1");
     check("undo all ends at an entry it cannot take out", failure(function () {
         TweakEngine.undoAll(registry);
     }) + " " + registry.RegReadInt("HKCU", own, "Value"), "Undo all stopped after 0 of 1 changes. Locked value: not " +
           "undone, because its entry could not be taken out of the history (HKCU\\" + host.args[1] + " cannot be written). 2");
 }
 
-var undo = seedWindowsValues();
-var journalKeyMade = firstMissingKey("HKCU", TweakEngine.journalPlace.key);
+// The engine's own features on definitions made here, in a key of the test's own under HKCU.
+var testKey = "Software\\LumivantaTest-" + Math.floor(Math.random() * 1e9);
+
+function testDef(changes) {
+    return copyOf({ id: "test-" + changes.value, category: "test", kind: "toggle", title: "Test " + changes.value,
+                    description: "Made by the test.", root: "HKCU", key: testKey, takesEffect: "signout" }, changes);
+}
+
+// A toggle changes only the bits of its mask, and undo gives back the exact data.
+function bitsChangeAlone() {
+    var cases = [[{ value: "Mask", type: "dword", bit: { mask: 0x80000040 }, dflt: false }, 0x9E1E0780 | 0, 0x9E1E07C0 | 0],
+                 [{ value: "Flags", type: "sz", bit: { mask: 4 }, dflt: true }, "510", "506"],
+                 [{ value: "Binary", type: "binary", bit: { "byte": 1, mask: 0x10 }, dflt: true }, "9E1E078012000000",
+                  "9E0E078012000000"]], i, def;
+    for (i = 0; i < cases.length; i++) {
+        def = testDef(cases[i][0]);
+        writeTyped("HKCU", testKey, def.value, def.type, cases[i][1]);
+        TweakEngine.toggle(registry, def);
+        check(def.value + ": a toggle changes only its bits", readTyped("HKCU", testKey, def.value, def.type), cases[i][2]);
+        TweakEngine.toggle(registry, def);
+        TweakEngine.undoAll(registry);
+        check(def.value + ": undo gives back the exact data", registry.RegValueType("HKCU", testKey, def.value) + " " +
+              readTyped("HKCU", testKey, def.value, def.type), def.type + " " + cases[i][1]);
+    }
+    TweakEngine.apply(registry, testDef({ value: "Unset", type: "dword", bit: { mask: 8 }, base: 3, dflt: false }), true);
+    check("an unset value gets its base with the bit", readTyped("HKCU", testKey, "Unset", "dword"), 11);
+}
+
+function absentDefaultIsDeleted() {
+    var def = testDef({ value: "Hover", kind: "range", type: "dword", min: 0, max: 5000, dfltAbsent: true, dflt: 400 });
+    writeTyped("HKCU", testKey, def.value, def.type, 1000);
+    check("a value a fresh Windows lacks is no default while set", TweakEngine.isDefault(registry, def), false);
+    TweakEngine.restore(registry, def);
+    check("restoring deletes it, journaled; Windows acts as its default", registry.RegValueExists("HKCU", testKey, "Hover") +
+          " " + TweakEngine.journal(registry)[0].after.type + " " + TweakEngine.isDefault(registry, def) + " " +
+          TweakEngine.read(registry, def), "false none true 400");
+    TweakEngine.undo(registry, TweakEngine.journal(registry)[0].ref);
+    check("and undone", readTyped("HKCU", testKey, def.value, def.type), 1000);
+}
+
+// On each Windows: which definitions act, and its name; one that does not act is not changed.
+function buildsDecideAvailability() {
+    var small = testDef({ value: "Small", type: "dword", on: 1, off: 0, dflt: 0,
+                          windows: { from: 10240, before: 22000, why: "Windows 11 has no small taskbar buttons." } }),
+        newer = testDef({ value: "Newer", type: "dword", on: 1, off: 0, dflt: 0, windows: { from: "22631.4170", why: "-" } }),
+        builds = [["19045.5131", "22H2", "true false Windows 10 Pro, 22H2"],
+                  ["22631.4169", "23H2", "false false Windows 11 Pro, 23H2"],
+                  ["26100.2314", "24H2", "false true Windows 11 Pro, 24H2"]], i;
+    for (i = 0; i < builds.length; i++) {
+        seeWindows(builds[i][0], builds[i][1]);
+        check("on " + builds[i][0] + ": which act, and the name", TweakEngine.isAvailable(registry, small) + " " +
+              TweakEngine.isAvailable(registry, newer) + " " + TweakEngine.windowsName(registry), builds[i][2]);
+    }
+    check("a setting that does not act here is not changed", failure(function () {
+        TweakEngine.apply(registry, small, true);
+    }) + " " + registry.RegValueExists("HKCU", testKey, "Small"), "Test Small: Windows 11 has no small taskbar buttons. false");
+    seeWindows();
+}
+
+// The user's own keys are changed freely; its policy keys, like HKLM, need full access to the key
+// or, for one made lazily, to the nearest key that exists.
+function accessDecidesChanges() {
+    var asked = [], denied = registryWith({ HasFullAccess: function (root, key) {
+        asked.push(key);
+        return false;
+    } });
+    var own = testDef({ value: "Own", type: "dword", on: 1, off: 0, dflt: 0 }),
+        policy = copyOf(own, { key: "Software\\Policies\\" + testKey + "\\Later", makeKey: true });
+    check("a setting in the user's own key needs no access check", TweakEngine.canChange(denied, own) + " " + asked.length,
+          "true 0");
+    check("a policy of the user's needs full access to the nearest key that exists", TweakEngine.canChange(denied, policy) +
+          " " + registry.RegKeyExists("HKCU", asked[0]) + " " + (policy.key.indexOf(asked[0] + "\\") === 0), "false true true");
+}
+
+// On the prefix's own settings: taken up and stored by Windows, the registry's data journaled,
+// and put back by undo, which Windows takes up at once.
+function systemParametersApply() {
+    var def = testDef({ value: "MenuShowDelay", kind: "range", key: "Control Panel\\Desktop", type: "sz", min: 0,
+                        max: 4000, dflt: "400", spi: "MENUSHOWDELAY" }), entry;
+    TweakEngine.apply(registry, def, 250);
+    entry = TweakEngine.journal(registry)[0];
+    check("applied now and stored where Windows keeps it", external.System.GetSystemParameter("MENUSHOWDELAY") + " " +
+          TweakEngine.readRaw(registry, def) + " " + entry.before.data + " " + entry.after.data + " " +
+          TweakEngine.effectText(def), "250 250 400 250 Takes effect now.");
+    TweakEngine.undo(registry, entry.ref, [def]);
+    check("undo puts it back, and Windows holds it", external.System.GetSystemParameter("MENUSHOWDELAY") + " " +
+          TweakEngine.readRaw(registry, def), "400 400");
+}
+
+// engine.sh has put a documents folder holding Cyrillic, CJK and an emoji into the real User Shell
+// Folders ("folder" after the arguments): a change through the engine keeps it in the journal, and
+// undo puts it back; engine.sh compares the key's export before and after.
+function folderIsPutBack() {
+    var def = TweakEngine.definition(TweakDefinitions, "documents-folder"), entry,
+        own = "%USERPROFILE%\\\u0414\u043E\u043A\u0443\u043C\u0435\u043D\u0442\u044B \u6587\u6863 \uD83D\uDCC1";
+    TweakEngine.journalPlace.key = testKey + "\\Journal";
+    TweakEngine.apply(registry, def, "D:\\Elsewhere");
+    entry = TweakEngine.journal(registry)[0];
+    TweakEngine.undo(registry, entry.ref, TweakDefinitions);
+    check("a folder of Cyrillic, CJK and an emoji, changed and undone", entry.before.data + " " + stateText(def),
+          own + " expand:" + own);
+}
+
+// Everything else, on the values of a fresh Windows.
+function engineWorks() {
+    var undo = seedWindowsValues(), journalKeyMade = firstMissingKey("HKCU", TweakEngine.journalPlace.key);
+    try {
+        systemTakesUpSeed();
+        definitionsAreComplete();
+        accessDecidesChanges();
+        everyDefinitionWorks();
+        brokenDefinitionsFail();
+        rangesAndColoursAreGuarded();
+        ownListIsKept();
+        versionIsFound();
+        undoGivesBackTheEarlierState();
+        undoAllRestoresEveryCategory();
+        regFilesAreRead();
+        settingsTravel();
+        journalIsCapped();
+        undoGoesByTheValueAsItIs();
+        bitsChangeAlone();
+        absentDefaultIsDeleted();
+        buildsDecideAvailability();
+        systemParametersApply();
+        unrecordedChangeIsRefused();
+    } finally {
+        undoSeeding(undo);
+        if (journalKeyMade !== null)
+            registry.RegDeleteKey("HKCU", journalKeyMade, true);
+    }
+}
+
+registry.RegCreateKey("HKCU", testKey);
 try {
-    definitionsAreComplete();
-    everyDefinitionWorks();
-    brokenDefinitionsFail();
-    rangesAndColoursAreGuarded();
-    ownListIsKept();
-    versionIsFound();
-    undoGivesBackTheEarlierState();
-    undoAllRestoresEveryCategory();
-    regFilesAreRead();
-    settingsTravel();
-    journalIsCapped();
-    undoGoesByTheValueAsItIs();
-    unrecordedChangeIsRefused();
+    seeWindows();
+    if (host.args[2] === "folder")
+        folderIsPutBack();
+    else
+        engineWorks();
 } finally {
-    undoSeeding(undo);
-    if (journalKeyMade !== null)
-        registry.RegDeleteKey("HKCU", journalKeyMade, true);
+    registry.RegDeleteKey("HKCU", testKey, true);
 }
 host.echo(passed + " passed, " + failed + " failed");
 if (failed > 0)

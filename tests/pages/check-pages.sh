@@ -25,7 +25,8 @@ timed() {
   "$@"
   echo "-- $name: passed in $((SECONDS - start)) s"
 }
-timed "script lint" "$bin/eslint" --config "$here/eslint.config.mjs" pages "$here/external-double.js"
+timed "script lint" "$bin/eslint" --config "$here/eslint.config.mjs" pages "$here/external-double.js" \
+  "$here/WineDiffers.js"
 timed "style check" "$bin/stylelint" --config "$here/stylelint.config.mjs" "pages/**/*.css"
 timed "archive" "$tool" verify "$archive"
 timed "references" node "$here/links.mjs" "$tool" "$archive"

@@ -19,7 +19,7 @@ export default [
     },
   },
   {
-    files: ["**/js/engine.js", "**/js/regfile.js", "**/js/transfer.js", "**/js/defs/*.js"],
+    files: ["**/js/engine.js", "**/js/regfile.js", "**/js/transfer.js", "**/js/defs/*.js", "**/tests/pages/WineDiffers.js"],
     languageOptions: { ecmaVersion: 3 },
     rules: {
       "no-restricted-globals": ["error", { name: "JSON", message: "JScript at ES3 has no JSON" },
@@ -34,7 +34,8 @@ export default [
     rules: { "no-use-before-define": "off" },
   },
   {
-    files: ["**/js/page.js", "**/js/start.js", "**/js/filter.js", "**/js/search.js", "**/js/changes.js"],
+    files: ["**/js/page.js", "**/js/start.js", "**/js/filter.js", "**/js/search.js", "**/js/changes.js",
+      "**/js/appmode.js"],
     languageOptions: {
       globals: { window: "readonly", document: "readonly", TweakEngine: "readonly", TweakDefinitions: "readonly",
         PageDom: "readonly", SettingsTransfer: "readonly" },
@@ -46,7 +47,7 @@ export default [
   },
   {
     files: ["**/js/dom.js"],
-    languageOptions: { globals: { document: "readonly" } },
+    languageOptions: { globals: { document: "readonly", window: "readonly" } },
   },
   {
     files: ["**/tests/pages/external-double.js"],

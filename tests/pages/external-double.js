@@ -3,15 +3,18 @@
 // RegWriteInt leaves a text value alone, reading a value of the wrong type fails with the
 // program's message, only the short root key names are known, and every method insists on its
 // exact number of arguments, as the program's dispatch does. Dialogs answer what the test asks
-// for and record their calls.
+// for and record their calls; the System object keeps its entries' values and records what it
+// is asked to announce, but changes no registry value.
 // installExternalDouble(config): config.keys maps "ROOT\\key" to { name: [type, data] };
 // config.version, config.fullAccessHklm, config.answers { color, file, folder, listItem, savePath,
-// openText }, which a test may change through window.lvDouble.answers.
+// openText }, which a test may change through window.lvDouble.answers; config.system { NAME: true,
+// false or a number }.
 function installExternalDouble(config) {
     var keys = {};
     var calls = [];
     var nameList = [];
     var roots = { HKCR: 1, HKCU: 1, HKLM: 1, HKU: 1, HKCC: 1, HKPD: 1, HKDD: 1 };
+    var systemValues = JSON.parse(window.sessionStorage.getItem("lvDouble.system")) || config.system || {};
 
     function path(root, name) {
         var hive = String(root).toUpperCase();
@@ -75,6 +78,7 @@ function installExternalDouble(config) {
                 throw new Error("Invalid number of parameters.");
             var result = body.apply(null, arguments);
             window.sessionStorage.setItem("lvDouble.keys", JSON.stringify(keys));
+            window.sessionStorage.setItem("lvDouble.system", JSON.stringify(systemValues));
             return result;
         };
     }
@@ -100,6 +104,17 @@ function installExternalDouble(config) {
             var found = get(root, name, value);
             if (!found || found.type === "dword")
                 put(root, name, value, "dword", Number(data) | 0);
+        }),
+        RegReadBinary: method(3, function (root, name, value) {
+            var found = get(root, name, value);
+            if (found && found.type !== "binary")
+                throw wrongType(value);
+            return found ? found.data : "";
+        }),
+        RegWriteBinary: method(4, function (root, name, value, hex) {
+            if (!/^([0-9A-Fa-f]{2})*$/.test(hex))
+                throw new Error("Invalid binary data for '" + value + "'");
+            put(root, name, value, "binary", hex.toUpperCase());
         }),
         RegReadBool: method(3, function (root, name, value) {
             var found = get(root, name, value);
@@ -167,6 +182,18 @@ function installExternalDouble(config) {
         })
     };
 
+    var system = {
+        GetSystemParameter: method(1, function (name) { return systemValues[name]; }),
+        SetSystemParameter: method(2, function (name, value) {
+            systemValues[name] = value;
+            return true;
+        }),
+        NotifySettingChange: method(1, function (area) {
+            calls.push({ method: "notify", args: [area] });
+            return true;
+        })
+    };
+
     function split(where) {
         var at = where.indexOf("\\");
         return { root: where.slice(0, at), key: where.slice(at + 1) };
@@ -187,6 +214,7 @@ function installExternalDouble(config) {
         CheckVer: method(1, function (minimum) { return config.version >= minimum; }),
         Registry: registry,
         Dialogs: dialogs,
+        System: system,
         ProcessMessages: method(0, function () {})
     };
     window.lvDouble = {

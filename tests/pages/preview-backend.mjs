@@ -10,7 +10,7 @@ import { join } from "node:path";
 
 const runTool = process.env.RUN_TOOL || "wine";
 const hives = { HKCU: "HKEY_CURRENT_USER", HKLM: "HKEY_LOCAL_MACHINE" };
-const types = { REG_DWORD: "dword", REG_SZ: "sz", REG_EXPAND_SZ: "expand" };
+const types = { REG_DWORD: "dword", REG_SZ: "sz", REG_EXPAND_SZ: "expand", REG_BINARY: "binary" };
 
 const longName = (where) => where.replace(/^[A-Z]+/, (root) => hives[root]);
 const quoted = (text) => `"${String(text).replace(/\\/g, "\\\\").replace(/"/g, '\\"')}"`;
@@ -20,6 +20,8 @@ function regLine(name, [type, data]) {
     return `${quoted(name)}=dword:${(data >>> 0).toString(16).padStart(8, "0")}`;
   if (type === "sz")
     return `${quoted(name)}=${quoted(data)}`;
+  if (type === "binary")
+    return `${quoted(name)}=hex:${(data.match(/../g) || []).join(",")}`;
   const bytes = [...Buffer.from(data + "\0", "utf16le")].map((b) => b.toString(16).padStart(2, "0"));
   return `${quoted(name)}=hex(2):${bytes.join(",")}`;
 }

@@ -1,7 +1,8 @@
 // What a page's script sees through window.external, run by lvscript in the real script
 // engine against the real registry. Everything happens below a key of its own under HKCU,
-// removed at the end. host.args: a key under HKLM that the caller checks and removes, and a key
-// under HKCU that the caller has made read-only.
+// removed at the end, but for the menu delay of the System object, put back at the end.
+// host.args: a key under HKLM that the caller checks and removes, and a key under HKCU that the
+// caller has made read-only.
 var registry = external.Registry;
 var base = "Software\\LumivantaTest-" + Math.floor(Math.random() * 1e9);
 
@@ -154,8 +155,36 @@ function keys() {
               registry.RegDeleteKey("HKCU", path, true), false);
 }
 
+// A change through SystemParametersInfo is read back by the same call in this process and kept
+// in the user's registry; names, values and areas outside the table are refused, changing nothing.
+function systemParameters() {
+    var system = external.System, delay = system.GetSystemParameter("MENUSHOWDELAY"), set = delay + 17;
+    function state() {
+        return system.GetSystemParameter("MENUSHOWDELAY") + " " +
+               registry.RegReadString("HKCU", "Control Panel\\Desktop", "MenuShowDelay");
+    }
+    check("the same System object on every read", external.System === system, true);
+    try {
+        check("a parameter set is read back and stored where Windows keeps it",
+              system.SetSystemParameter("MENUSHOWDELAY", set) + " " + state(), "true " + set + " " + set);
+        check("a switch is true or false", typeof system.GetSystemParameter("DRAGFULLWINDOWS"), "boolean");
+        check("a name outside the table", failure(function () { system.SetSystemParameter("DESKWALLPAPER", 1); }),
+              "There is no system parameter named 'DESKWALLPAPER'");
+        check("a value outside the bounds", failure(function () { system.SetSystemParameter("MENUSHOWDELAY", -1); }),
+              "The system parameter 'MENUSHOWDELAY' takes a whole number of at least 0");
+        check("a value of another type", failure(function () { system.SetSystemParameter("DRAGFULLWINDOWS", 1); }),
+              "The system parameter 'DRAGFULLWINDOWS' takes true or false");
+        check("and they changed nothing", state(), set + " " + set);
+        check("an area is announced, one outside the list refused", system.NotifySettingChange("Environment") + " " +
+              failure(function () { system.NotifySettingChange("Desktop"); }), "true There is no setting area named 'Desktop'");
+    } finally {
+        system.SetSystemParameter("MENUSHOWDELAY", delay);
+    }
+}
+
 try {
     rootObject();
+    systemParameters();
     strings();
     unicode();
     writeResults();

@@ -13,6 +13,7 @@
 //   WindowPoke close-menu        closes the open menu as the Esc key does
 //   WindowPoke tray-icon         waits until the program's icon is in the notification area
 //   WindowPoke tray-item N       opens the tray menu and chooses its Nth item with the keyboard
+//   WindowPoke ended             waits until no copy of the program holds its single-instance mutex
 // Each waits up to 30 seconds and exits 1 when the window never comes.
 #include <windows.h>
 #include <shellapi.h>
@@ -47,6 +48,17 @@ bool WaitUntilShown(const char* className)
 // The message the program's tray icon sends its window, with the mouse message in lParam.
 constexpr UINT TrayCallbackMessage = WM_APP + 1;
 constexpr UINT TrayIconId = 1;
+
+int WaitUntilEnded()
+{
+    for (int i = 0; i < 300; ++i, ::Sleep(100)) {
+        HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, "LumivantaMutex");
+        if (!mutex)
+            return 0;
+        ::CloseHandle(mutex);
+    }
+    return 1;
+}
 
 int OpenTrayMenu()
 {
@@ -220,7 +232,9 @@ int main(int argc, char** argv)
         return WaitForTrayIcon();
     if (argc == 3 && std::strcmp(argv[1], "tray-item") == 0)
         return ChooseTrayItem(std::atoi(argv[2]));
+    if (argc == 2 && std::strcmp(argv[1], "ended") == 0)
+        return WaitUntilEnded();
     std::fprintf(stderr, "usage: WindowPoke box TITLE | end-session | wait CLASS | visible CLASS | shown CLASS"
-                         " | dialog TEXT ok|cancel [FILE] | tray-menu | close-menu | tray-icon | tray-item N\n");
+                         " | dialog TEXT ok|cancel [FILE] | tray-menu | close-menu | tray-icon | tray-item N | ended\n");
     return 2;
 }

@@ -21,8 +21,11 @@ public:
     TPreviewCalls();
 
     // A new root object and the script element that makes it the page's window.external,
-    // posting its calls to callPath.
+    // posting its calls to callPath. Of the pages whose pagehide never came (a browser that
+    // was killed, a client that is no browser), only the MaxPages that called last keep their
+    // objects: a page that has not called for that long loses them.
     std::string NewPageScript(std::string_view callPath);
+    static constexpr std::size_t MaxPages = 32;
 
     // Runs one call, a JSON array [page, property, method, marks, arguments...] (property empty
     // for a method of the root object; marks a "u" for each argument that was undefined, a "-"
@@ -32,7 +35,14 @@ public:
     std::string Call(std::string_view body);
 
 private:
+    struct TPage {
+        Microsoft::WRL::ComPtr<IDispatch> Root;
+        unsigned long long LastUse = 0;
+    };
+    void ReleaseLeastRecentPage();
+
     std::string FShape;
-    std::map<long, Microsoft::WRL::ComPtr<IDispatch>> FRoots;
+    std::map<long, TPage> FRoots;
     long FLastPage = 0;
+    unsigned long long FUses = 0;
 };

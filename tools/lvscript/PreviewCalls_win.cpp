@@ -299,9 +299,20 @@ std::string Filled(std::string text, std::string_view mark, const std::string& v
 
 TPreviewCalls::TPreviewCalls() : FShape(ProxyShape()) {}
 
+void TPreviewCalls::ReleaseLeastRecentPage()
+{
+    auto oldest = FRoots.begin();
+    for (auto page = FRoots.begin(); page != FRoots.end(); ++page)
+        if (page->second.LastUse < oldest->second.LastUse)
+            oldest = page;
+    FRoots.erase(oldest);
+}
+
 std::string TPreviewCalls::NewPageScript(std::string_view callPath)
 {
-    FRoots.emplace(++FLastPage, ComPtr<IDispatch>(new TTweakExternal));
+    if (FRoots.size() >= MaxPages)
+        ReleaseLeastRecentPage();
+    FRoots.emplace(++FLastPage, TPage{ComPtr<IDispatch>(new TTweakExternal), ++FUses});
     const std::string url = JsonString(std::u16string(callPath.begin(), callPath.end()));
     return Filled(Filled(Filled(std::string(ProxyScript), "%PAGE%", std::to_string(FLastPage)), "%URL%", url),
                   "%SHAPE%", FShape);
@@ -323,9 +334,11 @@ std::string TPreviewCalls::Call(std::string_view body)
     if (values.size() < 4 || values[1].Kind != TKind::Text || values[2].Kind != TKind::Text ||
         values[3].Kind != TKind::Text)
         return Answer("error", JsonString(u"The preview cannot read the call"));
+    root->second.LastUse = ++FUses;
     try {
-        // Held for the whole call: a nested call may come in while a dialog is open.
-        ComPtr<IDispatch> object = root->second;
+        // Held for the whole call: a nested call may come in while a dialog is open, and may
+        // release this page's root.
+        ComPtr<IDispatch> object = root->second.Root;
         if (!values[1].Text.empty())
             object = PropertyObject(object.Get(), values[1].Text);
         TArguments arguments;

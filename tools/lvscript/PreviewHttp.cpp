@@ -281,6 +281,21 @@ TRequestState ParseRequest(std::string_view data, THttpRequest& request, std::si
     return TRequestState::Complete;
 }
 
+std::string ServerAuthority(unsigned short port)
+{
+    return port == 80 ? "127.0.0.1" : "127.0.0.1:" + std::to_string(port);
+}
+
+bool IsServerHost(std::string_view host, unsigned short port)
+{
+    return host == ServerAuthority(port) || host == "127.0.0.1:" + std::to_string(port);
+}
+
+bool IsServerOrigin(std::string_view origin, unsigned short port)
+{
+    return origin.starts_with("http://") && IsServerHost(origin.substr(7), port);
+}
+
 std::string HttpResponse(int status, std::string_view contentType, std::string_view body, bool keepAlive)
 {
     const char* reason = status == 200   ? "OK"

@@ -28,6 +28,13 @@ enum class TRequestState { Incomplete, Complete, HeadTooLarge, BodyTooLarge, Mal
 // request (head and body), so that a second one sent on the same connection follows it.
 TRequestState ParseRequest(std::string_view data, THttpRequest& request, std::size_t& consumed);
 
+// The address of the server at port on 127.0.0.1 as a browser writes it in a Host header and
+// in an Origin (after "http://"): "127.0.0.1:PORT", and without the port when it is HTTP's
+// own, 80, which browsers leave out. Only these are the server's own; "localhost" is not.
+std::string ServerAuthority(unsigned short port);
+bool IsServerHost(std::string_view host, unsigned short port);
+bool IsServerOrigin(std::string_view origin, unsigned short port);
+
 // The status line and headers, then the body. Nothing a browser may keep (no-store) and no
 // Referer to leave with the secret in it when a page links to another site.
 std::string HttpResponse(int status, std::string_view contentType, std::string_view body, bool keepAlive);

@@ -10,6 +10,11 @@
 //   Origin is another site's is refused too. Refusals are 403 and run nothing.
 // - Connections stay open between requests; every response is complete before the next
 //   request on the same connection is read.
+// - Bounded, so that a local program without the token cannot grow it until it fails: a
+//   connection whose answers wait unread beyond a small amount is not read any further (its
+//   peer's requests wait in the system's buffers), at most MaxConnections are open (a new one
+//   takes the place of the one idle longest), and one with nothing moving for IdleTimeoutMs is
+//   closed, unless a call of it is running (a dialog may be open for a long time).
 
 // Before anything that includes windows.h, which would bring in the older sockets.
 #include <winsock2.h>
@@ -53,6 +58,7 @@ private:
 
     struct TConnection {
         UniqueSocket Socket;
+        ULONGLONG LastActivity = 0; // GetTickCount64 when bytes last came in or went out
         std::string In;
         std::string Out;
         bool Busy = false;          // a request of it is being answered, maybe in a dialog
@@ -63,6 +69,8 @@ private:
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void OnSocket(SOCKET socket, WORD event);
+    void CloseIdleConnections();
+    void MakeRoomForConnection();
     void Accept();
     void Receive(TConnection& connection);
     void Serve(TConnection& connection);

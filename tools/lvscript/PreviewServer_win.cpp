@@ -12,10 +12,17 @@
 #include <ntsecapi.h>
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
 constexpr UINT SocketMessage = WM_APP + 1;
+constexpr UINT_PTR IdleTimer = 1;
+constexpr UINT IdleCheckMs = 5000;
+constexpr ULONGLONG IdleTimeoutMs = 60000;
+constexpr std::size_t MaxConnections = 32;
+// Answers waiting unread beyond this stop the reading of their connection.
+constexpr std::size_t MaxQueuedAnswers = 256 * 1024;
 constexpr char WindowClassName[] = "TLvPreviewSockets";
 // The proxies post here. A hyphen is never in a folder name of the archive, so no entry hides it.
 constexpr std::string_view CallPath = "-/call";
@@ -94,6 +101,7 @@ TPreviewServer::TPreviewServer(TFileManager& content, unsigned short port)
     if (::listen(FListener.Get(), SOMAXCONN) != 0 ||
         ::WSAAsyncSelect(FListener.Get(), FWindow.Get(), SocketMessage, FD_ACCEPT) != 0)
         throw Exception(SocketFailure("listen"));
+    ::SetTimer(FWindow.Get(), IdleTimer, IdleCheckMs, nullptr);
 }
 
 TPreviewServer::~TPreviewServer()
@@ -108,16 +116,19 @@ std::string TPreviewServer::StartUrl() const
 
 std::string TPreviewServer::HostName() const
 {
-    return "127.0.0.1:" + std::to_string(FPort);
+    return ServerAuthority(FPort);
 }
 
 LRESULT CALLBACK TPreviewServer::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     auto* server = reinterpret_cast<TPreviewServer*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (message != SocketMessage || !server)
+    if ((message != SocketMessage && message != WM_TIMER) || !server)
         return ::DefWindowProcA(window, message, wParam, lParam);
     try {
-        server->OnSocket(static_cast<SOCKET>(wParam), WSAGETSELECTEVENT(lParam));
+        if (message == WM_TIMER)
+            server->CloseIdleConnections();
+        else
+            server->OnSocket(static_cast<SOCKET>(wParam), WSAGETSELECTEVENT(lParam));
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "lvscript: %s\n", failure.what());
     }
@@ -137,18 +148,47 @@ void TPreviewServer::OnSocket(SOCKET socket, WORD event)
     const std::shared_ptr<TConnection> connection = found->second;
     if (event == FD_WRITE)
         Send(*connection);
-    else {
+    // Not read while its answers wait: the next read event comes only after a read, which
+    // sending below the bound brings about here.
+    if (!connection->Closed && connection->Out.size() <= MaxQueuedAnswers) {
         Receive(*connection);
         Serve(*connection);
     }
 }
 
+void TPreviewServer::CloseIdleConnections()
+{
+    const ULONGLONG now = ::GetTickCount64();
+    std::vector<std::shared_ptr<TConnection>> idle;
+    for (const auto& [socket, connection] : FConnections)
+        if (!connection->Busy && now - connection->LastActivity > IdleTimeoutMs)
+            idle.push_back(connection);
+    for (const std::shared_ptr<TConnection>& connection : idle)
+        Close(*connection);
+}
+
+void TPreviewServer::MakeRoomForConnection()
+{
+    std::shared_ptr<TConnection> oldest;
+    for (const auto& [socket, connection] : FConnections)
+        if (!connection->Busy && (!oldest || connection->LastActivity < oldest->LastActivity))
+            oldest = connection;
+    if (oldest)
+        Close(*oldest);
+}
+
 void TPreviewServer::Accept()
 {
     UniqueSocket socket(::accept(FListener.Get(), nullptr, nullptr));
-    if (!socket || ::WSAAsyncSelect(socket.Get(), FWindow.Get(), SocketMessage, FD_READ | FD_WRITE | FD_CLOSE) != 0)
+    if (!socket)
+        return;
+    if (FConnections.size() >= MaxConnections)
+        MakeRoomForConnection();
+    if (FConnections.size() >= MaxConnections ||
+        ::WSAAsyncSelect(socket.Get(), FWindow.Get(), SocketMessage, FD_READ | FD_WRITE | FD_CLOSE) != 0)
         return;
     auto connection = std::make_shared<TConnection>();
+    connection->LastActivity = ::GetTickCount64();
     const SOCKET handle = socket.Get();
     connection->Socket = std::move(socket);
     FConnections.emplace(handle, std::move(connection));
@@ -160,6 +200,7 @@ void TPreviewServer::Receive(TConnection& connection)
     while (!connection.Closed) {
         const int count = ::recv(connection.Socket.Get(), buffer, sizeof buffer, 0);
         if (count > 0) {
+            connection.LastActivity = ::GetTickCount64();
             connection.In.append(buffer, static_cast<std::size_t>(count));
             if (connection.In.size() > MaxBuffered)
                 Close(connection);
@@ -173,7 +214,8 @@ void TPreviewServer::Receive(TConnection& connection)
 
 void TPreviewServer::Serve(TConnection& connection)
 {
-    while (!connection.Busy && !connection.Closed && !connection.CloseWhenSent) {
+    while (!connection.Busy && !connection.Closed && !connection.CloseWhenSent &&
+           connection.Out.size() <= MaxQueuedAnswers) {
         THttpRequest request;
         std::size_t consumed = 0;
         const TRequestState state = ParseRequest(connection.In, request, consumed);
@@ -217,9 +259,10 @@ void TPreviewServer::Send(TConnection& connection)
     while (!connection.Closed && !connection.Out.empty()) {
         const int count = ::send(connection.Socket.Get(), connection.Out.data(),
                                  static_cast<int>(std::min<std::size_t>(connection.Out.size(), 1 << 20)), 0);
-        if (count > 0)
+        if (count > 0) {
+            connection.LastActivity = ::GetTickCount64();
             connection.Out.erase(0, static_cast<std::size_t>(count));
-        else if (::WSAGetLastError() == WSAEWOULDBLOCK)
+        } else if (::WSAGetLastError() == WSAEWOULDBLOCK)
             return;
         else
             Close(connection);
@@ -238,13 +281,13 @@ void TPreviewServer::Close(TConnection& connection)
 std::string TPreviewServer::Respond(const THttpRequest& request)
 {
     const std::string root = "/" + FToken + "/";
-    if (request.Host != HostName() || request.Target.compare(0, root.size(), root) != 0)
+    if (!IsServerHost(request.Host, FPort) || request.Target.compare(0, root.size(), root) != 0)
         return Refusal(403, request.KeepAlive);
     const std::string path = request.Target.substr(root.size());
     if (path == CallPath) {
         if (request.Method != "POST")
             return Refusal(405, request.KeepAlive);
-        if (!request.Origin.empty() && request.Origin != "http://" + HostName())
+        if (!request.Origin.empty() && !IsServerOrigin(request.Origin, FPort))
             return Refusal(403, request.KeepAlive);
         return HttpResponse(200, "application/json", FCalls.Call(request.Body), request.KeepAlive);
     }

@@ -1,11 +1,14 @@
 // The tweak engine: reads, applies and restores one tweak definition through the program's
-// Registry object. It never touches a page, so lvscript runs it exactly as the pages do; it
-// keeps to ES3 because that is the level of the platform's script engine.
+// Registry object, and its System object for what Windows keeps through SystemParametersInfo.
+// It never touches a page, so lvscript runs it exactly as the pages do; it keeps to ES3
+// because that is the level of the platform's script engine.
 //
 // A definition's "raw" value is what the registry holds (a number for "dword", a text for "sz"
 // and "expand"); its "value" is what a page shows and sets: true/false for a toggle, a number
 // for a range, one of the choices, six hex digits RRGGBB for a colour, a path for a file or
 // folder.
+// external: the root object, as lvscript and the browser control give it to page scripts.
+/* global external */
 var TweakEngine = (function () {
     function failure(def, text) {
         return new Error(def.title + ": " + text);
@@ -32,21 +35,36 @@ var TweakEngine = (function () {
         return raw === null ? def.dflt : raw;
     }
 
-    // Registry writes under a missing key do nothing, so every write is read back; only keys
-    // that Windows makes lazily ("makeKey") are created here. The change is recorded in the
-    // journal first, and a write that changes nothing records nothing.
-    function writeRaw(reg, def, raw) {
-        var before = valueState(reg, def.root, def.key, def.value), after = { type: def.type, data: raw }, claimed;
+    // Registry writes under a missing key do nothing, so every write is checked afterwards
+    // (holds); only keys that Windows makes lazily ("makeKey") are created here. The change is
+    // recorded in the journal first, and a write that changes nothing records nothing. Programs
+    // that take such a change from WM_SETTINGCHANGE are told.
+    function writeState(reg, def, after, holds) {
+        var before = valueState(reg, def.root, def.key, def.value), claimed;
         if (before !== null && sameState(before, after))
             return;
         claimed = record(reg, def, def.value, before, after);
-        if (def.makeKey)
+        if (def.makeKey && after.type !== "none")
             reg.RegCreateKey(def.root, def.key);
         if (!changedOrForgotten(reg, claimed, function () {
-            return putValue(reg, def.root, def.key, def.value, after) && readRaw(reg, def) === raw;
+            return putValue(reg, def.root, def.key, def.value, after) && holds();
         }))
             throw failure(def, "the setting could not be changed");
         confirmRecord(reg, def, claimed);
+        announce(def);
+    }
+
+    function writeRaw(reg, def, raw) {
+        writeState(reg, def, { type: def.type, data: raw }, function () {
+            return readRaw(reg, def) === raw;
+        });
+    }
+
+    // A value that a fresh Windows does not have ("dfltAbsent") is restored by deleting it.
+    function removeValue(reg, def) {
+        writeState(reg, def, notSet, function () {
+            return !reg.RegValueExists(def.root, def.key, def.value);
+        });
     }
 
     function hex2(n) {
@@ -124,8 +142,202 @@ var TweakEngine = (function () {
         }
     }
 
+    // A "bit" setting is bits of a whole value: a DWORD, a number kept as decimal text ("sz"),
+    // or one byte of REG_BINARY data, which the Registry object gives as hex pairs. Only those
+    // bits change; the journal keeps the whole value before and after. ("byte" is reserved in
+    // ES3, so it is written as a quoted name.)
+    function readWhole(reg, def) {
+        var raw;
+        if (!reg.RegValueExists(def.root, def.key, def.value))
+            return null;
+        if (def.type === "binary")
+            return reg.RegReadBinary(def.root, def.key, def.value);
+        raw = Number(readRaw(reg, def));
+        if (isNaN(raw))
+            throw failure(def, "its value is not a number");
+        return raw >>> 0;
+    }
+
+    function byteOf(hex, index) {
+        var pair = hex.substr(index * 2, 2);
+        return pair.length === 2 ? parseInt(pair, 16) : 0;
+    }
+
+    function bitsOf(def, whole) {
+        return ((def.type === "binary" ? byteOf(whole, def.bit["byte"]) : whole) & def.bit.mask) >>> 0;
+    }
+
+    // The whole value with the bits of the mask set as in bits, every other bit as it was.
+    function withBits(def, whole, bits) {
+        var mask = def.bit.mask, at = def.bit["byte"] * 2;
+        if (def.type !== "binary")
+            return ((whole & ~mask) | bits) >>> 0;
+        if (whole.length < at + 2)
+            throw failure(def, "its data is shorter than the byte that holds this setting");
+        return whole.substr(0, at) + hex2((byteOf(whole, def.bit["byte"]) & ~mask) | bits) + whole.substr(at + 2);
+    }
+
+    // What the bits are changed in while the value is not set: the definition's "base", or no
+    // bit set; binary data has a length of its own, so it needs a base.
+    function baseWhole(def) {
+        if (def.base !== undefined)
+            return def.type === "binary" ? String(def.base).toUpperCase() : Number(def.base) >>> 0;
+        if (def.type === "binary")
+            throw failure(def, "the value is not set, so its other bits are unknown");
+        return 0;
+    }
+
+    // A bit toggle is on when every bit of its mask is set, the other way round with "invert".
+    function readBits(reg, def) {
+        var whole = readWhole(reg, def);
+        if (whole === null)
+            return def.dflt;
+        return (bitsOf(def, whole) === def.bit.mask >>> 0) !== !!def.invert;
+    }
+
+    function stateOfWhole(def, whole) {
+        if (def.type === "dword")
+            return { type: "dword", data: whole | 0 };
+        return { type: def.type, data: def.type === "sz" ? String(whole) : whole };
+    }
+
+    function writeBits(reg, def, on) {
+        var whole = readWhole(reg, def), wanted;
+        wanted = withBits(def, whole === null ? baseWhole(def) : whole, on !== !!def.invert ? def.bit.mask >>> 0 : 0);
+        writeState(reg, def, stateOfWhole(def, wanted), function () {
+            return readWhole(reg, def) === wanted;
+        });
+    }
+
+    // A "spi" setting is read and changed through the System object's entry of that name, so
+    // that Windows takes it up at once and stores it where it keeps it; the registry data
+    // before and after the change goes into the journal.
+    function systemObject() {
+        return external.System;
+    }
+
+    // The entry's value for a setting's value: true or false for an entry that is a switch,
+    // otherwise a number (for a toggle its "on" or "off" data).
+    function spiArgument(def, value, isSwitch) {
+        if (isSwitch)
+            return !!value;
+        return Number(def.kind === "toggle" ? (value ? def.on : def.off) : value);
+    }
+
+    function spiSetting(def, current) {
+        var i;
+        if (typeof current === "boolean")
+            return current;
+        if (def.kind === "toggle")
+            return current === Number(def.on);
+        for (i = 0; def.kind === "choice" && i < def.choices.length; i++) {
+            if (Number(def.choices[i].value) === current)
+                return def.choices[i].value;
+        }
+        return current;
+    }
+
+    var notPutBack = "its value is of a type that could not be put back, so it is left as it is";
+
+    // Windows' value and the registry's data as they were before a change that failed. Windows may
+    // have held a value that the entry's bounds refuse (another program set it): the registry's data
+    // goes back all the same, and the change's own failure is the one reported.
+    function takeBack(reg, def, system, old, before) {
+        try {
+            system.SetSystemParameter(def.spi, old);
+        } catch (e) {
+            // Windows keeps the value it has; the registry holds the earlier data for the next sign-in.
+        }
+        putValue(reg, def.root, def.key, def.value, before);
+    }
+
+    // The change is made before its data can be known; one that cannot be recorded is taken back.
+    // Gives the entry, or null when the registry's data did not change.
+    function recordOrTakeBack(reg, def, system, old, before) {
+        var after = valueState(reg, def.root, def.key, def.value), claimed;
+        if (after !== null && sameState(before, after))
+            return null;
+        try {
+            if (after === null)
+                throw failure(def, notPutBack);
+            claimed = record(reg, def, def.value, before, after);
+            confirmRecord(reg, def, claimed);
+            return claimed;
+        } catch (e) {
+            takeBack(reg, def, system, old, before);
+            throw e;
+        }
+    }
+
+    // Windows may accept a value and then hold another: the change failed, and the value and the
+    // registry's data go back to what they were, its entry with them.
+    function writeSpi(reg, def, value) {
+        var system = systemObject(), old = system.GetSystemParameter(def.spi), set, claimed,
+            wanted = spiArgument(def, value, typeof old === "boolean"),
+            before = valueState(reg, def.root, def.key, def.value);
+        if (old === wanted)
+            return;
+        if (before === null)
+            throw failure(def, notPutBack);
+        set = system.SetSystemParameter(def.spi, wanted);
+        claimed = recordOrTakeBack(reg, def, system, old, before);
+        if (set !== false && system.GetSystemParameter(def.spi) === wanted)
+            return;
+        takeBack(reg, def, system, old, before);
+        if (claimed !== null)
+            forgetIfUnchanged(reg, claimed);
+        throw failure(def, "the setting could not be changed");
+    }
+
+    // After a registry write: the programs that take it from WM_SETTINGCHANGE ("notify").
+    function announce(def) {
+        if (def.notify)
+            systemObject().NotifySettingChange(def.notify);
+    }
+
+    // For undo, once it has put a definition's earlier data back into the registry: Windows
+    // takes the data up at once, through the System entry for a "spi" setting (the value as the
+    // registry now holds it), by the announcement of "notify" otherwise.
+    function takeUp(reg, def) {
+        var system, value;
+        if (!def.spi) {
+            announce(def);
+            return;
+        }
+        system = systemObject();
+        value = registryValue(reg, def);
+        if (value !== null)
+            system.SetSystemParameter(def.spi, spiArgument(def, value, typeof system.GetSystemParameter(def.spi) === "boolean"));
+    }
+
+    // The setting as the registry holds it; null for a value that is not set and whose
+    // meaning then is not documented, and for binary data of which no bit is known.
+    function registryValue(reg, def) {
+        var raw;
+        if (def.bit)
+            return readBits(reg, def);
+        if (def.type === "binary")
+            return null;
+        raw = readRaw(reg, def);
+        if (raw === null && def.dflt === undefined)
+            return null;
+        return valueFromRaw(def, raw === null ? def.dflt : raw);
+    }
+
     function read(reg, def) {
-        return valueFromRaw(def, effectiveRaw(reg, def));
+        return def.spi ? spiSetting(def, systemObject().GetSystemParameter(def.spi)) : registryValue(reg, def);
+    }
+
+    // The value itself, once the definition's bounds and choices allow it.
+    function allowedValue(def, value) {
+        rawFromValue(def, value);
+        return value;
+    }
+
+    // A setting that does nothing on the running Windows is left alone.
+    function refuseUnavailable(reg, def) {
+        if (!isAvailable(reg, def))
+            throw failure(def, unavailableReason(reg, def));
     }
 
     // The value a page would set for raw, or null when raw is no state that the definition
@@ -141,7 +353,13 @@ var TweakEngine = (function () {
     }
 
     function apply(reg, def, value) {
-        writeRaw(reg, def, rawFromValue(def, value));
+        refuseUnavailable(reg, def);
+        if (def.spi)
+            writeSpi(reg, def, allowedValue(def, value));
+        else if (def.bit)
+            writeBits(reg, def, !!value);
+        else
+            writeRaw(reg, def, rawFromValue(def, value));
     }
 
     function toggle(reg, def) {
@@ -150,11 +368,27 @@ var TweakEngine = (function () {
         return on;
     }
 
+    // The value Windows acts as by default: a toggle's state where "dflt" gives that (a bit, or a
+    // System switch whose data has no "on" and "off"), otherwise the registry's data.
+    function defaultValue(def) {
+        return def.bit || typeof def.dflt === "boolean" ? def.dflt : valueFromRaw(def, def.dflt);
+    }
+
     function restore(reg, def) {
-        writeRaw(reg, def, def.dflt);
+        refuseUnavailable(reg, def);
+        if (def.dfltAbsent)
+            removeValue(reg, def);
+        else if (def.bit || def.spi)
+            apply(reg, def, defaultValue(def));
+        else
+            writeRaw(reg, def, def.dflt);
     }
 
     function isDefault(reg, def) {
+        if (def.dfltAbsent)
+            return !reg.RegValueExists(def.root, def.key, def.value);
+        if (def.bit || def.spi)
+            return read(reg, def) === defaultValue(def);
         return effectiveRaw(reg, def) === def.dflt;
     }
 
@@ -167,9 +401,24 @@ var TweakEngine = (function () {
         return null;
     }
 
-    // HKCU is the user's own; elsewhere a setting is changed only where the user may write.
+    // HKCU is the user's own except its policy keys, which Windows lets only administrators write.
+    function isPolicyKey(key) {
+        return /^software\\(microsoft\\windows\\currentversion\\)?policies(\\|$)/i.test(key);
+    }
+
+    // A key that Windows makes lazily ("makeKey") is made under the nearest key that exists.
+    function keyToWrite(reg, def) {
+        var key = def.key;
+        while (def.makeKey && key !== "" && !reg.RegKeyExists(def.root, key))
+            key = key.replace(/\\?[^\\]*$/, "");
+        return key;
+    }
+
+    // Elsewhere than the user's own keys a setting is changed only where the user may write.
     function canChange(reg, def) {
-        return def.root.toUpperCase() === "HKCU" || reg.HasFullAccess(def.root, def.key);
+        if (def.root.toUpperCase() === "HKCU" && !isPolicyKey(def.key))
+            return true;
+        return reg.HasFullAccess(def.root, keyToWrite(reg, def));
     }
 
     // The entries of a Run-style key: every named value with its command line.
@@ -598,6 +847,19 @@ var TweakEngine = (function () {
             throw new Error(subject(entry, def) + ": not undone, because its entry could not be taken out of " +
                             "the history (" + journalPlace.root + "\\" + journalPlace.key + " cannot be written).");
         }
+        takeUpRestored(reg, entry, def);
+    }
+
+    // Windows holds a System setting in memory too: the data put back takes effect at once. A
+    // value put back as absent is left absent (setting it through Windows would write it).
+    function takeUpRestored(reg, entry, def) {
+        if (def === null || def.value !== entry.name || entry.before.type === "none")
+            return;
+        try {
+            takeUp(reg, def);
+        } catch (e) {
+            // The registry holds the earlier data all the same; Windows reads it at the next sign-in.
+        }
     }
 
     function positionOf(entries, ref) {
@@ -661,22 +923,87 @@ var TweakEngine = (function () {
         return low;
     }
 
-    // When Windows acts on a change: a definition's "takesEffect". Windows reads a setting of
-    // the whole computer at start, and most of the user's at sign-in; Explorer reads its own
-    // when it starts. null for a definition that does not say.
+    // When Windows acts on a change: a definition's "takesEffect", "now" for one made through
+    // SystemParametersInfo. Windows reads a setting of the whole computer at start, and most of
+    // the user's at sign-in; Explorer reads its own when it starts. null for a definition that
+    // does not say.
     var effects = {
-        now: "Takes effect at once.",
+        now: "Takes effect now.",
         explorer: "Takes effect when File Explorer restarts.",
         signout: "Takes effect after you sign out and sign in again.",
-        restart: "Takes effect when Windows restarts."
+        restart: "Takes effect when Windows restarts.",
+        shutdown: "Takes effect when Windows next shuts down."
     };
 
     function effectText(def) {
-        return Object.prototype.hasOwnProperty.call(effects, def.takesEffect) ? effects[def.takesEffect] : null;
+        var when = def.spi ? "now" : def.takesEffect;
+        return Object.prototype.hasOwnProperty.call(effects, when) ? effects[when] : null;
     }
 
     function versionText(version) {
         return Math.floor(version / 100) + "." + version % 100;
+    }
+
+    // The running Windows, as its registry describes it; read once for each place, which the
+    // tests move to keys of their own.
+    var windowsPlace = { root: "HKLM", key: "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion" };
+    var windowsSeen = {};
+
+    function windowsText(reg, name) {
+        try {
+            return reg.RegReadString(windowsPlace.root, windowsPlace.key, name);
+        } catch (e) {
+            return "";
+        }
+    }
+
+    function runningWindows(reg) {
+        var where = windowsPlace.root + "\\" + windowsPlace.key, build;
+        if (!Object.prototype.hasOwnProperty.call(windowsSeen, where)) {
+            build = parseInt(windowsText(reg, "CurrentBuildNumber"), 10);
+            windowsSeen[where] = { build: isNaN(build) ? null : build, product: windowsText(reg, "ProductName"),
+                                   update: reg.RegReadInt(windowsPlace.root, windowsPlace.key, "UBR"),
+                                   version: windowsText(reg, "DisplayVersion") };
+        }
+        return windowsSeen[where];
+    }
+
+    // A build as "windows" gives it, 22621 or "22621.1631" (build and update), as a pair.
+    function buildPair(build) {
+        var parts = String(build).split(".");
+        return [parseInt(parts[0], 10), parts.length > 1 ? parseInt(parts[1], 10) : 0];
+    }
+
+    function isBefore(a, b) {
+        return a[0] < b[0] || (a[0] === b[0] && a[1] < b[1]);
+    }
+
+    // Whether a definition acts on the running Windows: builds from "windows.from" up to, not
+    // including, "windows.before". A Windows whose build cannot be read is taken to be one.
+    function isAvailable(reg, def) {
+        var running = runningWindows(reg), here;
+        if (!def.windows || running.build === null)
+            return true;
+        here = [running.build, running.update];
+        return !isBefore(here, buildPair(def.windows.from)) &&
+               (def.windows.before === undefined || isBefore(here, buildPair(def.windows.before)));
+    }
+
+    function unavailableReason(reg, def) {
+        if (isAvailable(reg, def))
+            return null;
+        return def.windows.why || "This setting does nothing on this version of Windows.";
+    }
+
+    // "Windows 11 Pro, 23H2": ProductName still says Windows 10 on Windows 11, whose builds
+    // start at 22000, so the name is made from the build, the edition that ProductName names
+    // and DisplayVersion. Any other Windows goes by its ProductName.
+    function windowsName(reg) {
+        var running = runningWindows(reg), name;
+        if (running.build === null || !/^Windows 1[01]\b/.test(running.product))
+            return running.product;
+        name = (running.build >= 22000 ? "Windows 11" : "Windows 10") + running.product.substr(10);
+        return running.version ? name + ", " + running.version : name;
     }
 
     return {
@@ -704,6 +1031,11 @@ var TweakEngine = (function () {
         listItems: listItems,
         prepareList: prepareList,
         effectText: effectText,
+        takeUp: takeUp,
+        isAvailable: isAvailable,
+        unavailableReason: unavailableReason,
+        windowsName: windowsName,
+        windowsPlace: windowsPlace,
         programVersion: programVersion,
         versionText: versionText
     };

@@ -1,6 +1,7 @@
 // "Show only changed settings" of a category page: hides every setting that holds its Windows
-// default. Lists and start-up entries have no Windows default, so they count as unchanged; a
-// setting that cannot be read stays shown, with its error. The choice is applied when it is
+// default. Lists and start-up entries have no Windows default, so they count as unchanged, as
+// does a setting that does nothing on this Windows; a setting that cannot be read stays shown,
+// with its error. The choice is applied when it is
 // made, so that a setting restored meanwhile does not vanish under the pointer.
 // ES5 and the DOM of the browser control.
 (function () {
@@ -16,7 +17,7 @@
         if (def.kind === "entries" || def.kind === "list")
             return false;
         try {
-            return !TweakEngine.isDefault(registry, def);
+            return TweakEngine.isAvailable(registry, def) && !TweakEngine.isDefault(registry, def);
         } catch (e) {
             return true;
         }

@@ -7,6 +7,7 @@
     var tweaksBox = document.getElementById("tweaks");
     var messageBox = document.getElementById("message");
     var changedHere = {};
+    var confirmedHere = {};
 
     var element = PageDom.element;
     var button = PageDom.button;
@@ -16,39 +17,108 @@
         PageDom.showMessage(messageBox, text);
     }
 
+    // A value that a fresh Windows lacks reads as null while it is absent.
     function stateText(def, value) {
         if (def.kind === "color")
             return value ? TweakEngine.textFromColor(value) : "Not a colour";
-        return value === "" ? "(none)" : value;
+        return value === null ? "(not set)" : value === "" ? "(none)" : value;
     }
 
     // Every change goes through here: the tweak is drawn again from the registry afterwards,
-    // so what the page shows is what the registry holds, also when the change failed.
+    // so what the page shows is what the registry holds, also when the change failed or was
+    // not wanted after all. The control the user used keeps the focus, and a failure is said
+    // beside it.
     function change(def, action) {
         return function () {
-            var before = document.getElementById("tweak-" + def.id).getAttribute("data-state");
+            var box = document.getElementById("tweak-" + def.id), before = box.getAttribute("data-state");
+            var used = usedControl(box), number = box.querySelector("input.number");
+            var typed = number ? number.value : null, failure = null;
             try {
                 action();
-                showMessage("");
             } catch (e) {
-                showMessage(errorText(e));
+                failure = errorText(e);
             }
             render(def);
             remember(def, before);
+            if (failure !== null)
+                showFailure(def, box, failure, used === "number" || used === "set" ? typed : null);
+            if (used !== null)
+                refocus(box, used);
         };
     }
 
-    function toggleControl(def, value, writable) {
-        var node = button(value ? "On" : "Off", value ? "switch on" : "switch", change(def, function () {
-            TweakEngine.toggle(registry, def);
-        }));
-        node.setAttribute("aria-pressed", value ? "true" : "false");
-        node.disabled = !writable;
+    // Which control of the setting has the focus (by its data-control), or null.
+    function usedControl(box) {
+        var node = document.activeElement;
+        return node && node !== box && box.contains(node) ? node.getAttribute("data-control") : null;
+    }
+
+    // The control used has the focus again in the setting drawn anew, or, where it is gone or now
+    // disabled (a restored default, a removed entry), the setting's first control.
+    function refocus(box, used) {
+        var nodes = box.querySelectorAll("[data-control]"), i;
+        for (i = 0; i < nodes.length; i++) {
+            if (nodes[i].getAttribute("data-control") === used && !nodes[i].disabled) {
+                nodes[i].focus();
+                return;
+            }
+        }
+        PageDom.firstControl(box).focus();
+    }
+
+    // A refused change is said beside the setting and at once to screen readers, and every
+    // control of the setting is described by it; a number refused stays in its box (typed),
+    // marked invalid.
+    function showFailure(def, box, text, typed) {
+        var note = element("p", "message", text), number = box.querySelector("input.number");
+        var controls = box.querySelectorAll("[data-control]"), i, described;
+        note.id = "message-" + def.id;
+        box.appendChild(note);
+        for (i = 0; i < controls.length; i++) {
+            described = controls[i].getAttribute("aria-describedby");
+            controls[i].setAttribute("aria-describedby", described ? note.id + " " + described : note.id);
+        }
+        if (number && typed !== null) {
+            number.value = typed;
+            number.setAttribute("aria-invalid", "true");
+        }
+        PageDom.announce(text);
+    }
+
+    function controlFor(node, name) {
+        node.setAttribute("data-control", name);
         return node;
     }
 
+    // A setting with a caution asks once, before its first change on this page; restoring the
+    // Windows default never asks.
+    function confirmed(def) {
+        if (!def.caution || confirmedHere[def.id])
+            return true;
+        confirmedHere[def.id] = window.confirm(def.title + "\n\n" + def.caution + "\n\nChange this setting?");
+        return confirmedHere[def.id];
+    }
+
+    function changeWithCare(def, action) {
+        return change(def, function () {
+            if (confirmed(def))
+                action();
+        });
+    }
+
+    function toggleControl(def, value, writable) {
+        var node = button(value ? "On" : "Off", value ? "switch on" : "switch", changeWithCare(def, function () {
+            TweakEngine.toggle(registry, def);
+        }));
+        node.disabled = !writable;
+        return controlFor(node, "switch");
+    }
+
+    // A choice made with the pointer is made at once. The keys move through the choices as in
+    // any drop-down list, and the choice is made when they rest for a second, at Enter, or when
+    // the focus leaves, so that a setting moved over three choices is changed once.
     function choiceControl(def, value, writable) {
-        var select = element("select", "choice"), option, i;
+        var select = controlFor(element("select", "choice"), "choice"), keyed = false, pending = null, option, i;
         for (i = 0; i < def.choices.length; i++) {
             option = element("option", "", def.choices[i].label);
             option.value = String(i);
@@ -56,29 +126,59 @@
             select.appendChild(option);
         }
         if (TweakEngine.choiceOf(def, value) === null) {
-            option = element("option", "", "Other (" + value + ")");
+            option = element("option", "", value === null ? "Windows default" : "Other (" + value + ")");
             option.selected = true;
             select.appendChild(option);
         }
         select.disabled = !writable;
-        select.onchange = change(def, function () {
+        var choose = changeWithCare(def, function () {
             if (select.selectedIndex < def.choices.length)
                 TweakEngine.apply(registry, def, def.choices[select.selectedIndex].value);
         });
+        // After the delay the focus is where the user put it, so a leaving focus is not pulled back.
+        function chooseAfter(delay) {
+            window.clearTimeout(pending);
+            pending = window.setTimeout(function () {
+                pending = null;
+                choose();
+            }, delay);
+        }
+        select.onkeydown = function (event) {
+            var key = (event || window.event).keyCode;
+            keyed = key !== 13 && key !== 9;
+            if (key === 13 && pending !== null)
+                chooseAfter(0);
+        };
+        select.onmousedown = function () {
+            keyed = false;
+        };
+        select.onchange = function () {
+            if (keyed)
+                chooseAfter(1000);
+            else
+                choose();
+        };
+        select.onblur = function () {
+            if (pending !== null)
+                chooseAfter(0);
+        };
         return select;
     }
 
     function rangeControl(def, value, writable) {
         var box = element("span", "range");
-        var input = element("input", "number");
+        var input = controlFor(element("input", "number"), "number");
+        var hint = element("span", "hint", def.min + " - " + def.max);
         input.type = "text";
-        input.value = isNaN(value) ? "" : String(value);
+        input.value = typeof value === "number" && !isNaN(value) ? String(value) : "";
         input.title = def.min + " to " + def.max;
         input.disabled = !writable;
-        var set = button("Set", "small", change(def, function () {
+        hint.id = "hint-" + def.id;
+        input.setAttribute("aria-describedby", hint.id);
+        var set = controlFor(button("Set", "small", changeWithCare(def, function () {
             var text = input.value.replace(/^\s+|\s+$/g, "");
             TweakEngine.apply(registry, def, /^\d+$/.test(text) ? parseInt(text, 10) : NaN);
-        }));
+        })), "set");
         set.disabled = !writable;
         input.onkeydown = function (event) {
             if ((event || window.event).keyCode === 13)
@@ -86,7 +186,7 @@
         };
         box.appendChild(input);
         box.appendChild(set);
-        box.appendChild(element("span", "hint", def.min + " - " + def.max));
+        box.appendChild(hint);
         return box;
     }
 
@@ -95,24 +195,24 @@
         var swatch = element("span", "swatch");
         swatch.style.backgroundColor = value ? "#" + value : "transparent";
         box.appendChild(swatch);
-        box.appendChild(button("Choose...", "small", change(def, function () {
+        box.appendChild(controlFor(button("Choose...", "small", changeWithCare(def, function () {
             var chosen = dialogs.GetColor(value ? parseInt(value, 16) : 0);
             if (typeof chosen === "string")
                 TweakEngine.apply(registry, def, chosen);
-        })));
+        })), "choose"));
         box.lastChild.disabled = !writable;
         return box;
     }
 
     function pathControl(def, value, writable) {
-        var node = button("Browse...", "small", change(def, function () {
+        var node = button("Browse...", "small", changeWithCare(def, function () {
             var chosen = def.kind === "file" ? dialogs.GetFile(value, def.typeDescr, def.typeExt)
                                              : dialogs.GetDirectory(value);
             if (typeof chosen === "string")
                 TweakEngine.apply(registry, def, chosen);
         }));
         node.disabled = !writable;
-        return node;
+        return controlFor(node, "browse");
     }
 
     function valueControl(def, value, writable) {
@@ -135,9 +235,9 @@
         var writable = TweakEngine.canChange(registry, def);
         var atDefault = TweakEngine.isDefault(registry, def);
         var controls = element("div", "controls");
-        var restore = button("Restore the Windows default", "restore", change(def, function () {
+        var restore = controlFor(button("Restore the Windows default", "restore", change(def, function () {
             TweakEngine.restore(registry, def);
-        }));
+        })), "restore");
         box.setAttribute("data-state", String(value));
         // Toggles, ranges and choices show their state in their own control; the others in text.
         if (def.kind === "file" || def.kind === "folder")
@@ -178,7 +278,7 @@
                 TweakEngine.removeEntry(registry, def, name);
         }));
         node.setAttribute("aria-label", "Remove " + name);
-        return node;
+        return controlFor(node, "remove:" + name);
     }
 
     function fillList(def, box) {
@@ -187,10 +287,10 @@
         for (i = 0; i < items.length; i++)
             list.appendChild(element("li", "", items[i]));
         box.appendChild(items.length ? list : element("p", "empty", "The list is empty."));
-        box.appendChild(button("Edit the list...", "small", change(def, function () {
+        box.appendChild(controlFor(button("Edit the list...", "small", change(def, function () {
             TweakEngine.prepareList(registry, def);
             dialogs.StrListEditor1(def.root, def.key, def.title);
-        })));
+        })), "edit"));
     }
 
     // A change that Windows acts on later says when, so that it is not taken for a failure.
@@ -210,9 +310,11 @@
         box.appendChild(effectNote(def));
     }
 
-    // Screen readers name each control after its setting: the switch, list and number box by
-    // the title, every button by its own text and the title (IE 11 knows aria-label and
-    // aria-labelledby).
+    // Screen readers name each control after its setting: the list and the number box by the
+    // title, the switch by the title and the state it shows ("Show hidden files: On"), every other
+    // button by its own text and the title. A plain button named so reads as it looks in IE 11 and
+    // any screen reader; IE 11 predates role="switch", and aria-pressed beside a visible "On"
+    // would read "On, pressed" (IE 11 knows aria-label and aria-labelledby).
     function nameControls(def, box) {
         var titleId = "title-" + def.id, controls = box.querySelectorAll("button, select, input"), i, node;
         box.setAttribute("role", "group");
@@ -221,20 +323,33 @@
             node = controls[i];
             if (node.getAttribute("aria-label"))
                 continue;
-            if (node.tagName !== "BUTTON" || /\bswitch\b/.test(node.className))
+            if (node.tagName !== "BUTTON")
                 node.setAttribute("aria-labelledby", titleId);
+            else if (/\bswitch\b/.test(node.className))
+                node.setAttribute("aria-label", def.title + ": " + node.textContent);
             else
                 node.setAttribute("aria-label", node.textContent.replace(/\.+$/, "") + ": " + def.title);
         }
     }
 
+    // A setting that does nothing on this Windows says why, in place of its controls.
+    function fillUnavailable(box, reason) {
+        box.setAttribute("data-state", "unavailable");
+        box.appendChild(element("p", "unavailable", reason));
+    }
+
     function render(def) {
-        var box = document.getElementById("tweak-" + def.id);
+        var box = document.getElementById("tweak-" + def.id), reason;
         box.innerHTML = "";
         box.appendChild(element("h2", "", def.title)).id = "title-" + def.id;
         box.appendChild(element("p", "description", def.description));
         try {
-            if (def.kind === "entries")
+            reason = TweakEngine.unavailableReason(registry, def);
+            if (reason === null && def.caution)
+                box.appendChild(element("p", "caution", def.caution));
+            if (reason !== null)
+                fillUnavailable(box, reason);
+            else if (def.kind === "entries")
                 fillEntries(def, box);
             else if (def.kind === "list")
                 fillList(def, box);

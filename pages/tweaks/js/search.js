@@ -5,6 +5,7 @@
 // ES5 and the DOM of the browser control; the control has no String.prototype.normalize.
 (function () {
     var searchBox = document.getElementById("search-box");
+    var registry = null;
     var resultsBox = document.getElementById("search-results");
     // The small letters with accents of the Latin alphabets, by the letters they fold to.
     var folded = {
@@ -71,11 +72,22 @@
 
     var element = PageDom.element;
 
+    // Without the program's objects every setting is taken to act on this Windows.
+    function isAvailable(def) {
+        try {
+            return !registry || TweakEngine.isAvailable(registry, def);
+        } catch (e) {
+            return true;
+        }
+    }
+
     function resultLink(def, names) {
         var link = document.createElement("a");
         link.href = def.category + ".html#tweak-" + def.id;
         link.appendChild(element("strong", "search-title", def.title));
         link.appendChild(element("span", "search-category", names[def.category] || def.category));
+        if (!isAvailable(def))
+            link.appendChild(element("span", "search-note", "Not available on this Windows"));
         // The setting already in the address: no hashchange would come to show it again.
         link.onclick = function () {
             if (link.href !== window.location.href)
@@ -137,16 +149,6 @@
         return false;
     }
 
-    function firstControl(box) {
-        var controls = box.querySelectorAll("button, select, input"), i;
-        for (i = 0; i < controls.length; i++) {
-            if (!controls[i].disabled)
-                return controls[i];
-        }
-        box.setAttribute("tabindex", "-1");
-        return box;
-    }
-
     // The setting named by the address's #tweak-id: shown even under "Show only changed
     // settings", marked, scrolled to and focused.
     function reveal() {
@@ -160,10 +162,15 @@
             marked[i].className = marked[i].className.replace(" found", "");
         box.className += " found";
         box.scrollIntoView(true);
-        firstControl(box).focus();
+        PageDom.firstControl(box).focus();
         hideResults();
     }
 
+    try {
+        registry = window.external.Registry;
+    } catch (e) {
+        registry = null;
+    }
     buildFolding();
     searchBox.oninput = showResults;
     searchBox.onkeydown = onSearchKey;

@@ -9,13 +9,15 @@
         node.appendChild(document.createTextNode(text));
     }
 
-    // Lists and start-up entries have no Windows default; a setting that cannot be read counts
-    // as differing, since its page has something to say about it.
+    // Lists and start-up entries have no Windows default, and a setting that does nothing on
+    // this Windows does not count; a setting that cannot be read counts as differing, since its
+    // page has something to say about it.
     function changedIn(registry, category) {
         var count = 0, def;
         for (var i = 0; i < TweakDefinitions.length; i++) {
             def = TweakDefinitions[i];
-            if (def.category !== category || def.kind === "list" || def.kind === "entries")
+            if (def.category !== category || def.kind === "list" || def.kind === "entries" ||
+                !TweakEngine.isAvailable(registry, def))
                 continue;
             try {
                 count += TweakEngine.isDefault(registry, def) ? 0 : 1;
@@ -43,10 +45,9 @@
         var version = TweakEngine.programVersion(window.external);
         if (version !== null)
             say(versionBox, "Version " + TweakEngine.versionText(version));
-        var product = window.external.Registry.RegReadString("HKLM",
-            "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "ProductName");
-        if (product)
-            say(windowsBox, "Running on " + product + ".");
+        var windows = TweakEngine.windowsName(window.external.Registry);
+        if (windows)
+            say(windowsBox, "Running on " + windows + ".");
         showChangedCounts(window.external.Registry);
     } catch (e) {
         say(versionBox, "Open these pages in Lumivanta Manager to change your settings.");

@@ -1,44 +1,62 @@
-// Tweak definitions: start-up and shut-down. Plain data read by the engine and the page.
+// Tweak definitions: start-up, shut-down and system failure. Plain data read by the engine and the page.
 var TweakDefinitions = TweakDefinitions || [];
 (function (defs) {
     var desktop = "Control Panel\\Desktop";
     var control = "SYSTEM\\CurrentControlSet\\Control";
     var crash = control + "\\CrashControl";
+    var spiPage = "https://learn.microsoft.com/en-us/windows/win32/api/winuser/nf-winuser-systemparametersinfow";
+    var failurePage = "https://learn.microsoft.com/en-us/windows/client-management/system-failure-recovery-options";
+    var win10 = { from: 10240, why: "Needs Windows 10 or later." };
+    var machine = " A setting for the whole computer: changing it needs administrator rights.";
+    function failureOption(id, value, title, description) {
+        return {
+            id: id, category: "startup", kind: "toggle", takesEffect: "restart", windows: win10,
+            title: title, description: description + machine, source: failurePage,
+            root: "HKLM", key: crash, value: value, type: "dword", on: 1, off: 0, dflt: 1
+        };
+    }
     defs.push({
-        id: "run-entries", category: "startup", kind: "entries", takesEffect: "signout",
+        id: "run-entries", category: "startup", kind: "entries", takesEffect: "signout", windows: win10,
         title: "Programs started at logon",
         description: "The programs that Windows starts for you alone each time you sign in. Removing an entry does not uninstall the program.",
+        source: "https://learn.microsoft.com/en-us/windows/win32/setupapi/run-and-runonce-registry-keys",
         root: "HKCU", key: "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
     }, {
-        id: "auto-end-tasks", category: "startup", kind: "toggle", takesEffect: "signout",
-        title: "End programs that do not respond at shut-down",
-        description: "Closes hanging programs by itself instead of waiting for you when you sign out or shut down. Unsaved work in them is lost.",
-        root: "HKCU", key: desktop, value: "AutoEndTasks", type: "sz", on: "1", off: "0", dflt: "0"
-    }, {
-        id: "hung-app-timeout", category: "startup", kind: "range", takesEffect: "signout",
+        id: "hung-app-timeout", category: "startup", kind: "range", takesEffect: "now", windows: win10,
         title: "Time before a program counts as not responding (ms)",
-        description: "How long Windows waits for a program to answer before it calls it not responding.",
+        description: "How long a program may go without handling its messages before Windows calls it not responding.",
+        spi: "HUNGAPPTIMEOUT", source: spiPage,
         root: "HKCU", key: desktop, value: "HungAppTimeout", type: "sz", min: 1000, max: 30000, dflt: "5000"
     }, {
-        id: "wait-to-kill", category: "startup", kind: "range", takesEffect: "signout",
+        id: "wait-to-kill", category: "startup", kind: "range", takesEffect: "now", windows: win10,
         title: "Time given to programs to close at shut-down (ms)",
-        description: "How long Windows waits for open programs to save and close when you sign out or shut down.",
+        description: "How long Windows waits for a program that does not answer the request to close before it ends it, when you sign out or shut down.",
+        caution: "A program ended this way loses the work it had not saved.",
+        spi: "WAITTOKILLTIMEOUT", source: spiPage,
         root: "HKCU", key: desktop, value: "WaitToKillAppTimeout", type: "sz", min: 1000, max: 30000, dflt: "20000"
     }, {
-        id: "auto-reboot", category: "startup", kind: "toggle", takesEffect: "restart",
-        title: "Restart automatically after a system failure",
-        description: "Restarts the computer after a stop error instead of leaving the error on the screen. A setting for the whole computer: changing it needs administrator rights.",
-        root: "HKLM", key: crash, value: "AutoReboot", type: "dword",
-        on: 1, off: 0, dflt: 1
-    }, {
-        id: "service-timeout", category: "startup", kind: "range", takesEffect: "restart",
+        id: "service-timeout", category: "startup", kind: "range", takesEffect: "restart", windows: win10,
         title: "Time given to services to stop at shut-down (ms)",
-        description: "How long Windows waits for its services to stop before it shuts down anyway. A setting for the whole computer: changing it needs administrator rights.",
-        root: "HKLM", key: control, value: "WaitToKillServiceTimeout", type: "sz", min: 1000, max: 30000, dflt: "5000"
-    }, {
-        id: "crash-dump", category: "startup", kind: "choice", takesEffect: "restart",
+        description: "How long Windows waits for its services to stop when it restarts or shuts down before it goes on anyway. Not less than the Windows default of 5 seconds." +
+            machine,
+        caution: "A service still running when this time is up is ended, and can lose data it had not saved; a longer time makes every shut-down that waits for a service slower.",
+        source: "https://learn.microsoft.com/en-us/windows/win32/services/service-control-handler-function",
+        root: "HKLM", key: control, value: "WaitToKillServiceTimeout", type: "sz", min: 5000, max: 30000, dflt: "5000"
+    },
+    failureOption("auto-reboot", "AutoReboot", "Restart automatically after a system failure",
+        "Restarts the computer after a stop error instead of leaving the error on the screen."),
+    failureOption("crash-log", "LogEvent", "Write an event to the system log after a system failure",
+        "Records each stop error in the system log of Event Viewer."),
+    failureOption("crash-admin-alert", "SendAlert", "Send an administrative alert after a system failure",
+        "Notifies the administrators of a stop error, where administrative alerts are set up."),
+    failureOption("crash-dump-overwrite", "Overwrite", "Overwrite an existing memory dump",
+        "Writes a new kernel or complete memory dump over the previous one. Turned off, Windows keeps the old dump and writes no new one over it."),
+    {
+        id: "crash-dump", category: "startup", kind: "choice", takesEffect: "restart", windows: win10,
         title: "Memory dump after a system failure",
-        description: "What Windows writes to disk when it stops with an error, for finding the cause. A setting for the whole computer: changing it needs administrator rights.",
+        description: "What Windows writes to disk when it stops with an error, for finding the cause." + machine,
+        caution: "A complete memory dump is written only if the page file on the boot volume holds all the memory plus 257 MB; otherwise Windows writes no dump at all. A kernel dump also needs a large enough page file.",
+        source: failurePage,
         root: "HKLM", key: crash, value: "CrashDumpEnabled", type: "dword", dflt: 7,
         choices: [
             { value: 0, label: "None" },
@@ -48,26 +66,20 @@ var TweakDefinitions = TweakDefinitions || [];
             { value: 7, label: "Automatic memory dump" }
         ]
     }, {
-        id: "crash-log", category: "startup", kind: "toggle", takesEffect: "restart",
-        title: "Write an event to the system log after a system failure",
-        description: "Records each stop error in the system log of Event Viewer. A setting for the whole computer: changing it needs administrator rights.",
-        root: "HKLM", key: crash, value: "LogEvent", type: "dword", on: 1, off: 0, dflt: 1
-    }, {
-        id: "restart-shell", category: "startup", kind: "toggle", takesEffect: "signout",
+        id: "restart-shell", category: "startup", kind: "toggle", takesEffect: "signout", windows: win10,
         title: "Restart the taskbar and desktop after they fail",
-        description: "Starts Explorer again by itself when it ends unexpectedly, so that the taskbar comes back. A setting for the whole computer: changing it needs administrator rights.",
+        description: "Starts Explorer again by itself when it ends unexpectedly, so that the taskbar comes back. Turned off, you must sign out and in again." +
+            machine,
+        source: "https://learn.microsoft.com/en-us/previous-versions/windows/it-pro/windows-2000-server/cc939703(v=technet.10)",
         root: "HKLM", key: "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", value: "AutoRestartShell",
         type: "dword", on: 1, off: 0, dflt: 1
     }, {
-        id: "fast-startup", category: "startup", kind: "toggle", takesEffect: "now",
-        title: "Fast start-up",
-        description: "Keeps part of Windows on disk at shut-down, so that the computer starts faster. Turn it off when a shut-down must end everything, for example before changing hardware. A setting for the whole computer: changing it needs administrator rights.",
-        root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power", value: "HiberbootEnabled",
-        type: "dword", on: 1, off: 0, dflt: 1
-    }, {
-        id: "clear-pagefile", category: "startup", kind: "toggle", takesEffect: "restart",
+        id: "clear-pagefile", category: "startup", kind: "toggle", takesEffect: "shutdown", windows: win10,
         title: "Clear the page file at shut-down",
-        description: "Overwrites the page file, where Windows keeps memory contents on disk, each time the computer shuts down. Safer, but shutting down takes longer. A setting for the whole computer: changing it needs administrator rights.",
+        description: "Overwrites the page file, where Windows keeps memory contents on disk, each time the computer shuts down normally, so that nobody can read them from the disk later." +
+            machine,
+        caution: "Every shut-down and restart then takes longer, by several minutes or, with a large page file, more than half an hour.",
+        source: "https://learn.microsoft.com/en-us/windows/security/threat-protection/security-policy-settings/shutdown-clear-virtual-memory-pagefile",
         root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management",
         value: "ClearPageFileAtShutdown", type: "dword", on: 1, off: 0, dflt: 0
     });

@@ -1,0 +1,191 @@
+#include "script/SystemAutoObj_Impl.h"
+
+#include "script/SystemParameters.h"
+#include "store/FileStream.h"
+
+namespace {
+
+static_assert(FontSmoothingStandard == FE_FONTSMOOTHINGSTANDARD && FontSmoothingClearType == FE_FONTSMOOTHINGCLEARTYPE);
+static_assert(UserTimerMinimum == USER_TIMER_MINIMUM && UserTimerMaximum == USER_TIMER_MAXIMUM);
+
+// Stored in the user's profile and announced to every window, as the Settings app does.
+constexpr UINT ChangeFlags = SPIF_UPDATEINIFILE | SPIF_SENDCHANGE;
+
+// How long each window may take to answer WM_SETTINGCHANGE; a hung one is skipped at once.
+constexpr UINT SettingChangeTimeoutMs = 1000;
+
+struct TSystemParameterCalls {
+    bool (*Read)(long& value);
+    bool (*Write)(long value);
+};
+
+template <UINT Get>
+bool ReadVariable(long& value)
+{
+    DWORD variable = 0;
+    if (!::SystemParametersInfoW(Get, 0, &variable, 0))
+        return false;
+    value = static_cast<long>(variable);
+    return true;
+}
+
+template <auto Getter>
+bool ReadBy(long& value)
+{
+    value = static_cast<long>(Getter());
+    return true;
+}
+
+template <UINT Set>
+bool WriteUiParam(long value)
+{
+    return ::SystemParametersInfoW(Set, static_cast<UINT>(value), nullptr, ChangeFlags);
+}
+
+template <UINT Set>
+bool WritePvValue(long value)
+{
+    return ::SystemParametersInfoW(Set, 0, reinterpret_cast<void*>(static_cast<UINT_PTR>(value)), ChangeFlags);
+}
+
+template <typename Struct>
+bool ReadStruct(UINT get, Struct& data)
+{
+    data = {};
+    data.cbSize = sizeof(Struct);
+    return ::SystemParametersInfoW(get, sizeof(Struct), &data, 0);
+}
+
+// The structure is read first and written back whole, so that only the one member changes.
+template <typename Struct, UINT Get, UINT Set, typename Change>
+bool ChangeStruct(Change&& change)
+{
+    Struct data;
+    if (!ReadStruct(Get, data))
+        return false;
+    change(data);
+    return ::SystemParametersInfoW(Set, sizeof(Struct), &data, ChangeFlags);
+}
+
+template <typename Struct, UINT Get, DWORD Flag>
+bool ReadFlag(long& value)
+{
+    Struct data;
+    if (!ReadStruct(Get, data))
+        return false;
+    value = (data.dwFlags & Flag) != 0 ? 1 : 0;
+    return true;
+}
+
+template <typename Struct, UINT Get, UINT Set, DWORD Flag>
+bool WriteFlag(long value)
+{
+    return ChangeStruct<Struct, Get, Set>([value](Struct& data) {
+        data.dwFlags = value != 0 ? data.dwFlags | Flag : data.dwFlags & ~static_cast<DWORD>(Flag);
+    });
+}
+
+template <typename Struct, UINT Get, auto Field>
+bool ReadField(long& value)
+{
+    Struct data;
+    if (!ReadStruct(Get, data))
+        return false;
+    value = data.*Field != 0 ? 1 : 0;
+    return true;
+}
+
+template <typename Struct, UINT Get, UINT Set, auto Field>
+bool WriteField(long value)
+{
+    return ChangeStruct<Struct, Get, Set>([value](Struct& data) { data.*Field = value; });
+}
+
+// In the order of SystemParameters(), from the same list.
+constexpr TSystemParameterCalls Calls[] = {
+#define LV_SPI_UI(NAME, TYPE, MIN, MAX) {ReadVariable<SPI_GET##NAME>, WriteUiParam<SPI_SET##NAME>},
+#define LV_SPI_PV(NAME, TYPE, MIN, MAX) {ReadVariable<SPI_GET##NAME>, WritePvValue<SPI_SET##NAME>},
+#define LV_SPI_UI_READ_BY(NAME, TYPE, MIN, MAX, GETTER) {ReadBy<&::GETTER>, WriteUiParam<SPI_SET##NAME>},
+#define LV_SPI_FLAG(ACTIONS, STRUCT, FLAG) \
+    {ReadFlag<STRUCT, SPI_GET##ACTIONS, FLAG>, WriteFlag<STRUCT, SPI_GET##ACTIONS, SPI_SET##ACTIONS, FLAG>},
+#define LV_SPI_FIELD(ACTIONS, STRUCT, FIELD) \
+    {ReadField<STRUCT, SPI_GET##ACTIONS, &STRUCT::FIELD>, WriteField<STRUCT, SPI_GET##ACTIONS, SPI_SET##ACTIONS, &STRUCT::FIELD>},
+#include "script/SystemParameterList.h"
+#undef LV_SPI_UI
+#undef LV_SPI_PV
+#undef LV_SPI_UI_READ_BY
+#undef LV_SPI_FLAG
+#undef LV_SPI_FIELD
+};
+
+const TSystemParameterCalls& CallsOf(const TSystemParameter& entry)
+{
+    return Calls[&entry - SystemParameters().data()];
+}
+
+bool IsNumberType(VARTYPE type)
+{
+    switch (type) {
+    case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_INT:
+    case VT_UI1: case VT_UI2: case VT_UI4: case VT_UI8: case VT_UINT:
+    case VT_R4: case VT_R8: case VT_DECIMAL:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A script engine may pass a variable by reference; its value is what counts.
+TScriptValue ScriptValueOf(VARIANT& value)
+{
+    VARIANT* direct = &value;
+    while (V_VT(direct) == (VT_VARIANT | VT_BYREF) && V_VARIANTREF(direct))
+        direct = V_VARIANTREF(direct);
+    const VARTYPE type = V_VT(direct) & ~VT_BYREF;
+    if (type == VT_BOOL) {
+        const VARIANT_BOOL flag = (V_VT(direct) & VT_BYREF) ? *V_BOOLREF(direct) : V_BOOL(direct);
+        return {TScriptValue::TKind::Bool, flag ? 1.0 : 0.0};
+    }
+    VARIANT number;
+    ::VariantInit(&number);
+    if (IsNumberType(type) && SUCCEEDED(::VariantChangeType(&number, direct, 0, VT_R8)))
+        return {TScriptValue::TKind::Number, V_R8(&number)};
+    return {};
+}
+
+}
+
+HRESULT TSystemAutoObj::GetSystemParameter(BSTR name, VARIANT* res)
+{
+    return ScriptCall(res, [&] {
+        const TSystemParameter& entry = SystemParameterNamed(AnsiFromBstr(name));
+        long value = 0;
+        if (!CallsOf(entry).Read(value))
+            throw Exception("Windows did not give the system parameter '" + std::string(entry.Name) + "': " +
+                            SystemErrorMessage(static_cast<int>(::GetLastError())));
+        if (entry.Type == TSystemParameterType::Bool)
+            SetResultBool(res, value != 0);
+        else
+            SetResultInt(res, value);
+    });
+}
+
+HRESULT TSystemAutoObj::SetSystemParameter(BSTR name, VARIANT value, VARIANT* res)
+{
+    return ScriptCall(res, [&] {
+        const TSystemParameter& entry = SystemParameterNamed(AnsiFromBstr(name));
+        SetResultBool(res, CallsOf(entry).Write(SystemParameterArgument(entry, ScriptValueOf(value))));
+    });
+}
+
+HRESULT TSystemAutoObj::NotifySettingChange(BSTR area, VARIANT* res)
+{
+    return ScriptCall(res, [&] {
+        const std::wstring text = WideFromAnsi(SettingAreaNamed(AnsiFromBstr(area)));
+        DWORD_PTR answer = 0;
+        const LRESULT sent = ::SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
+                                                   reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
+                                                   SettingChangeTimeoutMs, &answer);
+        SetResultBool(res, sent != 0);
+    });
+}
