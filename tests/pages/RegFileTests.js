@@ -70,33 +70,51 @@ function firstDefinition(test) {
     return null;
 }
 
-// Three categories changed, exported, restored and imported again: every value comes back with
-// its type, each import journaled; a file refused for its last line writes nothing.
-function settingsTravel() {
-    var changed = [], seen = {}, before = [], i, def, text, plan, entries;
-    for (i = 0; i < 3; i++) {
-        def = firstDefinition(function (d) {
-            return d.root === "HKCU" && !seen[d.category] && !seen[d.type] && d.kind !== "toggle";
-        });
-        seen[def.category] = seen[def.type] = changed.push(def);
-        TweakEngine.apply(registry, def, statesOf(def)[TweakEngine.read(registry, def) === statesOf(def)[0] ? 1 : 0]);
-        before.push(stateText(def));
+// Three categories changed, and two bits of a binary value that several settings share, exported,
+// restored and imported again: every value comes back with its type, the bits alone changed,
+// each import journaled; a file refused for its last line writes nothing.
+// The changes of the plan to the settings given. (Wine gives some System settings otherwise than
+// the registry holds them, so its plan holds those too.)
+function chosenOf(plan, defs) {
+    var chosen = [], i, j;
+    for (i = 0; i < plan.changes.length; i++) {
+        for (j = 0; j < defs.length; j++) {
+            if (plan.changes[i].def === defs[j])
+                chosen.push(plan.changes[i]);
+        }
     }
+    return chosen;
+}
+
+function settingsTravel() {
+    var changed = [], seen = {}, before = [], i, def, text, plan, entries, broken;
+    for (i = 0; i < 5; i++) {
+        def = firstDefinition(function (d) {
+            return !WineRefuses[d.spi] && !WineKeepsElsewhere[d.spi] && TweakEngine.isAvailable(registry, d) &&
+                (i < 3 ? d.root === "HKCU" && !seen[d.category] && !seen[d.type] && d.kind !== "toggle" :
+                    d.bit && d.type === "binary" && !seen[d.id]);
+        });
+        seen[def.category] = seen[def.type] = seen[def.id] = changed.push(def);
+        TweakEngine.apply(registry, def, statesOf(def)[TweakEngine.read(registry, def) === statesOf(def)[0] ? 1 : 0]);
+    }
+    for (i = 0; i < changed.length; i++)
+        before.push(stateText(changed[i]));
     text = SettingsTransfer.exportText(registry, TweakDefinitions, "1.0", new Date()).text;
     check("the export starts as regedit's files do, with CRLF lines", text.split("\r\n")[0] + " " +
           /[^\r]\n/.test(text), header + " false");
     for (i = 0; i < changed.length; i++)
         TweakEngine.restore(registry, changed[i]);
+    check("a value shared by bits is written once", text.split("\"" + def.value + "\"=").length, 2);
     entries = TweakEngine.journal(registry).length;
     plan = SettingsTransfer.importPlan(registry, TweakDefinitions, text.replace(/\r\n$/,
         "[HKEY_CURRENT_USER\\Software\\Lumivanta test]\r\n\"not ours\"=dword:00000001\r\n"));
-    check("the preview lists the three settings and the value of no setting", plan.changes.length + " " +
-          plan.others[plan.others.length - 1].what, "3 \"not ours\"");
+    check("the preview lists the five settings and the value of no setting", chosenOf(plan, changed).length + " " +
+          plan.others[plan.others.length - 1].what, "5 \"not ours\"");
     check("a value of no setting is never written", registry.RegKeyExists("HKCU", "Software\\Lumivanta test"), false);
-    SettingsTransfer.applyImport(registry, plan.changes);
+    SettingsTransfer.applyImport(registry, chosenOf(plan, changed));
     for (i = 0; i < changed.length; i++)
         check(changed[i].id + " comes back with its type", stateText(changed[i]), before[i]);
-    check("each import is journaled", TweakEngine.journal(registry).length, entries + 3);
+    check("each import is journaled", TweakEngine.journal(registry).length, entries + 5);
     for (i = 0; i < changed.length; i++)
         TweakEngine.restore(registry, changed[i]);
     def = changed[0];
@@ -104,11 +122,13 @@ function settingsTravel() {
         SettingsTransfer.importPlan(registry, TweakDefinitions, text + "\"cut\"=\"short\r\n");
     }) + " " + TweakEngine.isDefault(registry, def), "Line " + text.split("\r\n").length +
           ": a quoted text without its closing quote. true");
-    plan = SettingsTransfer.importPlan(registry, TweakDefinitions, text).changes;
+    plan = chosenOf(SettingsTransfer.importPlan(registry, TweakDefinitions, text), changed);
     entries = TweakEngine.journal(registry).length;
-    plan[1] = copyOf(plan[1], { def: copyOf(plan[1].def, { key: plan[1].def.key + " missing" }) });
-    check("an import that fails half way is taken back whole", failure(function () {
+    for (broken = plan.length - 1; plan[broken].def.spi; broken--)
+        continue;
+    plan[broken] = copyOf(plan[broken], { def: copyOf(plan[broken].def, { key: plan[broken].def.key + " missing" }) });
+    check("an import that fails half way is taken back whole", broken > 0 && failure(function () {
         SettingsTransfer.applyImport(registry, plan);
-    }) + " " + TweakEngine.isDefault(registry, def) + " " + TweakEngine.journal(registry).length, plan[1].def.title +
+    }) + " " + TweakEngine.isDefault(registry, def) + " " + TweakEngine.journal(registry).length, plan[broken].def.title +
           ": the setting could not be changed. Nothing was imported. true " + entries);
 }

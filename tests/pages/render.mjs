@@ -48,6 +48,13 @@ const isAvailable = (def) => !def.windows || (!isBefore(running, buildOf(def.win
   (def.windows.before === undefined || isBefore(running, buildOf(def.windows.before))));
 
 const hasDefault = (def) => def.kind !== "entries" && def.kind !== "list";
+// A registry file carries a setting that has a default, and of binary data only named bits.
+const isCarried = (def) => hasDefault(def) && (def.type !== "binary" || def.bit);
+
+// The settings of the registry alone, which the checks seed away from their defaults, each have
+// their value's line in an exported file.
+const exportsEvery = (text, defs) => defs.filter((d) => isCarried(d) && !d.spi && isAvailable(d)).every((d) =>
+  text.includes(`"${d.value}"=`));
 
 // The System entries that Wine 8 keeps otherwise than Windows (WineDiffers.js, which the engine test
 // includes too). Under the preview the page shows what Wine holds for those it refuses to change (it
@@ -374,7 +381,7 @@ async function categoryPage(context, category, defs, name = category) {
   await page.click("#export-settings");
   const saved = await page.evaluate(() => window.lvDouble.calls.filter((c) => c.method === "savePath").pop().args);
   check(`${name}: exports its own settings`, saved[3] === `Lumivanta settings (${category}).reg` &&
-    (await messageText(page)).startsWith(`Exported ${defs.filter((d) => d.dflt !== undefined).length} setting`));
+    exportsEvery(saved[4], defs) && (await messageText(page)).startsWith("Exported "));
   for (const def of defs) {
     try {
       if (!isAvailable(def))
@@ -553,12 +560,13 @@ async function settingsTravel(context, defs) {
   const { page, errors } = await openPage(context, "changes.html");
   await page.click("#export-settings");
   const saved = await page.evaluate(() => window.lvDouble.calls.filter((c) => c.method === "savePath").pop().args);
-  const moved = defs.filter((d) => categories.slice(0, 3).includes(d.category) && d.root === "HKCU" && d.dflt !== undefined);
+  const moved = defs.filter((d) => categories.slice(0, 3).includes(d.category) && d.root === "HKCU" && isCarried(d) &&
+    isAvailable(d) && !wineRefuses(d));
   const values = async () => JSON.stringify(await Promise.all(moved.map((d) => registryValue(page, d))));
   const expected = await values();
   check(`export: a registry file of every setting (${saved[4].slice(0, 60)})`, saved[3] === "Lumivanta settings.reg" &&
-    saved[4].startsWith("Windows Registry Editor Version 5.00\r\n") && (await messageText(page)).startsWith(
-      `Exported ${defs.filter((d) => d.dflt !== undefined).length} settings to ${answers.savePath}`));
+    saved[4].startsWith("Windows Registry Editor Version 5.00\r\n") && exportsEvery(saved[4], defs) &&
+    (await messageText(page)).includes(` settings to ${answers.savePath}`));
   const restoreMoved = () => page.evaluate((ids) => ids.forEach((id) => TweakEngine.restore(window.external.Registry,
     TweakEngine.definition(TweakDefinitions, id))), moved.map((d) => d.id));
   await restoreMoved();
@@ -571,12 +579,17 @@ async function settingsTravel(context, defs) {
     [tr.getAttribute("data-tweak"), tr.querySelector("input").disabled, tr.textContent]));
   check(`import: the preview lists the restored settings to apply (${rows.length} rows)`, moved.every((d) =>
     rows.some((r) => r[0] === d.id && !r[1])));
+  check("import: a setting of bits shows its own state, not the whole value's", moved.filter((d) => d.bit).every((d) =>
+    rows.some((r) => r[0] === d.id && /(On|Off)(On|Off)$/.test(r[2]))));
   check("import: a setting without full access is marked and cannot be chosen", rows.some((r) => r[0] === locked.id &&
     r[1] && r[2].includes("Needs administrator rights")));
   check("import: a value of no setting is listed as such", (await page.textContent("#import-others")).includes(
     "HKCU\\Software\\Elsewhere, \"Other\": not one of this program's settings"));
   await page.screenshot({ path: join(shots, "changes-import.png"), fullPage: true });
-  await page.click("#import-all");
+  // Chosen: under Wine the file also holds System settings whose change Wine refuses.
+  for (const def of moved)
+    await page.check(`#import-changes tr[data-tweak="${def.id}"] input`);
+  await page.click("#import-chosen");
   check("import: every value back with its type", (await values()) === expected);
   check(`import: journaled (${await messageText(page)})`, (await page.$$("#changes tbody tr")).length >= 2 * moved.length);
   await page.screenshot({ path: join(shots, "changes-imported.png"), fullPage: true });

@@ -11,6 +11,11 @@ var SettingsTransfer = (function () {
         return def.kind !== "list" && def.kind !== "entries";
     }
 
+    // Binary data tells a setting's state only where the definition names its bits.
+    function isCarried(def) {
+        return hasDefault(def) && (def.type !== "binary" || !!def.bit);
+    }
+
     function keyPath(key) {
         return String(key).replace(/^\\+|\\+$/g, "").toLowerCase();
     }
@@ -39,15 +44,6 @@ var SettingsTransfer = (function () {
         return /^\d+$/.test(text) ? parseInt(text, 10) : null;
     }
 
-    // A definition acts on the builds from windows.from up to before windows.before; on an
-    // unknown build it counts as available.
-    function unavailability(def, build) {
-        var span = def.windows;
-        if (!span || build === null || (build >= span.from && (span.before === undefined || build < span.before)))
-            return null;
-        return "Not available on this Windows build" + (span.why ? ": " + span.why : "");
-    }
-
     function twoDigits(n) {
         return (n < 10 ? "0" : "") + n;
     }
@@ -69,29 +65,31 @@ var SettingsTransfer = (function () {
     // For every definition whose setting differs from the Windows default, its value as it is
     // now; for one whose default is that the value is absent and that is at its default, the
     // value's deletion. text is "" when no setting differs; skipped names the settings whose
-    // value is of a type that a registry file of ours does not carry.
+    // value a registry file of ours does not carry (of another type, or binary data whose bits of
+    // the setting no documentation names). Settings that are bits of one value share its line,
+    // written once, with the whole value.
     function exportText(reg, defs, version, now) {
-        var values = [], skipped = [], count = 0, i, def, state;
+        var values = [], written = {}, skipped = [], count = 0, i, def, state, place;
         for (i = 0; i < defs.length; i++) {
             def = defs[i];
             if (!hasDefault(def))
                 continue;
             if (atDefault(reg, def)) {
-                if (def.dfltAbsent)
-                    values.push({ root: def.root, key: def.key, name: def.value, state: notSet });
-                continue;
+                state = def.dfltAbsent ? notSet : null;
+            } else {
+                state = isCarried(def) ? TweakEngine.valueState(reg, def.root, def.key, def.value) : null;
+                if (state === null)
+                    skipped.push(def.title);
+                else
+                    count++;
             }
-            state = TweakEngine.valueState(reg, def.root, def.key, def.value);
-            if (state === null) {
-                skipped.push(def.title);
-                continue;
-            }
-            values.push({ root: def.root, key: def.key, name: def.value, state: state });
-            count++;
+            place = placeOf(def.root, def.key, def.value);
+            if (state !== null && !written[place])
+                written[place] = values.push({ root: def.root, key: def.key, name: def.value, state: state });
         }
         return { count: count, skipped: skipped, text: count === 0 ? "" : RegFile.format(values, [
             "Lumivanta Manager " + version + ": the settings that differ from the Windows default",
-            "Exported " + dateText(now) + " on " + (readWindows(reg, "ProductName") || "Windows") + ", build " +
+            "Exported " + dateText(now) + " on " + (TweakEngine.windowsName(reg) || "Windows") + ", build " +
             (windowsBuild(reg) === null ? "unknown" : windowsBuild(reg))]) };
     }
 
@@ -103,7 +101,7 @@ var SettingsTransfer = (function () {
         var wanted = {}, others = [], byPlace = {}, i, j, entry, found, where, place;
         for (i = 0; i < defs.length; i++) {
             place = placeOf(defs[i].root, defs[i].key, defs[i].value);
-            if (hasDefault(defs[i]))
+            if (isCarried(defs[i]))
                 byPlace[place] = (byPlace[place] || []).concat([defs[i]]);
         }
         for (i = 0; i < entries.length; i++) {
@@ -113,7 +111,7 @@ var SettingsTransfer = (function () {
             if (entry.deletesKey) {
                 others.push({ line: entry.line, where: where, what: "the deletion of this key and all it holds" });
                 for (j = 0; j < defs.length; j++) {
-                    if (hasDefault(defs[j]) && defs[j].root.toUpperCase() === entry.root && isBelow(defs[j].key, entry.key))
+                    if (isCarried(defs[j]) && defs[j].root.toUpperCase() === entry.root && isBelow(defs[j].key, entry.key))
                         found.push(defs[j]);
                 }
             } else {
@@ -128,41 +126,50 @@ var SettingsTransfer = (function () {
         return { wanted: wanted, others: others };
     }
 
-    function sameType(def, state) {
-        return def.type === "dword" ? state.type === "dword" : state.type === "sz" || state.type === "expand";
-    }
-
     // What importing would do to one setting: the states now and then, and a problem that
     // keeps it from being imported; null when the setting already is as the file has it.
-    function planned(reg, want, build) {
+    // A setting of bits is compared by its own bits, so that a value whose other bits differ
+    // changes nothing of it.
+    function planned(reg, want) {
         var def = want.def, change = { def: def, line: want.line, then: want.then, value: null, problem: null };
         change.now = TweakEngine.valueState(reg, def.root, def.key, def.value);
         if (want.then.type === "none") {
             if (atDefault(reg, def))
                 return null;
         } else {
-            change.value = sameType(def, want.then) ? TweakEngine.valueOfRaw(def, want.then.data) : null;
+            change.value = TweakEngine.valueOfState(def, want.then);
             if (change.value === null)
                 change.problem = "Not a value this setting offers";
-            else if (change.now !== null && change.now.type === def.type && change.now.data === want.then.data)
+            else if (isAlready(reg, def, change.value, want.then))
                 return null;
         }
-        change.problem = change.problem || unavailability(def, build) ||
+        change.problem = change.problem || TweakEngine.unavailableReason(reg, def) ||
                          (TweakEngine.canChange(reg, def) ? null : "Needs administrator rights");
         return change;
+    }
+
+    // A setting that Windows does not give is compared by the registry's data.
+    function isAlready(reg, def, value, then) {
+        var now;
+        try {
+            return TweakEngine.read(reg, def) === value;
+        } catch (e) {
+            now = TweakEngine.valueState(reg, def.root, def.key, def.value);
+            return now !== null && now.type === then.type && now.data === then.data;
+        }
     }
 
     // The changes that importing text would make, in the order of the definitions, and the
     // lines that it leaves alone because they name none of the settings. A file that is not
     // well formed fails with the line and the reason.
     function importPlan(reg, defs, text) {
-        var states = fileStates(defs, RegFile.parse(text).entries), build = windowsBuild(reg), changes = [], same = 0;
+        var states = fileStates(defs, RegFile.parse(text).entries), changes = [], same = 0;
         var i, want, change;
         for (i = 0; i < defs.length; i++) {
             if (!Object.prototype.hasOwnProperty.call(states.wanted, defs[i].id))
                 continue;
             want = states.wanted[defs[i].id];
-            change = planned(reg, want, build);
+            change = planned(reg, want);
             if (change === null)
                 same++;
             else
@@ -179,19 +186,20 @@ var SettingsTransfer = (function () {
 
     // Undoes, newest first, the changes recorded after the entry numbered since, but never more
     // than most, so that nothing recorded before the import is taken.
-    function takeBack(reg, since, most) {
+    function takeBack(reg, since, most, defs) {
         var entries = TweakEngine.journal(reg), i;
         for (i = 0; i < entries.length && i < most && !entries[i].damaged && entries[i].number > since; i++)
-            TweakEngine.undo(reg, entries[i].ref);
+            TweakEngine.undo(reg, entries[i].ref, defs);
     }
 
     // Makes the changes through the engine, all of them or none: when one fails, those made
     // before it are undone and the failure says so.
     function applyImport(reg, changes) {
-        var since = newestNumber(reg), i, change;
+        var since = newestNumber(reg), defs = [], i, change;
         for (i = 0; i < changes.length; i++) {
             if (changes[i].problem)
                 throw new Error(changes[i].def.title + ": " + changes[i].problem + ". Nothing was imported.");
+            defs.push(changes[i].def);
         }
         try {
             for (i = 0; i < changes.length; i++) {
@@ -203,7 +211,7 @@ var SettingsTransfer = (function () {
             }
         } catch (e) {
             try {
-                takeBack(reg, since, i + 1);
+                takeBack(reg, since, i + 1, defs);
             } catch (undoFailure) {
                 throw new Error(e.message + ". The settings imported before it could not all be put back (" +
                                 undoFailure.message + "): the Changes page lists them.");
@@ -225,8 +233,8 @@ var SettingsTransfer = (function () {
         if (!path)
             return "";
         return "Exported " + exported.count + (exported.count === 1 ? " setting" : " settings") + " to " + path + "." +
-               (exported.skipped.length === 0 ? "" : " Left out, since their values are of a type that this " +
-                "program does not write: " + exported.skipped.join(", ") + ".");
+               (exported.skipped.length === 0 ? "" : " Left out, since a registry file of this program " +
+                "cannot carry them: " + exported.skipped.join(", ") + ".");
     }
 
     return { exportText: exportText, exportToFile: exportToFile, importPlan: importPlan, applyImport: applyImport };
