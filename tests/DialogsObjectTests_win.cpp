@@ -1,10 +1,14 @@
-// The Dialogs object's list editor method through the real dispatch: the count it gives, and a
-// second call from under the open editor's modal loop, as a page event would make it.
+// The Dialogs object through the real dispatch: the list editor's count and a second call from
+// under the open editor's modal loop, as a page event would make it; the text file dialogs
+// answered by typing a name, with the encodings they write and read.
 #include "dialogs/MorvaneDialogs_Impl.h"
+#include "dialogs/TextFile.h"
 #include "dialogs/UnitStrListDialog1.h"
 #include "script/MorvaneAutoObj_Impl.h"
 #include "script/Registry.h"
 #include "support/ScratchKey.h"
+#include "support/TempFolder.h"
+#include "support/ThreadDialog.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +16,13 @@
 #include <shlobj.h>
 #include <wrl/client.h>
 
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
 #include <optional>
 #include <string>
+#include <vector>
 
 using Microsoft::WRL::ComPtr;
 
@@ -33,13 +42,16 @@ struct TCallOutcome {
     VARIANT Res{};
 };
 
-TCallOutcome CallStrListEditor1(IDialogsAutoObj* dialogs, const std::wstring& key, const wchar_t* caption)
+// A method called by name with text arguments, given in the order of the script's call.
+TCallOutcome Call(IDialogsAutoObj* dialogs, const wchar_t* method, std::initializer_list<std::wstring> texts)
 {
-    LPOLESTR name = const_cast<LPOLESTR>(L"StrListEditor1");
+    LPOLESTR name = const_cast<LPOLESTR>(method);
     DISPID id = DISPID_UNKNOWN;
     dialogs->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
-    VARIANT args[] = {Text(caption), Text(key.c_str()), Text(L"HKCU")};
-    DISPPARAMS params{args, nullptr, 3, 0};
+    std::vector<VARIANT> args;
+    for (auto text = std::rbegin(texts); text != std::rend(texts); ++text)
+        args.push_back(Text(text->c_str()));
+    DISPPARAMS params{args.data(), nullptr, static_cast<UINT>(args.size()), 0};
     TCallOutcome outcome;
     EXCEPINFO exception{};
     UINT argumentError = 0;
@@ -53,6 +65,11 @@ TCallOutcome CallStrListEditor1(IDialogsAutoObj* dialogs, const std::wstring& ke
     for (VARIANT& arg : args)
         ::VariantClear(&arg);
     return outcome;
+}
+
+TCallOutcome CallStrListEditor1(IDialogsAutoObj* dialogs, const std::wstring& key, const wchar_t* caption)
+{
+    return Call(dialogs, L"StrListEditor1", {L"HKCU", key, caption});
 }
 
 class DialogsObject : public ::testing::Test {
@@ -135,7 +152,7 @@ TEST_F(DialogsObject, StrListEditor1GivesTheCountAndRefusesASecondCallWhileTheEd
 // Selects This PC in the open folder browser and confirms it.
 void CALLBACK ConfirmThisPc(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    HWND browser = ::FindWindowA("#32770", nullptr);
+    HWND browser = ThreadDialog();
     if (!browser)
         return;
     ::KillTimer(nullptr, timer);
@@ -153,6 +170,134 @@ TEST_F(DialogsObject, GetDirectoryOnAFolderWithoutAPathIsACancel)
     EXPECT_EQ(Dialogs->GetDirectory(nullptr, &res), S_OK);
     EXPECT_EQ(V_VT(&res), VT_BOOL) << (V_VT(&res) == VT_BSTR ? V_BSTR(&res) : L"");
     ::VariantClear(&res);
+}
+
+// The next file dialog titled Caption gets FileName typed in and OK pressed, or Cancel when
+// FileName is empty, once it has settled.
+struct TFileAnswer {
+    std::wstring Caption;
+    std::wstring FileName;
+    int Ticks = 0;
+};
+TFileAnswer FileAnswer;
+
+// The edit control of the file name box, or of the combo box that Wine puts there instead.
+HWND FileNameBox(HWND dialog)
+{
+    HWND control = ::GetDlgItem(dialog, 0x480) ? ::GetDlgItem(dialog, 0x480) : ::GetDlgItem(dialog, 0x47C);
+    wchar_t className[16] = {};
+    while (control && ::GetClassNameW(control, className, 16) && std::wstring(className) != L"Edit")
+        control = ::GetWindow(control, GW_CHILD);
+    return control;
+}
+
+void CALLBACK AnswerFileDialog(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND dialog = ThreadDialog(FileAnswer.Caption.c_str());
+    if (!dialog || ++FileAnswer.Ticks < 4)
+        return;
+    ::KillTimer(nullptr, timer);
+    const int button = FileAnswer.FileName.empty() ? IDCANCEL : IDOK;
+    if (button == IDOK)
+        ::SendMessageW(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(FileAnswer.FileName.c_str()));
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, button)));
+}
+
+std::wstring ResultText(const TCallOutcome& outcome)
+{
+    return V_VT(&outcome.Res) == VT_BSTR ? std::wstring(V_BSTR(&outcome.Res), ::SysStringLen(V_BSTR(&outcome.Res)))
+                                         : L"(not a text)";
+}
+
+std::string Bytes(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void PutBytes(const std::filesystem::path& file, const std::string& bytes)
+{
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+// A folder whose name the system's code page cannot hold, so that only a wide path reaches it.
+class TextFileDialogs : public DialogsObject {
+protected:
+    TCallOutcome Answered(const std::wstring& fileName, const wchar_t* method,
+                          std::initializer_list<std::wstring> texts)
+    {
+        FileAnswer = {texts.begin()[0], fileName.empty() ? fileName : (Folder / fileName).wstring()};
+        ::SetTimer(nullptr, 0, 100, AnswerFileDialog);
+        return Call(Dialogs.Get(), method, texts);
+    }
+    TCallOutcome Save(const std::wstring& fileName, const std::wstring& text)
+    {
+        return Answered(fileName, L"SaveTextFile", {L"Save a test file", L"Registry files", L"*.reg", L"", text});
+    }
+    TCallOutcome Open(const std::wstring& fileName)
+    {
+        return Answered(fileName, L"OpenTextFile", {L"Open a test file", L"Text files", L"*.*"});
+    }
+
+    TTempFolder Temp{"lv-text-files-"};
+    std::filesystem::path Folder = Temp.Path() / L"\u0395\u03bb\u03bb\u03ac\u03b4\u03b1 \u2713";
+    void SetUp() override
+    {
+        DialogsObject::SetUp();
+        std::filesystem::create_directory(Folder);
+    }
+};
+
+std::string Utf16Le(const std::wstring& text)
+{
+    std::string bytes;
+    for (const wchar_t c : text)
+        bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return bytes;
+}
+
+TEST_F(TextFileDialogs, SaveWritesRegFilesAsRegeditDoesAndOtherTextAsGivenInUtf8)
+{
+    const std::wstring text =
+        L"Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Test]\r\n\"\u0395\"=\"\u20ac\"\n";
+    const TCallOutcome reg = Save(L"settings", text);
+    EXPECT_EQ(ResultText(reg), (Folder / L"settings.reg").wstring());
+    EXPECT_EQ(Bytes(Folder / L"settings.reg"),
+              "\xFF\xFE" + Utf16Le(L"Windows Registry Editor Version 5.00\r\n\r\n"
+                                 L"[HKEY_CURRENT_USER\\Test]\r\n\"\u0395\"=\"\u20ac\"\r\n"));
+    Save(L"notes.txt", text);
+    EXPECT_EQ(Bytes(Folder / L"notes.txt"), "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Test]\r\n"
+                                            "\"\xCE\x95\"=\"\xE2\x82\xAC\"\n");
+    const TCallOutcome cancelled = Save(L"", text);
+    EXPECT_EQ(cancelled.Result, S_OK);
+    EXPECT_EQ(ResultText(cancelled), L"");
+    // Nothing else is left beside the files, no temporary one either.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder), {}), 2);
+}
+
+TEST_F(TextFileDialogs, OpenReadsUtf16Utf8AndTheCodePageAndRefusesFilesAbove4MiB)
+{
+    const std::wstring text = L"\u0395\u20ac caf\u00e9\r\n";
+    PutBytes(Folder / L"utf16.reg", "\xFF\xFE" + Utf16Le(text));
+    PutBytes(Folder / L"utf8-marked.txt", "\xEF\xBB\xBF\xCE\x95\xE2\x82\xAC caf\xC3\xA9\r\n");
+    PutBytes(Folder / L"utf8.txt", "\xCE\x95\xE2\x82\xAC caf\xC3\xA9\r\n");
+    PutBytes(Folder / L"ansi.txt", "caf\xE9");
+    PutBytes(Folder / L"largest.txt", std::string(TextFileLimit, 'a'));
+    PutBytes(Folder / L"too-large.txt", std::string(TextFileLimit + 1, 'a'));
+    EXPECT_EQ(ResultText(Open(L"utf16.reg")), text);
+    EXPECT_EQ(ResultText(Open(L"utf8-marked.txt")), text);
+    EXPECT_EQ(ResultText(Open(L"utf8.txt")), text);
+    wchar_t ansi[8] = {};
+    ::MultiByteToWideChar(CP_ACP, 0, "caf\xE9", 4, ansi, 8);
+    EXPECT_EQ(ResultText(Open(L"ansi.txt")), ansi);
+    EXPECT_EQ(ResultText(Open(L"largest.txt")).size(), TextFileLimit);
+    const TCallOutcome tooLarge = Open(L"too-large.txt");
+    EXPECT_EQ(tooLarge.Result, DISP_E_EXCEPTION);
+    EXPECT_NE(tooLarge.Description.find(L"is larger than 4 MiB and is not read."), std::wstring::npos)
+        << tooLarge.Description;
+    EXPECT_EQ(V_VT(&tooLarge.Res), VT_EMPTY);
+    EXPECT_EQ(ResultText(Open(L"")), L"");
 }
 
 }

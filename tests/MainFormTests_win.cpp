@@ -16,6 +16,7 @@
 #include "support/Display.h"
 #include "support/KeptValue.h"
 #include "support/TestObject.h"
+#include "support/ThreadDialog.h"
 
 #include <gtest/gtest.h>
 
@@ -500,7 +501,7 @@ int Seen = 0;
 
 void CALLBACK CancelDialogThenEndSession(HWND, UINT, UINT_PTR, DWORD)
 {
-    const HWND dialog = ::FindWindowA("#32770", nullptr);
+    const HWND dialog = ThreadDialog();
     if (dialog && ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0))
         Seen = ::IsWindowEnabled(::FindWindowA("TMainForm", nullptr)) ? 1 : 2;
     else if (Seen == 2)

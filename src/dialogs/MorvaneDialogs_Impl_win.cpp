@@ -3,6 +3,7 @@
 #include "Exception.h"
 #include "dialogs/ColorText.h"
 #include "dialogs/FormParts.h"
+#include "dialogs/TextFile.h"
 #include "dialogs/UnitStrListDialog1.h"
 #include "script/Registry.h"
 #include "script/RootKeyName.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 using Microsoft::WRL::ComPtr;
@@ -110,6 +112,53 @@ bool BrowseForFolder(IMalloc* allocator, const std::string& startFolder, std::st
     return true;
 }
 
+// "*.reg" gives "reg", which the dialog adds to a name typed without an extension.
+std::wstring DefaultExtension(const std::wstring& pattern)
+{
+    const std::wstring first = pattern.substr(0, pattern.find(L';'));
+    const std::size_t dot = first.rfind(L'.');
+    if (dot == std::wstring::npos || first.find_first_of(L"*?", dot) != std::wstring::npos)
+        return {};
+    return first.substr(dot + 1);
+}
+
+enum class TFileQuestion { Save, Open };
+
+// The wide dialogs, so that a path in any script works; the buffer holds the longest path
+// the system allows. The empty text on cancel.
+std::wstring AskFileName(TFileQuestion question, BSTR caption, BSTR typeDescr, BSTR typeExt,
+                         const std::wstring& suggestedName)
+{
+    constexpr DWORD capacity = 32768;
+    const std::wstring pattern = WideFromBstr(typeExt);
+    const std::wstring filter = WideFromBstr(typeDescr) + L" (" + pattern + L")" + L'\0' + pattern + L'\0';
+    const std::wstring extension = DefaultExtension(pattern);
+    const std::wstring title = WideFromBstr(caption);
+    std::wstring fileName(capacity, L'\0');
+    suggestedName.copy(fileName.data(), capacity - 1);
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = ProgramOwnerWindow();
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = fileName.data();
+    dialog.nMaxFile = capacity;
+    dialog.lpstrTitle = title.c_str();
+    dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_PATHMUSTEXIST |
+                   (question == TFileQuestion::Save ? OFN_OVERWRITEPROMPT | OFN_NOREADONLYRETURN : OFN_FILEMUSTEXIST);
+    BOOL chosen = FALSE;
+    {
+        TThreadWindowsDisabled disabled;
+        chosen = question == TFileQuestion::Save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog);
+    }
+    if (!chosen) {
+        CheckCommonDialog("The file dialog");
+        return {};
+    }
+    return fileName.c_str();
+}
+
 }
 
 HRESULT TDialogsAutoObj::GetColor(LONG curColor, VARIANT* res)
@@ -182,6 +231,26 @@ HRESULT TDialogsAutoObj::StrListEditor1(BSTR rootKey, BSTR key, BSTR caption, VA
         const HKEY hive = HiveKey(RootKeyFromName(AnsiFromBstr(rootKey)));
         editor.SetCaption(WideFromBstr(caption));
         SetResultInt(res, editor.ExecuteForKey(hive, WideFromBstr(key)));
+    });
+}
+
+HRESULT TDialogsAutoObj::SaveTextFile(BSTR caption, BSTR typeDescr, BSTR typeExt, BSTR suggestedName, BSTR text,
+                                      VARIANT* res)
+{
+    return ScriptCall(res, [&] {
+        const std::wstring path =
+            AskFileName(TFileQuestion::Save, caption, typeDescr, typeExt, WideFromBstr(suggestedName));
+        if (!path.empty())
+            WriteTextFile(path, WideFromBstr(text));
+        SetResultText(res, path);
+    });
+}
+
+HRESULT TDialogsAutoObj::OpenTextFile(BSTR caption, BSTR typeDescr, BSTR typeExt, VARIANT* res)
+{
+    return ScriptCall(res, [&] {
+        const std::wstring path = AskFileName(TFileQuestion::Open, caption, typeDescr, typeExt, std::wstring());
+        SetResultText(res, path.empty() ? path : ReadTextFile(path));
     });
 }
 

@@ -671,6 +671,8 @@ function engineWorks() {
         versionIsFound();
         undoGivesBackTheEarlierState();
         undoAllRestoresEveryCategory();
+        regFilesAreRead();
+        settingsTravel();
         journalIsCapped();
         undoGoesByTheValueAsItIs();
         bitsChangeAlone();

@@ -19,7 +19,7 @@ export default [
     },
   },
   {
-    files: ["**/js/engine.js", "**/js/defs/*.js", "**/tests/pages/WineDiffers.js"],
+    files: ["**/js/engine.js", "**/js/regfile.js", "**/js/transfer.js", "**/js/defs/*.js", "**/tests/pages/WineDiffers.js"],
     languageOptions: { ecmaVersion: 3 },
     rules: {
       "no-restricted-globals": ["error", { name: "JSON", message: "JScript at ES3 has no JSON" },
@@ -38,8 +38,12 @@ export default [
       "**/js/appmode.js"],
     languageOptions: {
       globals: { window: "readonly", document: "readonly", TweakEngine: "readonly", TweakDefinitions: "readonly",
-        PageDom: "readonly" },
+        PageDom: "readonly", SettingsTransfer: "readonly" },
     },
+  },
+  {
+    files: ["**/js/transfer.js"],
+    languageOptions: { globals: { TweakEngine: "readonly", RegFile: "readonly" } },
   },
   {
     files: ["**/js/dom.js"],

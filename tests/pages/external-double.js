@@ -6,8 +6,9 @@
 // for and record their calls; the System object keeps its entries' values and records what it
 // is asked to announce, but changes no registry value.
 // installExternalDouble(config): config.keys maps "ROOT\\key" to { name: [type, data] };
-// config.version, config.fullAccessHklm, config.answers { color, file, folder, listItem },
-// config.system { NAME: true, false or a number }.
+// config.version, config.fullAccessHklm, config.answers { color, file, folder, listItem, savePath,
+// openText }, which a test may change through window.lvDouble.answers; config.system { NAME: true,
+// false or a number }.
 function installExternalDouble(config) {
     var keys = {};
     var calls = [];
@@ -167,6 +168,8 @@ function installExternalDouble(config) {
     }
 
     var dialogs = {
+        SaveTextFile: method(5, function () { return answer("savePath", arguments); }),
+        OpenTextFile: method(3, function () { return answer("openText", arguments); }),
         GetColor: method(1, function () { return answer("color", arguments); }),
         GetFile: method(3, function () { return answer("file", arguments); }),
         GetDirectory: method(1, function () { return answer("folder", arguments); }),
@@ -219,6 +222,7 @@ function installExternalDouble(config) {
             var place = split(where), found = get(place.root, place.key, name);
             return found ? [found.type, found.data] : null;
         },
-        calls: calls
+        calls: calls,
+        answers: config.answers
     };
 }

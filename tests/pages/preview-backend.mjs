@@ -28,18 +28,27 @@ function regLine(name, [type, data]) {
 
 // keys: { "ROOT\\key": { name: [type, data] } }, as the test double takes them; removed: keys
 // deleted first, with all they hold.
-export function seedRegistry(keys, removed = []) {
-  const folder = mkdtempSync(join(tmpdir(), "lv-seed-"));
+export function regText(keys, removed = []) {
   const lines = ["Windows Registry Editor Version 5.00", "", ...removed.map((where) => `[-${longName(where)}]`), ""];
   for (const [where, values] of Object.entries(keys))
     lines.push(`[${longName(where)}]`, ...Object.entries(values).map(([name, value]) => regLine(name, value)), "");
+  return lines.join("\r\n");
+}
+
+// Applies the text of a registry file with `reg import`.
+export function importRegText(text) {
+  const folder = mkdtempSync(join(tmpdir(), "lv-seed-"));
   try {
     // UTF-16, as regedit writes this version: Wine reads hex(2) data of a narrow file as narrow text.
-    writeFileSync(join(folder, "seed.reg"), "\ufeff" + lines.join("\r\n"), "utf16le");
+    writeFileSync(join(folder, "seed.reg"), "\ufeff" + text, "utf16le");
     execFileSync(runTool, ["reg", "import", join(folder, "seed.reg"), "/reg:64"], { stdio: "ignore" });
   } finally {
     rmSync(folder, { recursive: true, force: true });
   }
+}
+
+export function seedRegistry(keys, removed = []) {
+  importRegText(regText(keys, removed));
 }
 
 // [type, data] as the test double gives it, or null when the value is missing.

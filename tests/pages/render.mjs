@@ -12,13 +12,14 @@ import { join } from "node:path";
 import vm from "node:vm";
 import { chromium } from "playwright-core";
 import { Archive } from "./archive.mjs";
-import { queryValue, seedRegistry, startPreview } from "./preview-backend.mjs";
+import { importRegText, queryValue, regText, seedRegistry, startPreview } from "./preview-backend.mjs";
 
 const [tool, file, shots, lvscript] = process.argv.slice(2);
 const archive = new Archive(tool, file);
 const origin = "http://lumivanta.invalid/";
 const version = 100;
-const answers = { color: "FF8000", file: "C:\\Pictures\\lake.jpg", folder: "D:\\Downloads", listItem: "Made smaller menus" };
+const answers = { color: "FF8000", file: "C:\\Pictures\\lake.jpg", folder: "D:\\Downloads", listItem: "Made smaller menus",
+  savePath: "C:\\Users\\Me\\Documents\\Lumivanta settings.reg", openText: "" };
 const runKey = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 // The Windows the pages run on: Windows 11, whose ProductName still says Windows 10.
 const windowsKey = "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
@@ -47,6 +48,13 @@ const isAvailable = (def) => !def.windows || (!isBefore(running, buildOf(def.win
   (def.windows.before === undefined || isBefore(running, buildOf(def.windows.before))));
 
 const hasDefault = (def) => def.kind !== "entries" && def.kind !== "list";
+// A registry file carries a setting that has a default, and of binary data only named bits.
+const isCarried = (def) => hasDefault(def) && (def.type !== "binary" || def.bit);
+
+// The settings of the registry alone, which the checks seed away from their defaults, each have
+// their value's line in an exported file.
+const exportsEvery = (text, defs) => defs.filter((d) => isCarried(d) && !d.spi && isAvailable(d)).every((d) =>
+  text.includes(`"${d.value}"=`));
 
 // The System entries that Wine 8 keeps otherwise than Windows (WineDiffers.js, which the engine test
 // includes too). Under the preview the page shows what Wine holds for those it refuses to change (it
@@ -370,6 +378,10 @@ async function categoryPage(context, category, defs, name = category) {
   await navNamesEvery(page, category + ".html");
   await onlyChangedFilters(page, defs, name);
   await page.screenshot({ path: join(shots, name + ".png"), fullPage: true });
+  await page.click("#export-settings");
+  const saved = await page.evaluate(() => window.lvDouble.calls.filter((c) => c.method === "savePath").pop().args);
+  check(`${name}: exports its own settings`, saved[3] === `Lumivanta settings (${category}).reg` &&
+    exportsEvery(saved[4], defs) && (await messageText(page)).startsWith("Exported "));
   for (const def of defs) {
     try {
       if (!isAvailable(def))
@@ -541,6 +553,56 @@ async function changesPage(context, defs) {
   await page.close();
 }
 
+// Three categories' settings exported from the Changes page, restored, and imported again after
+// a preview that also shows a setting without full access and a value of no setting: every value
+// back with its type; with the preview, `reg import` of the same file gives the same registry.
+async function settingsTravel(context, defs) {
+  const { page, errors } = await openPage(context, "changes.html");
+  await page.click("#export-settings");
+  const saved = await page.evaluate(() => window.lvDouble.calls.filter((c) => c.method === "savePath").pop().args);
+  const moved = defs.filter((d) => categories.slice(0, 3).includes(d.category) && d.root === "HKCU" && isCarried(d) &&
+    isAvailable(d) && !wineRefuses(d));
+  const values = async () => JSON.stringify(await Promise.all(moved.map((d) => registryValue(page, d))));
+  const expected = await values();
+  check(`export: a registry file of every setting (${saved[4].slice(0, 60)})`, saved[3] === "Lumivanta settings.reg" &&
+    saved[4].startsWith("Windows Registry Editor Version 5.00\r\n") && exportsEvery(saved[4], defs) &&
+    (await messageText(page)).includes(` settings to ${answers.savePath}`));
+  const restoreMoved = () => page.evaluate((ids) => ids.forEach((id) => TweakEngine.restore(window.external.Registry,
+    TweakEngine.definition(TweakDefinitions, id))), moved.map((d) => d.id));
+  await restoreMoved();
+  const locked = defs.find((d) => d.root === "HKLM" && d.kind === "toggle");
+  await page.evaluate((text) => { window.lvDouble.answers.openText = text; }, saved[4] +
+    regText({ [`${locked.root}\\${locked.key}`]: { [locked.value]: [locked.type, locked.dflt] },
+      "HKCU\\Software\\Elsewhere": { Other: ["sz", "not ours"] } }).replace(/^.*\r\n/, ""));
+  await page.click("#import-settings");
+  const rows = await page.$$eval("#import-changes tbody tr", (trs) => trs.map((tr) =>
+    [tr.getAttribute("data-tweak"), tr.querySelector("input").disabled, tr.textContent]));
+  check(`import: the preview lists the restored settings to apply (${rows.length} rows)`, moved.every((d) =>
+    rows.some((r) => r[0] === d.id && !r[1])));
+  check("import: a setting of bits shows its own state, not the whole value's", moved.filter((d) => d.bit).every((d) =>
+    rows.some((r) => r[0] === d.id && /(On|Off)(On|Off)$/.test(r[2]))));
+  check("import: a setting without full access is marked and cannot be chosen", rows.some((r) => r[0] === locked.id &&
+    r[1] && r[2].includes("Needs administrator rights")));
+  check("import: a value of no setting is listed as such", (await page.textContent("#import-others")).includes(
+    "HKCU\\Software\\Elsewhere, \"Other\": not one of this program's settings"));
+  await page.screenshot({ path: join(shots, "changes-import.png"), fullPage: true });
+  // Chosen: under Wine the file also holds System settings whose change Wine refuses.
+  for (const def of moved)
+    await page.check(`#import-changes tr[data-tweak="${def.id}"] input`);
+  await page.click("#import-chosen");
+  check("import: every value back with its type", (await values()) === expected);
+  check(`import: journaled (${await messageText(page)})`, (await page.$$("#changes tbody tr")).length >= 2 * moved.length);
+  await page.screenshot({ path: join(shots, "changes-imported.png"), fullPage: true });
+  if (backend !== doubleBackend) {
+    await restoreMoved();
+    importRegText(saved[4]);
+    check("reg import of the same file gives the same registry", (await values()) === expected);
+  }
+  errors.forEach((e) => problems.push(`changes.html import: ${e}`));
+  await page.close();
+}
+
+// Outside the program window.external has no Registry: the page must say so, not fail.
 async function withoutProgram(context) {
   const { page, errors } = await openPage(context, "explorer.html");
   check("outside the program: the page says it needs the program",
@@ -572,7 +634,7 @@ async function launch(profile, failures, routed = true) {
 // The list editor adds its item to the real registry, as the real one would.
 const besideRealObjects = `(function (answers) {
   var external, calls = [];
-  window.lvDouble = { calls: calls };
+  window.lvDouble = { calls: calls, answers: answers };
   function answering(what) {
     return function () {
       calls.push({ method: what, args: Array.prototype.slice.call(arguments) });
@@ -586,6 +648,7 @@ const besideRealObjects = `(function (answers) {
         return String(root).toUpperCase() === "HKLM" ? false : hasFullAccess(root, key);
       };
       proxy.Dialogs = { GetColor: answering("color"), GetFile: answering("file"), GetDirectory: answering("folder"),
+        SaveTextFile: answering("savePath"), OpenTextFile: answering("openText"),
         StrListEditor1: function (root, key, caption) {
           calls.push({ method: "list", args: [root, key, caption] });
           var count = registry.ValuesCount(root, key);
@@ -774,8 +837,10 @@ try {
       await startPage(context, categories);
       await searchOpensSetting(context, defs).catch((error) => problems.push(`search: ${error.message.split("\n")[0]}`));
       await keyboardWalk(context, categories[0] + ".html");
-    } else if (category === "changes")
+    } else if (category === "changes") {
       await changesPage(context, defs);
+      await settingsTravel(context, defs).catch((error) => problems.push(`import: ${error.message.split("\n")[0]}`));
+    }
     else
       await categoryPage(context, category, defs.filter((d) => d.category === category));
     await context.close();

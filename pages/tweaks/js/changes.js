@@ -1,15 +1,21 @@
 // The "Changes" page: the engine's journal, newest first, each change with the state before and
-// after it in the words of its setting's page and an "Undo"; and the whole history undone or
-// cleared at once. ES5 and the DOM of the browser control in its standards mode.
+// after it in the words of its setting's page and an "Undo"; the whole history undone or
+// cleared at once; and every setting exported to a registry file, or a registry file imported
+// after a preview of what it would change. ES5 and the DOM of the browser control in its
+// standards mode.
 (function () {
     var registry = null;
+    var dialogs = null;
     var rows = document.getElementById("changes").tBodies[0];
     var messageBox = document.getElementById("message");
+    var importBox = document.getElementById("import");
+    var importRows = document.getElementById("import-changes").tBodies[0];
+    var plan = null;
 
     var element = PageDom.element;
 
-    function showMessage(text) {
-        PageDom.showMessage(messageBox, text);
+    function showMessage(text, isNote) {
+        PageDom.showMessage(messageBox, text, isNote);
     }
 
     function definition(id) {
@@ -29,16 +35,18 @@
     // Command lines and paths in the type of the setting's page, which breaks them anywhere.
     function stateNode(def, state) {
         var isPath = def && (def.kind === "entries" || def.kind === "file" || def.kind === "folder");
+        if (state === null)
+            return document.createTextNode("A value of another type");
         return isPath && state.type !== "none" ? element("code", "", String(state.data))
                                                : document.createTextNode(TweakEngine.stateWords(def, state));
     }
 
     // Every change is followed by the list drawn again from the journal, also when it failed.
+    // An action may give a note to show.
     function act(action) {
         return function () {
             try {
-                action();
-                showMessage("");
+                showMessage(action() || "", true);
             } catch (e) {
                 showMessage(PageDom.errorText(e));
             }
@@ -109,9 +117,105 @@
             TweakEngine.clearJournal(registry);
     });
 
+    function showImport(shown) {
+        importBox.className = shown ? "import" : "import hidden";
+        if (!shown)
+            plan = null;
+    }
+
+    function importRow(change) {
+        var row = importRows.insertRow(-1), pick = element("input"), setting = row.insertCell(-1);
+        pick.type = "checkbox";
+        pick.disabled = change.problem !== null;
+        pick.setAttribute("aria-label", "Apply: " + change.def.title);
+        setting.className = "pick";
+        setting.appendChild(pick);
+        setting = row.insertCell(-1);
+        setting.appendChild(element("strong", "", change.def.title));
+        if (change.problem)
+            setting.appendChild(element("span", "badge locked", change.problem));
+        row.insertCell(-1).appendChild(stateNode(change.def, change.now));
+        row.insertCell(-1).appendChild(stateNode(change.def, change.then));
+        row.setAttribute("data-tweak", change.def.id);
+    }
+
+    function listOthers(others) {
+        var list = document.getElementById("import-others");
+        list.innerHTML = "";
+        for (var i = 0; i < others.length; i++) {
+            list.appendChild(element("li", "", "Line " + others[i].line + ": " + others[i].where + ", " + others[i].what +
+                                     ": not one of this program's settings, never written"));
+        }
+        list.className = others.length ? "others" : "others hidden";
+    }
+
+    function showPlan() {
+        var applicable = 0, same = document.getElementById("import-same");
+        while (importRows.rows.length > 0)
+            importRows.deleteRow(0);
+        for (var i = 0; i < plan.changes.length; i++) {
+            importRow(plan.changes[i]);
+            applicable += plan.changes[i].problem ? 0 : 1;
+        }
+        document.getElementById("import-changes").className = plan.changes.length ? "journal" : "journal hidden";
+        same.innerHTML = "";
+        same.appendChild(document.createTextNode(plan.changes.length === 0 ? "The file changes none of these settings." :
+            plan.same === 0 ? "" : plan.same + (plan.same === 1 ? " setting is" : " settings are") +
+            " already as the file has them."));
+        same.className = same.firstChild.nodeValue ? "empty" : "empty hidden";
+        listOthers(plan.others);
+        document.getElementById("import-all").disabled = applicable === 0;
+        document.getElementById("import-chosen").disabled = applicable === 0;
+        showImport(true);
+    }
+
+    function chosenChanges(all) {
+        var chosen = [];
+        for (var i = 0; i < plan.changes.length; i++) {
+            if (!plan.changes[i].problem && (all || importRows.rows[i].getElementsByTagName("input")[0].checked))
+                chosen.push(plan.changes[i]);
+        }
+        return chosen;
+    }
+
+    function applyPlan(all) {
+        return act(function () {
+            var chosen = chosenChanges(all), count;
+            if (chosen.length === 0)
+                throw new Error("Tick the settings to import first, or choose Apply all.");
+            count = SettingsTransfer.applyImport(registry, chosen);
+            showImport(false);
+            return "Imported " + count + (count === 1 ? " setting" : " settings") +
+                   "; each change is listed below and can be undone.";
+        });
+    }
+
+    document.getElementById("export-settings").onclick = act(function () {
+        return SettingsTransfer.exportToFile(window.external, TweakDefinitions, "Lumivanta settings.reg");
+    });
+    document.getElementById("import-settings").onclick = act(function () {
+        var text = dialogs.OpenTextFile("Import settings", "Registry files", "*.reg");
+        showImport(false);
+        if (text === "")
+            return "";
+        try {
+            plan = SettingsTransfer.importPlan(registry, TweakDefinitions, text);
+        } catch (e) {
+            throw new Error("This file cannot be imported. " + PageDom.errorText(e));
+        }
+        showPlan();
+        return "";
+    });
+    document.getElementById("import-all").onclick = applyPlan(true);
+    document.getElementById("import-chosen").onclick = applyPlan(false);
+    document.getElementById("import-cancel").onclick = act(function () {
+        showImport(false);
+    });
+
     // Outside the program window.external has no Registry; the page then says so.
     try {
         registry = window.external.Registry;
+        dialogs = window.external.Dialogs;
     } catch (e) {
         registry = null;
     }

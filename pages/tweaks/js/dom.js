@@ -23,11 +23,12 @@ var PageDom = (function () {
         return (e && (e.message || e.description)) || String(e);
     }
 
-    // An empty text hides the message line; any other is also said by screen readers.
-    function showMessage(box, text) {
+    // An empty text hides the message line; any other is also said by screen readers. A note
+    // tells of a success, not a failure.
+    function showMessage(box, text, isNote) {
         box.innerHTML = "";
         box.appendChild(document.createTextNode(text));
-        box.className = text ? "message" : "message hidden";
+        box.className = text ? (isNote ? "message note" : "message") : "message hidden";
         if (text)
             announce(text);
     }

@@ -340,6 +340,33 @@ var TweakEngine = (function () {
             throw failure(def, unavailableReason(reg, def));
     }
 
+    // The value a page would set for raw, or null when raw is no state that the definition
+    // offers (a toggle's third number, a range's number out of bounds, a number for a text).
+    function valueOfRaw(def, raw) {
+        var value;
+        try {
+            value = valueFromRaw(def, raw);
+            return rawFromValue(def, value) === raw ? value : null;
+        } catch (e) {
+            return null;
+        }
+    }
+
+    // The value a page would set for a registry state (a registry file's line): a bit setting's
+    // state in the whole value, or the data's value; null when the state is of another type or
+    // no state that the definition offers.
+    function valueOfState(def, state) {
+        var whole;
+        if (state.type !== def.type && !(isText(def) && (state.type === "sz" || state.type === "expand")))
+            return null;
+        if (!def.bit)
+            return def.type === "binary" ? null : valueOfRaw(def, state.data);
+        whole = def.type === "binary" ? String(state.data).toUpperCase() : Number(state.data) >>> 0;
+        if (def.type === "binary" ? whole.length < def.bit["byte"] * 2 + 2 : isNaN(Number(state.data)))
+            return null;
+        return (bitsOf(def, whole) === def.bit.mask >>> 0) !== !!def.invert;
+    }
+
     function apply(reg, def, value) {
         refuseUnavailable(reg, def);
         if (def.spi)
@@ -773,8 +800,13 @@ var TweakEngine = (function () {
     }
 
     // Data as a setting's page words it: On or Off, a choice's label, the text itself.
+    // A setting of bits is said by its own bits, not by the whole value that holds them.
     function dataWords(def, data) {
-        var choice;
+        var choice, on = def && def.bit ? valueOfState(def, { type: def.type, data: data }) : null;
+        if (def && def.kind === "toggle" && typeof data === "boolean")
+            return data ? "On" : "Off";
+        if (on !== null)
+            return on ? "On" : "Off";
         if (def && def.kind === "toggle" && (data === def.on || data === def.off))
             return data === def.on ? "On" : "Off";
         if (def && def.kind === "choice") {
@@ -1003,6 +1035,8 @@ var TweakEngine = (function () {
         definition: definition,
         canChange: canChange,
         readRaw: readRaw,
+        valueOfState: valueOfState,
+        valueState: valueState,
         colorFromText: colorFromText,
         textFromColor: textFromColor,
         choiceOf: choiceOf,

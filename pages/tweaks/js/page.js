@@ -386,8 +386,28 @@
     } catch (e) {
         registry = null;
     }
-    if (!registry)
+    function exportCategory(category) {
+        var defs = [], i;
+        for (i = 0; i < TweakDefinitions.length; i++) {
+            if (TweakDefinitions[i].category === category)
+                defs.push(TweakDefinitions[i]);
+        }
+        try {
+            PageDom.showMessage(messageBox, SettingsTransfer.exportToFile(window.external, defs,
+                "Lumivanta settings (" + category + ").reg"), true);
+        } catch (e) {
+            showMessage(errorText(e));
+        }
+    }
+
+    var category = document.body.getAttribute("data-category");
+    document.getElementById("export-settings").disabled = !registry;
+    if (!registry) {
         showMessage("These settings can only be shown and changed inside Lumivanta Manager.");
-    else
-        renderCategory(document.body.getAttribute("data-category"));
+    } else {
+        renderCategory(category);
+        document.getElementById("export-settings").onclick = function () {
+            exportCategory(category);
+        };
+    }
 }());

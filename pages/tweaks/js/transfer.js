@@ -1,0 +1,241 @@
+// Settings carried to other computers and back: the definitions' values written as a registry
+// file, and a registry file read back as the changes it would make to the settings, which are
+// then made through the engine, each one recorded in its journal. It touches no page; ES3.
+// Lists and start-up entries are left out: a list is the user's own notes, and start-up
+// entries name programs that the other computer may not have.
+var SettingsTransfer = (function () {
+    var windowsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+    var notSet = { type: "none", data: "" };
+
+    function hasDefault(def) {
+        return def.kind !== "list" && def.kind !== "entries";
+    }
+
+    // Binary data tells a setting's state only where the definition names its bits.
+    function isCarried(def) {
+        return hasDefault(def) && (def.type !== "binary" || !!def.bit);
+    }
+
+    function keyPath(key) {
+        return String(key).replace(/^\\+|\\+$/g, "").toLowerCase();
+    }
+
+    function isBelow(key, parent) {
+        var path = keyPath(parent) + "\\";
+        return (keyPath(key) + "\\").substring(0, path.length) === path;
+    }
+
+    // A key path holds no empty part, so the first "\\" after it ends it. (JScript's property
+    // names end at a NUL, so that cannot part them.)
+    function placeOf(root, key, name) {
+        return root.toUpperCase() + "\\" + keyPath(key) + "\\\\" + String(name).toLowerCase();
+    }
+
+    function readWindows(reg, name) {
+        try {
+            return reg.RegReadString("HKLM", windowsKey, name);
+        } catch (e) {
+            return "";
+        }
+    }
+
+    function windowsBuild(reg) {
+        var text = readWindows(reg, "CurrentBuildNumber");
+        return /^\d+$/.test(text) ? parseInt(text, 10) : null;
+    }
+
+    function twoDigits(n) {
+        return (n < 10 ? "0" : "") + n;
+    }
+
+    function dateText(at) {
+        return at.getFullYear() + "-" + twoDigits(at.getMonth() + 1) + "-" + twoDigits(at.getDate()) + " " +
+               twoDigits(at.getHours()) + ":" + twoDigits(at.getMinutes());
+    }
+
+    // A setting that cannot be read as its definition says differs from the default.
+    function atDefault(reg, def) {
+        try {
+            return TweakEngine.isDefault(reg, def);
+        } catch (e) {
+            return false;
+        }
+    }
+
+    // For every definition whose setting differs from the Windows default, its value as it is
+    // now; for one whose default is that the value is absent and that is at its default, the
+    // value's deletion. text is "" when no setting differs; skipped names the settings whose
+    // value a registry file of ours does not carry (of another type, or binary data whose bits of
+    // the setting no documentation names). Settings that are bits of one value share its line,
+    // written once, with the whole value.
+    function exportText(reg, defs, version, now) {
+        var values = [], written = {}, skipped = [], count = 0, i, def, state, place;
+        for (i = 0; i < defs.length; i++) {
+            def = defs[i];
+            if (!hasDefault(def))
+                continue;
+            if (atDefault(reg, def)) {
+                state = def.dfltAbsent ? notSet : null;
+            } else {
+                state = isCarried(def) ? TweakEngine.valueState(reg, def.root, def.key, def.value) : null;
+                if (state === null)
+                    skipped.push(def.title);
+                else
+                    count++;
+            }
+            place = placeOf(def.root, def.key, def.value);
+            if (state !== null && !written[place])
+                written[place] = values.push({ root: def.root, key: def.key, name: def.value, state: state });
+        }
+        return { count: count, skipped: skipped, text: count === 0 ? "" : RegFile.format(values, [
+            "Lumivanta Manager " + version + ": the settings that differ from the Windows default",
+            "Exported " + dateText(now) + " on " + (TweakEngine.windowsName(reg) || "Windows") + ", build " +
+            (windowsBuild(reg) === null ? "unknown" : windowsBuild(reg))]) };
+    }
+
+    // The settings' states that the file leaves, by definition id, last line winning, and the
+    // lines that name no setting. Several settings may share a value (each its bits of it). A
+    // key deletion is taken as the deletion of the settings' values below it; the key itself is
+    // never deleted.
+    function fileStates(defs, entries) {
+        var wanted = {}, others = [], byPlace = {}, i, j, entry, found, where, place;
+        for (i = 0; i < defs.length; i++) {
+            place = placeOf(defs[i].root, defs[i].key, defs[i].value);
+            if (isCarried(defs[i]))
+                byPlace[place] = (byPlace[place] || []).concat([defs[i]]);
+        }
+        for (i = 0; i < entries.length; i++) {
+            entry = entries[i];
+            where = entry.root + (entry.key ? "\\" + entry.key : "");
+            found = [];
+            if (entry.deletesKey) {
+                others.push({ line: entry.line, where: where, what: "the deletion of this key and all it holds" });
+                for (j = 0; j < defs.length; j++) {
+                    if (isCarried(defs[j]) && defs[j].root.toUpperCase() === entry.root && isBelow(defs[j].key, entry.key))
+                        found.push(defs[j]);
+                }
+            } else {
+                found = byPlace[placeOf(entry.root, entry.key, entry.name)] || [];
+                if (found.length === 0)
+                    others.push({ line: entry.line, where: where, what: (entry.state.type === "none" ? "the deletion of " : "") +
+                                  (entry.name === "" ? "the default value" : "\"" + entry.name + "\"") });
+            }
+            for (j = 0; j < found.length; j++)
+                wanted[found[j].id] = { def: found[j], line: entry.line, then: entry.deletesKey ? notSet : entry.state };
+        }
+        return { wanted: wanted, others: others };
+    }
+
+    // What importing would do to one setting: the states now and then, and a problem that
+    // keeps it from being imported; null when the setting already is as the file has it.
+    // A setting of bits is compared by its own bits, so that a value whose other bits differ
+    // changes nothing of it.
+    function planned(reg, want) {
+        var def = want.def, change = { def: def, line: want.line, then: want.then, value: null, problem: null };
+        change.now = TweakEngine.valueState(reg, def.root, def.key, def.value);
+        if (want.then.type === "none") {
+            if (atDefault(reg, def))
+                return null;
+        } else {
+            change.value = TweakEngine.valueOfState(def, want.then);
+            if (change.value === null)
+                change.problem = "Not a value this setting offers";
+            else if (isAlready(reg, def, change.value, want.then))
+                return null;
+        }
+        change.problem = change.problem || TweakEngine.unavailableReason(reg, def) ||
+                         (TweakEngine.canChange(reg, def) ? null : "Needs administrator rights");
+        return change;
+    }
+
+    // A setting that Windows does not give is compared by the registry's data.
+    function isAlready(reg, def, value, then) {
+        var now;
+        try {
+            return TweakEngine.read(reg, def) === value;
+        } catch (e) {
+            now = TweakEngine.valueState(reg, def.root, def.key, def.value);
+            return now !== null && now.type === then.type && now.data === then.data;
+        }
+    }
+
+    // The changes that importing text would make, in the order of the definitions, and the
+    // lines that it leaves alone because they name none of the settings. A file that is not
+    // well formed fails with the line and the reason.
+    function importPlan(reg, defs, text) {
+        var states = fileStates(defs, RegFile.parse(text).entries), changes = [], same = 0;
+        var i, want, change;
+        for (i = 0; i < defs.length; i++) {
+            if (!Object.prototype.hasOwnProperty.call(states.wanted, defs[i].id))
+                continue;
+            want = states.wanted[defs[i].id];
+            change = planned(reg, want);
+            if (change === null)
+                same++;
+            else
+                changes.push(change);
+        }
+        return { changes: changes, same: same, others: states.others };
+    }
+
+    // The number of the journal's newest entry, -1 when it holds none.
+    function newestNumber(reg) {
+        var entries = TweakEngine.journal(reg);
+        return entries.length > 0 && !entries[0].damaged ? entries[0].number : -1;
+    }
+
+    // Undoes, newest first, the changes recorded after the entry numbered since, but never more
+    // than most, so that nothing recorded before the import is taken.
+    function takeBack(reg, since, most, defs) {
+        var entries = TweakEngine.journal(reg), i;
+        for (i = 0; i < entries.length && i < most && !entries[i].damaged && entries[i].number > since; i++)
+            TweakEngine.undo(reg, entries[i].ref, defs);
+    }
+
+    // Makes the changes through the engine, all of them or none: when one fails, those made
+    // before it are undone and the failure says so.
+    function applyImport(reg, changes) {
+        var since = newestNumber(reg), defs = [], i, change;
+        for (i = 0; i < changes.length; i++) {
+            if (changes[i].problem)
+                throw new Error(changes[i].def.title + ": " + changes[i].problem + ". Nothing was imported.");
+            defs.push(changes[i].def);
+        }
+        try {
+            for (i = 0; i < changes.length; i++) {
+                change = changes[i];
+                if (change.then.type === "none")
+                    TweakEngine.restore(reg, change.def);
+                else
+                    TweakEngine.apply(reg, change.def, change.value);
+            }
+        } catch (e) {
+            try {
+                takeBack(reg, since, i + 1, defs);
+            } catch (undoFailure) {
+                throw new Error(e.message + ". The settings imported before it could not all be put back (" +
+                                undoFailure.message + "): the Changes page lists them.");
+            }
+            throw new Error(e.message + ". Nothing was imported.");
+        }
+        return changes.length;
+    }
+
+    // Asks where to save the export of defs and writes it there; gives the sentence for the
+    // page, "" when the user cancelled.
+    function exportToFile(external, defs, suggestedName) {
+        var version = TweakEngine.programVersion(external), exported, path;
+        exported = exportText(external.Registry, defs, version === null ? "" : TweakEngine.versionText(version),
+                              new Date());
+        if (exported.count === 0)
+            return "No setting here differs from the Windows default, so there is nothing to export.";
+        path = external.Dialogs.SaveTextFile("Export settings", "Registry files", "*.reg", suggestedName, exported.text);
+        if (!path)
+            return "";
+        return "Exported " + exported.count + (exported.count === 1 ? " setting" : " settings") + " to " + path + "." +
+               (exported.skipped.length === 0 ? "" : " Left out, since a registry file of this program " +
+                "cannot carry them: " + exported.skipped.join(", ") + ".");
+    }
+
+    return { exportText: exportText, exportToFile: exportToFile, importPlan: importPlan, applyImport: applyImport };
+}());
