@@ -276,6 +276,15 @@ TEST_F(TextFileDialogs, SaveWritesRegFilesAsRegeditDoesAndOtherTextAsGivenInUtf8
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder), {}), 2);
 }
 
+TEST_F(TextFileDialogs, GetFileGivesBackAPathTheCodePageCannotHold)
+{
+    const std::wstring file = (Folder / L"\u03b1.txt").wstring();
+    PutBytes(file, "a");
+    FileAnswer = {L"Select File", file};
+    ::SetTimer(nullptr, 0, 100, AnswerFileDialog);
+    EXPECT_EQ(ResultText(Call(Dialogs.Get(), L"GetFile", {file, L"Text files", L"*.txt"})), file);
+}
+
 TEST_F(TextFileDialogs, OpenReadsUtf16Utf8AndTheCodePageAndRefusesFilesAbove4MiB)
 {
     const std::wstring text = L"\u0395\u20ac caf\u00e9\r\n";

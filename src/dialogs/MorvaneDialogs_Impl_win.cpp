@@ -29,30 +29,32 @@ void CheckCommonDialog(const char* dialog)
         throw Exception(std::string(dialog) + " failed with error " + std::to_string(code));
 }
 
-bool FileExists(const std::string& name)
+// Paths go through the wide functions: a page writes them to the registry as they come, and
+// the code page would give "?" for a letter it lacks.
+bool FileExists(const std::wstring& name)
 {
-    const DWORD attributes = ::GetFileAttributesA(name.c_str());
+    const DWORD attributes = ::GetFileAttributesW(name.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool FolderExists(const std::string& name)
+bool FolderExists(const std::wstring& name)
 {
-    const DWORD attributes = ::GetFileAttributesA(name.c_str());
+    const DWORD attributes = ::GetFileAttributesW(name.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // "Description (*.ext)|*.ext" with each "|" a NUL and a second NUL at the end.
-std::string PlatformFilter(const std::string& description, const std::string& pattern)
+std::wstring PlatformFilter(const std::wstring& description, const std::wstring& pattern)
 {
-    std::string filter = description + " (" + pattern + ")|" + pattern;
-    std::replace(filter.begin(), filter.end(), '|', '\0');
-    filter.push_back('\0');
+    std::wstring filter = description + L" (" + pattern + L")|" + pattern;
+    std::replace(filter.begin(), filter.end(), L'|', L'\0');
+    filter.push_back(L'\0');
     return filter;
 }
 
-std::string FileNameBuffer(const std::string& initial)
+std::wstring FileNameBuffer(const std::wstring& initial)
 {
-    std::string buffer(MAX_PATH, '\0');
+    std::wstring buffer(MAX_PATH, L'\0');
     if (FileExists(initial))
         initial.copy(buffer.data(), MAX_PATH - 1);
     return buffer;
@@ -61,7 +63,7 @@ std::string FileNameBuffer(const std::string& initial)
 int CALLBACK SelectStartFolder(HWND browser, UINT message, LPARAM, LPARAM data)
 {
     if (message == BFFM_INITIALIZED && data)
-        ::SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, data);
+        ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
     return 0;
 }
 
@@ -85,15 +87,16 @@ template <typename T>
 using ShellBlock = std::unique_ptr<T, TShellFree>;
 
 // False on cancel; otherwise the chosen folder's path is in chosen.
-bool BrowseForFolder(IMalloc* allocator, const std::string& startFolder, std::string& chosen)
+bool BrowseForFolder(IMalloc* allocator, const std::wstring& startFolder, std::wstring& chosen)
 {
-    ShellBlock<char> displayName(static_cast<char*>(allocator->Alloc(MAX_PATH)), TShellFree{allocator});
+    ShellBlock<wchar_t> displayName(static_cast<wchar_t*>(allocator->Alloc(MAX_PATH * sizeof(wchar_t))),
+                                    TShellFree{allocator});
     if (!displayName)
         throw std::bad_alloc();
-    BROWSEINFOA browse{};
+    BROWSEINFOW browse{};
     browse.hwndOwner = ProgramOwnerWindow();
     browse.pszDisplayName = displayName.get();
-    browse.lpszTitle = "Select Directory";
+    browse.lpszTitle = L"Select Directory";
     browse.ulFlags = BIF_RETURNONLYFSDIRS;
     if (!startFolder.empty()) {
         browse.lpfn = SelectStartFolder;
@@ -103,10 +106,10 @@ bool BrowseForFolder(IMalloc* allocator, const std::string& startFolder, std::st
     {
         TCriticalErrorsQuiet quiet;
         TThreadWindowsDisabled disabled;
-        item.reset(::SHBrowseForFolderA(&browse));
+        item.reset(::SHBrowseForFolderW(&browse));
     }
     // A virtual folder (Libraries, This PC) has no path to give: a cancel, not its display name.
-    if (!item || !::SHGetPathFromIDListA(item.get(), displayName.get()))
+    if (!item || !::SHGetPathFromIDListW(item.get(), displayName.get()))
         return false;
     chosen = displayName.get();
     return true;
@@ -185,19 +188,19 @@ HRESULT TDialogsAutoObj::GetColor(LONG curColor, VARIANT* res)
 HRESULT TDialogsAutoObj::GetFile(BSTR curFile, BSTR typeDescr, BSTR typeExt, VARIANT* res)
 {
     return ScriptCall(res, [&] {
-        const std::string filter = PlatformFilter(AnsiFromBstr(typeDescr), AnsiFromBstr(typeExt));
-        std::string fileName = FileNameBuffer(AnsiFromBstr(curFile));
-        OPENFILENAMEA open{};
+        const std::wstring filter = PlatformFilter(WideFromBstr(typeDescr), WideFromBstr(typeExt));
+        std::wstring fileName = FileNameBuffer(WideFromBstr(curFile));
+        OPENFILENAMEW open{};
         open.lStructSize = sizeof open;
         open.hwndOwner = ProgramOwnerWindow();
         open.lpstrFilter = filter.c_str();
         open.nFilterIndex = 1;
         open.lpstrFile = fileName.data();
         open.nMaxFile = MAX_PATH;
-        open.lpstrTitle = "Select File";
-        open.lpstrDefExt = "*.*";
+        open.lpstrTitle = L"Select File";
+        open.lpstrDefExt = L"*.*";
         open.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-        if (TThreadWindowsDisabled disabled; ::GetOpenFileNameA(&open))
+        if (TThreadWindowsDisabled disabled; ::GetOpenFileNameW(&open))
             SetResultText(res, fileName.c_str());
         else {
             CheckCommonDialog("The file dialog");
@@ -209,11 +212,11 @@ HRESULT TDialogsAutoObj::GetFile(BSTR curFile, BSTR typeDescr, BSTR typeExt, VAR
 HRESULT TDialogsAutoObj::GetDirectory(BSTR curDir, VARIANT* res)
 {
     return ScriptCall(res, [&] {
-        std::string startFolder = AnsiFromBstr(curDir);
+        std::wstring startFolder = WideFromBstr(curDir);
         if (!FolderExists(startFolder))
             startFolder.clear();
         ComPtr<IMalloc> allocator;
-        std::string chosen;
+        std::wstring chosen;
         if (SUCCEEDED(::SHGetMalloc(allocator.GetAddressOf())) && BrowseForFolder(allocator.Get(), startFolder, chosen))
             SetResultText(res, chosen);
         else
