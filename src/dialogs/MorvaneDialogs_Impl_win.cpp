@@ -127,6 +127,22 @@ std::wstring DefaultExtension(const std::wstring& pattern)
 
 enum class TFileQuestion { Save, Open };
 
+// The file dialog over the program's windows, with the one filter; false on cancel.
+bool ShowFileDialog(OPENFILENAMEW& dialog, TFileQuestion question)
+{
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = ProgramOwnerWindow();
+    dialog.nFilterIndex = 1;
+    BOOL chosen = FALSE;
+    {
+        TThreadWindowsDisabled disabled;
+        chosen = question == TFileQuestion::Save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog);
+    }
+    if (!chosen)
+        CheckCommonDialog("The file dialog");
+    return chosen != FALSE;
+}
+
 // The wide dialogs, so that a path in any script works; the buffer holds the longest path
 // the system allows. The empty text on cancel.
 std::wstring AskFileName(TFileQuestion question, BSTR caption, BSTR typeDescr, BSTR typeExt,
@@ -134,32 +150,20 @@ std::wstring AskFileName(TFileQuestion question, BSTR caption, BSTR typeDescr, B
 {
     constexpr DWORD capacity = 32768;
     const std::wstring pattern = WideFromBstr(typeExt);
-    const std::wstring filter = WideFromBstr(typeDescr) + L" (" + pattern + L")" + L'\0' + pattern + L'\0';
+    const std::wstring filter = PlatformFilter(WideFromBstr(typeDescr), pattern);
     const std::wstring extension = DefaultExtension(pattern);
     const std::wstring title = WideFromBstr(caption);
     std::wstring fileName(capacity, L'\0');
     suggestedName.copy(fileName.data(), capacity - 1);
     OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = ProgramOwnerWindow();
     dialog.lpstrFilter = filter.c_str();
-    dialog.nFilterIndex = 1;
     dialog.lpstrFile = fileName.data();
     dialog.nMaxFile = capacity;
     dialog.lpstrTitle = title.c_str();
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_PATHMUSTEXIST |
                    (question == TFileQuestion::Save ? OFN_OVERWRITEPROMPT | OFN_NOREADONLYRETURN : OFN_FILEMUSTEXIST);
-    BOOL chosen = FALSE;
-    {
-        TThreadWindowsDisabled disabled;
-        chosen = question == TFileQuestion::Save ? ::GetSaveFileNameW(&dialog) : ::GetOpenFileNameW(&dialog);
-    }
-    if (!chosen) {
-        CheckCommonDialog("The file dialog");
-        return {};
-    }
-    return fileName.c_str();
+    return ShowFileDialog(dialog, question) ? fileName.c_str() : std::wstring();
 }
 
 }
@@ -191,21 +195,16 @@ HRESULT TDialogsAutoObj::GetFile(BSTR curFile, BSTR typeDescr, BSTR typeExt, VAR
         const std::wstring filter = PlatformFilter(WideFromBstr(typeDescr), WideFromBstr(typeExt));
         std::wstring fileName = FileNameBuffer(WideFromBstr(curFile));
         OPENFILENAMEW open{};
-        open.lStructSize = sizeof open;
-        open.hwndOwner = ProgramOwnerWindow();
         open.lpstrFilter = filter.c_str();
-        open.nFilterIndex = 1;
         open.lpstrFile = fileName.data();
         open.nMaxFile = MAX_PATH;
         open.lpstrTitle = L"Select File";
         open.lpstrDefExt = L"*.*";
         open.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-        if (TThreadWindowsDisabled disabled; ::GetOpenFileNameW(&open))
+        if (ShowFileDialog(open, TFileQuestion::Open))
             SetResultText(res, fileName.c_str());
-        else {
-            CheckCommonDialog("The file dialog");
+        else
             SetResultBool(res, false);
-        }
     });
 }
 

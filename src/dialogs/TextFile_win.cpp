@@ -37,18 +37,17 @@ bool StartsWith(std::string_view bytes, std::string_view mark)
     return bytes.substr(0, mark.size()) == mark;
 }
 
-// Nothing when bytes are not text of that code page; invalid UTF-8 is caught by the flag.
-std::optional<std::wstring> FromCodePage(UINT codePage, std::string_view bytes)
+// Nothing when bytes are not valid UTF-8.
+std::optional<std::wstring> FromUtf8(std::string_view bytes)
 {
     if (bytes.empty())
         return std::wstring();
-    const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
     const int length = static_cast<int>(bytes.size());
-    const int size = ::MultiByteToWideChar(codePage, flags, bytes.data(), length, nullptr, 0);
+    const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
     if (size <= 0)
         return std::nullopt;
     std::wstring text(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(codePage, flags, bytes.data(), length, text.data(), size);
+    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), length, text.data(), size);
     return text;
 }
 
@@ -70,10 +69,10 @@ std::optional<std::wstring> DecodeText(std::string_view bytes)
     if (StartsWith(bytes, "\xFF\xFE"))
         return FromUtf16(bytes.substr(2));
     if (StartsWith(bytes, "\xEF\xBB\xBF"))
-        return FromCodePage(CP_UTF8, bytes.substr(3));
-    if (auto text = FromCodePage(CP_UTF8, bytes))
+        return FromUtf8(bytes.substr(3));
+    if (auto text = FromUtf8(bytes))
         return text;
-    return FromCodePage(CP_ACP, bytes);
+    return WideFromAnsi(bytes);
 }
 
 std::string Utf16WithMark(std::wstring_view text)

@@ -188,11 +188,13 @@ var TweakEngine = (function () {
     }
 
     // A bit toggle is on when every bit of its mask is set, the other way round with "invert".
+    function bitsAreOn(def, whole) {
+        return (bitsOf(def, whole) === def.bit.mask >>> 0) !== !!def.invert;
+    }
+
     function readBits(reg, def) {
         var whole = readWhole(reg, def);
-        if (whole === null)
-            return def.dflt;
-        return (bitsOf(def, whole) === def.bit.mask >>> 0) !== !!def.invert;
+        return whole === null ? def.dflt : bitsAreOn(def, whole);
     }
 
     function stateOfWhole(def, whole) {
@@ -364,7 +366,7 @@ var TweakEngine = (function () {
         whole = def.type === "binary" ? String(state.data).toUpperCase() : Number(state.data) >>> 0;
         if (def.type === "binary" ? whole.length < def.bit["byte"] * 2 + 2 : isNaN(Number(state.data)))
             return null;
-        return (bitsOf(def, whole) === def.bit.mask >>> 0) !== !!def.invert;
+        return bitsAreOn(def, whole);
     }
 
     function apply(reg, def, value) {
@@ -1055,6 +1057,7 @@ var TweakEngine = (function () {
         isAvailable: isAvailable,
         unavailableReason: unavailableReason,
         windowsName: windowsName,
+        runningWindows: runningWindows,
         windowsPlace: windowsPlace,
         programVersion: programVersion,
         versionText: versionText

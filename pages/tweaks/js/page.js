@@ -13,8 +13,8 @@
     var button = PageDom.button;
     var errorText = PageDom.errorText;
 
-    function showMessage(text) {
-        PageDom.showMessage(messageBox, text);
+    function showMessage(text, isNote) {
+        PageDom.showMessage(messageBox, text, isNote);
     }
 
     // A value that a fresh Windows lacks reads as null while it is absent.
@@ -364,19 +364,33 @@
         nameControls(def, box);
     }
 
-    function renderCategory(category) {
-        var i, box, count = 0;
+    function definitionsOf(category) {
+        var defs = [], i;
         for (i = 0; i < TweakDefinitions.length; i++) {
-            if (TweakDefinitions[i].category !== category)
-                continue;
-            box = element("div", "tweak");
-            box.id = "tweak-" + TweakDefinitions[i].id;
-            box.setAttribute("data-tweak", TweakDefinitions[i].id);
-            tweaksBox.appendChild(box);
-            render(TweakDefinitions[i]);
-            count++;
+            if (TweakDefinitions[i].category === category)
+                defs.push(TweakDefinitions[i]);
         }
-        return count;
+        return defs;
+    }
+
+    function renderCategory(category) {
+        var defs = definitionsOf(category), i, box;
+        for (i = 0; i < defs.length; i++) {
+            box = element("div", "tweak");
+            box.id = "tweak-" + defs[i].id;
+            box.setAttribute("data-tweak", defs[i].id);
+            tweaksBox.appendChild(box);
+            render(defs[i]);
+        }
+    }
+
+    function exportCategory(category) {
+        try {
+            showMessage(SettingsTransfer.exportToFile(window.external, definitionsOf(category),
+                "Lumivanta settings (" + category + ").reg"), true);
+        } catch (e) {
+            showMessage(errorText(e));
+        }
     }
 
     // Outside the program window.external has no Registry; the page then says so.
@@ -385,19 +399,6 @@
         dialogs = window.external.Dialogs;
     } catch (e) {
         registry = null;
-    }
-    function exportCategory(category) {
-        var defs = [], i;
-        for (i = 0; i < TweakDefinitions.length; i++) {
-            if (TweakDefinitions[i].category === category)
-                defs.push(TweakDefinitions[i]);
-        }
-        try {
-            PageDom.showMessage(messageBox, SettingsTransfer.exportToFile(window.external, defs,
-                "Lumivanta settings (" + category + ").reg"), true);
-        } catch (e) {
-            showMessage(errorText(e));
-        }
     }
 
     var category = document.body.getAttribute("data-category");

@@ -4,7 +4,6 @@
 // Lists and start-up entries are left out: a list is the user's own notes, and start-up
 // entries name programs that the other computer may not have.
 var SettingsTransfer = (function () {
-    var windowsKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
     var notSet = { type: "none", data: "" };
 
     function hasDefault(def) {
@@ -29,19 +28,6 @@ var SettingsTransfer = (function () {
     // names end at a NUL, so that cannot part them.)
     function placeOf(root, key, name) {
         return root.toUpperCase() + "\\" + keyPath(key) + "\\\\" + String(name).toLowerCase();
-    }
-
-    function readWindows(reg, name) {
-        try {
-            return reg.RegReadString("HKLM", windowsKey, name);
-        } catch (e) {
-            return "";
-        }
-    }
-
-    function windowsBuild(reg) {
-        var text = readWindows(reg, "CurrentBuildNumber");
-        return /^\d+$/.test(text) ? parseInt(text, 10) : null;
     }
 
     function twoDigits(n) {
@@ -69,7 +55,8 @@ var SettingsTransfer = (function () {
     // the setting no documentation names). Settings that are bits of one value share its line,
     // written once, with the whole value.
     function exportText(reg, defs, version, now) {
-        var values = [], written = {}, skipped = [], count = 0, i, def, state, place;
+        var values = [], written = {}, skipped = [], count = 0, build = TweakEngine.runningWindows(reg).build, i, def,
+            state, place;
         for (i = 0; i < defs.length; i++) {
             def = defs[i];
             if (!hasDefault(def))
@@ -90,7 +77,7 @@ var SettingsTransfer = (function () {
         return { count: count, skipped: skipped, text: count === 0 ? "" : RegFile.format(values, [
             "Lumivanta Manager " + version + ": the settings that differ from the Windows default",
             "Exported " + dateText(now) + " on " + (TweakEngine.windowsName(reg) || "Windows") + ", build " +
-            (windowsBuild(reg) === null ? "unknown" : windowsBuild(reg))]) };
+            (build === null ? "unknown" : build)]) };
     }
 
     // The settings' states that the file leaves, by definition id, last line winning, and the
