@@ -4,11 +4,13 @@
 # Usage: dialogs.sh lvscript.exe Dialogs.js WindowPoke.exe (RUN_TOOL runs Windows programs)
 set -uo pipefail
 lvscript=$1 script=$2 poke=$3
-# Not in /tmp: the folder dialog expands its tree down to the start folder, and it does not find a
-# folder whose parent changes meanwhile (other programs' temporary files come and go in /tmp).
-work=$(mktemp -d "$PWD/dialogs.XXXXXX")
-trap 'rm -rf "$work"' EXIT
 win() { ${RUN_TOOL:-} "$@"; }
+# On the prefix's drive C:, not below /tmp or the checkout: the folder dialog expands its tree down
+# to the start folder, and it does not find one when a folder on the way changes meanwhile (other
+# programs' temporary files come and go in /tmp, where the checkout may be too).
+drive_c=$(win winepath -u 'C:\' | tr -d '\r')
+work=$(mktemp -d "$drive_c/lv-dialogs.XXXXXX")
+trap 'rm -rf "$work"' EXIT
 folder=$(win winepath -w "$work" | tr -d '\r')
 touch "$work/chosen.txt"
 file="$folder\\chosen.txt"
