@@ -445,7 +445,8 @@ function journalIsCapped() {
 // The registry as the engine sees it, some methods replaced: a second writer, or a journal that keeps nothing.
 function registryWith(replaced) {
     var names = ["RegReadString", "RegWriteString", "RegReadInt", "RegWriteInt", "RegReadBool", "RegValueExists",
-                 "RegValueType", "RegDeleteValue", "RegCreateKey", "RegDeleteKey", "RegKeyExists", "ValuesNames", "HasFullAccess"];
+                 "RegValueType", "RegDeleteValue", "RegCreateKey", "RegDeleteKey", "RegKeyExists", "ValuesNames", "HasFullAccess",
+                 "RegCreateNewKey"];
     var wrapped = {}, i;
     function passOn(method) {
         return function (a, b, c, d) {
@@ -643,6 +644,28 @@ function systemParametersApply() {
           TweakEngine.readRaw(registry, def), "400 400");
 }
 
+// A change whose key cannot be made (a name of 300 characters) records nothing. A writer that counts
+// while another has taken the number but not yet written its entry takes the next: both are kept.
+function journalKeepsOnlyChangesMade() {
+    var def = firstOfKind("toggle", "dword"), rival = testDef({ value: "Rival", type: "dword", on: 1, off: 0, dflt: 0 }),
+        unmade = testDef({ value: "Later", type: "dword", on: 1, off: 0, dflt: 0, makeKey: true,
+                           key: testKey + "\\" + new Array(301).join("k") }), nested = false;
+    TweakEngine.clearJournal(registry);
+    check("a key that cannot be made records nothing", failure(function () {
+        TweakEngine.apply(registry, unmade, true);
+    }).indexOf("Failed to create key") + " " + TweakEngine.journal(registry).length, "0 0");
+    TweakEngine.apply(registryWith({ RegWriteString: function (root, key, name, text) {
+        if (key === TweakEngine.journalPlace.key && !nested) {
+            nested = true;
+            TweakEngine.apply(registry, rival, true);
+        }
+        return registry.RegWriteString(root, key, name, text);
+    } }), def, !TweakEngine.read(registry, def));
+    check("a writer between another's number and its entry: both kept and undone", TweakEngine.journal(registry).length +
+          " " + TweakEngine.journal(registry)[0].title + " " + TweakEngine.undoAll(registry) + " " +
+          TweakEngine.isDefault(registry, def), "2 " + rival.title + " 2 true");
+}
+
 // engine.sh has put a documents folder holding Cyrillic, CJK and an emoji into the real User Shell
 // Folders ("folder" after the arguments): a change through the engine keeps it in the journal, and
 // undo puts it back; engine.sh compares the key's export before and after.
@@ -679,6 +702,7 @@ function engineWorks() {
         absentDefaultIsDeleted();
         buildsDecideAvailability();
         systemParametersApply();
+        journalKeepsOnlyChangesMade();
         unrecordedChangeIsRefused();
     } finally {
         undoSeeding(undo);

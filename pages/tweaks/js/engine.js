@@ -36,16 +36,17 @@ var TweakEngine = (function () {
     }
 
     // Registry writes under a missing key do nothing, so every write is checked afterwards
-    // (holds); only keys that Windows makes lazily ("makeKey") are created here. The change is
-    // recorded in the journal first, and a write that changes nothing records nothing. Programs
-    // that take such a change from WM_SETTINGCHANGE are told.
+    // (holds); only keys that Windows makes lazily ("makeKey") are created here, before the
+    // change is recorded, so that a key that cannot be made leaves no entry. The change is
+    // recorded in the journal before it is made, and a write that changes nothing records
+    // nothing. Programs that take such a change from WM_SETTINGCHANGE are told.
     function writeState(reg, def, after, holds) {
         var before = valueState(reg, def.root, def.key, def.value), claimed;
         if (before !== null && sameState(before, after))
             return;
-        claimed = record(reg, def, def.value, before, after);
         if (def.makeKey && after.type !== "none")
             reg.RegCreateKey(def.root, def.key);
+        claimed = record(reg, def, def.value, before, after);
         if (!changedOrForgotten(reg, claimed, function () {
             return putValue(reg, def.root, def.key, def.value, after) && holds();
         }))
@@ -487,9 +488,9 @@ var TweakEngine = (function () {
     // exactly. Its entries are string values under one key, kept in a ring of journalCap names:
     // the entry numbered N (numbers only grow) is the value named N modulo journalCap, so an
     // entry never moves, the newest takes the oldest's name once there are journalCap of them,
-    // and a change writes one value however long the journal is. Listing a key's value names
-    // costs a trip to the registry for each name, too much for every change: the newest entry
-    // is found by bisection instead (see newestNumber).
+    // and a change writes one value (and takes its number, see takeNumber) however long the
+    // journal is. Listing a key's value names costs a trip to the registry for each name, too
+    // much for every change: the newest entry is found by bisection instead (see newestNumber).
     // Each entry is one line of fields joined by "|", with "%", "|" and line breaks in a field
     // written as %25, %7C, %0D and %0A: the format "2"; the entry's number; its writer's token,
     // which no other entry has; the time in milliseconds since 1970 (UTC); the definition's id
@@ -502,8 +503,10 @@ var TweakEngine = (function () {
     var journalPlace = { root: "HKCU", key: "SOFTWARE\\Lumivanta Manager\\Journal" };
     var journalCap = 500;
     var notSet = { type: "none", data: "" };
-    // Two writers (two pages, or lvscript beside the program) can aim at the same name at once;
-    // the token tells their entries apart, and a writer tries the next name so many times at most.
+    // Two writers (two pages, or lvscript beside the program) can aim at the same number at once.
+    // A writer takes a number by making the key of that number under the journal's key "Claims":
+    // only one writer makes it anew, the others try the next number, so many times at most. The
+    // token tells entries apart.
     var writer = new Date().getTime().toString(36) + "-" + Math.floor(Math.random() * 2147483647).toString(36);
     var entriesWritten = 0;
     var claimAttempts = 10;
@@ -686,27 +689,46 @@ var TweakEngine = (function () {
                                                                                   : slotNumber(reg, seen, low);
     }
 
-    // Writes the entry under the next name and reads the whole of it back. Another writer that
-    // aimed at the same name at the same moment leaves its own entry there: this one takes the
-    // next name. Gives the entry as written, or null when the journal does not keep it.
+    function claimKey(number) {
+        return journalPlace.key + "\\Claims\\" + number;
+    }
+
+    // Takes the number when this writer makes its key anew (making the journal's key with it),
+    // and lets go of the key of the number whose name it takes over. A writer that counted long
+    // ago may make anew the key of a number let go of: a name that holds that number or a later
+    // one is not taken.
+    function takeNumber(reg, number) {
+        var held;
+        if (!reg.RegCreateNewKey(journalPlace.root, claimKey(number)))
+            return false;
+        reg.RegDeleteKey(journalPlace.root, claimKey(number - journalCap), false);
+        held = slotNumber(reg, {}, number % journalCap);
+        return held === null || held < number;
+    }
+
+    // Takes the next number, writes the entry under its name and reads the whole of it back.
+    // A writer of an older build, which takes no number, may leave its own entry there: this
+    // one takes the next number. Gives the entry as written, or null when the journal does not
+    // keep it; the number is then let go of.
     function claim(reg, entry) {
-        var attempt, seen, name, kept;
+        var attempt, number = -1, name, kept;
         for (attempt = 0; attempt < claimAttempts; attempt++) {
-            seen = {};
-            entry.number = newestNumber(reg, seen) + 1;
-            name = String(entry.number % journalCap);
-            if (seen["0"] === "" && !reg.RegKeyExists(journalPlace.root, journalPlace.key))
-                reg.RegCreateKey(journalPlace.root, journalPlace.key);
-            entry.text = "2|" + entry.number + "|" + entry.fields;
-            if (reg.RegWriteString(journalPlace.root, journalPlace.key, name, entry.text) === false)
-                return null;
-            kept = journalText(reg, name);
+            number = Math.max(newestNumber(reg, {}), number) + 1;
+            if (!takeNumber(reg, number))
+                continue;
+            name = String(number % journalCap);
+            entry.text = "2|" + number + "|" + entry.fields;
+            kept = reg.RegWriteString(journalPlace.root, journalPlace.key, name, entry.text) !== false &&
+                   journalText(reg, name);
             if (kept === entry.text) {
-                entry.ref = entry.number + ":" + entry.token;
+                entry.number = number;
+                entry.ref = number + ":" + entry.token;
                 return entry;
             }
-            if (entryFromText(kept, name) === null)
+            if (kept === false || entryFromText(kept, name) === null) {
+                reg.RegDeleteKey(journalPlace.root, claimKey(number), false);
                 return null;
+            }
         }
         return null;
     }
@@ -735,9 +757,9 @@ var TweakEngine = (function () {
         return claimed;
     }
 
-    // A second writer that read the journal before this entry was written can still have
-    // written over it after the read-back. Once the change is made the entry is read again,
-    // and recorded anew if it is gone; if even that fails, the change is taken back.
+    // A writer of an older build, which takes no number, can still have written over the entry
+    // after the read-back. Once the change is made the entry is read again, and recorded anew
+    // if it is gone; if even that fails, the change is taken back.
     function confirmRecord(reg, def, claimed) {
         var again;
         try {
