@@ -213,8 +213,8 @@ var TweakEngine = (function () {
     }
 
     // A "spi" setting is read and changed through the System object's entry of that name, so
-    // that Windows takes it up at once and stores it where it keeps it; the registry data
-    // before and after the change goes into the journal.
+    // that Windows takes it up at once and stores it where it keeps it; the registry data and
+    // Windows' value before and after the change go into the journal.
     function systemObject() {
         return external.System;
     }
@@ -255,27 +255,24 @@ var TweakEngine = (function () {
     }
 
     // The change is made before its data can be known; one that cannot be recorded is taken back.
-    // Gives the entry, or null when the registry's data did not change.
-    function recordOrTakeBack(reg, def, system, old, before) {
-        var after = valueState(reg, def.root, def.key, def.value), claimed;
-        if (after !== null && sameState(before, after))
-            return null;
+    // Windows' value changed, so it is recorded even where the registry's data did not change
+    // (Windows may keep the setting elsewhere too).
+    function recordOrTakeBack(reg, def, system, windows, before) {
+        var after = valueState(reg, def.root, def.key, def.value);
         try {
             if (after === null)
                 throw failure(def, notPutBack);
-            claimed = record(reg, def, def.value, before, after);
-            confirmRecord(reg, def, claimed);
-            return claimed;
+            confirmRecord(reg, def, record(reg, def, def.value, before, after, windows));
         } catch (e) {
-            takeBack(reg, def, system, old, before);
+            takeBack(reg, def, system, windows.before, before);
             throw e;
         }
     }
 
     // Windows may accept a value and then hold another: the change failed, and the value and the
-    // registry's data go back to what they were, its entry with them.
+    // registry's data go back to what they were.
     function writeSpi(reg, def, value) {
-        var system = systemObject(), old = system.GetSystemParameter(def.spi), set, claimed,
+        var system = systemObject(), old = system.GetSystemParameter(def.spi), set,
             wanted = spiArgument(def, value, typeof old === "boolean"),
             before = valueState(reg, def.root, def.key, def.value);
         if (old === wanted)
@@ -283,13 +280,11 @@ var TweakEngine = (function () {
         if (before === null)
             throw failure(def, notPutBack);
         set = system.SetSystemParameter(def.spi, wanted);
-        claimed = recordOrTakeBack(reg, def, system, old, before);
-        if (set !== false && system.GetSystemParameter(def.spi) === wanted)
-            return;
-        takeBack(reg, def, system, old, before);
-        if (claimed !== null)
-            forgetIfUnchanged(reg, claimed);
-        throw failure(def, "the setting could not be changed");
+        if (set === false || system.GetSystemParameter(def.spi) !== wanted) {
+            takeBack(reg, def, system, old, before);
+            throw failure(def, "the setting could not be changed");
+        }
+        recordOrTakeBack(reg, def, system, { name: def.spi, before: old, after: wanted }, before);
     }
 
     // After a registry write: the programs that take it from WM_SETTINGCHANGE ("notify").
@@ -496,10 +491,13 @@ var TweakEngine = (function () {
     // which no other entry has; the time in milliseconds since 1970 (UTC); the definition's id
     // and title; root, key and value name; then the type and the data before and after the
     // change. The type is "sz", "expand", "dword" (data in decimal), "binary" (hex pairs), or
-    // "none" with empty data for a value that is not set. An undone entry keeps its name as
-    // "2|N|TOKEN|undone", so that the ring stays unbroken. Entries of the format "1" (eleven
-    // fields, no number or token) stood oldest first from the name "0": their number is their
-    // name, and they are read and undone as ever. The tests move journalPlace to keys of their own.
+    // "none" with empty data for a value that is not set. A change made through a System entry
+    // adds three fields: the entry's name and Windows' value before and after the change
+    // ("true", "false" or a whole number); entries without them are undone through the registry
+    // alone, as before. An undone entry keeps its name as "2|N|TOKEN|undone", so that the ring
+    // stays unbroken. Entries of the format "1" (eleven fields, no number or token) stood oldest
+    // first from the name "0": their number is their name, and they are read and undone as ever.
+    // The tests move journalPlace to keys of their own.
     var journalPlace = { root: "HKCU", key: "SOFTWARE\\Lumivanta Manager\\Journal" };
     var journalCap = 500;
     var notSet = { type: "none", data: "" };
@@ -574,6 +572,8 @@ var TweakEngine = (function () {
     function entryFields(entry) {
         var fields = [entry.token, entry.time, entry.id, entry.title, entry.root, entry.key, entry.name,
                       entry.before.type, entry.before.data, entry.after.type, entry.after.data], i;
+        if (entry.system)
+            fields.push(entry.system.name, String(entry.system.before), String(entry.system.after));
         for (i = 0; i < fields.length; i++)
             fields[i] = escapeField(fields[i]);
         return fields.join("|");
@@ -591,6 +591,16 @@ var TweakEngine = (function () {
         return /^(0|[1-9][0-9]{0,14})$/.test(text);
     }
 
+    function systemValue(text) {
+        return text === "true" || (text !== "false" && Number(text));
+    }
+
+    // An entry's fields end in a System entry's name and Windows' values before and after.
+    function hasSystemFields(fields) {
+        var value = /^(true|false|-?[0-9]{1,10})$/;
+        return fields.length === 16 && value.test(fields[14]) && value.test(fields[15]);
+    }
+
     // The entry that the value name holds, or null when the text is not one. Its ref,
     // "NUMBER:TOKEN", names it for undo as long as it is in the journal.
     function entryFromText(text, name) {
@@ -601,12 +611,15 @@ var TweakEngine = (function () {
         }
         if (fields[0] === "1" && fields.length === 11)
             fields.splice(1, 0, name, "");
-        else if (fields[0] !== "2" || !isNumberText(fields[1]) || (fields.length !== 13 && !undone))
+        else if (fields[0] !== "2" || !isNumberText(fields[1]) ||
+                 (fields.length !== 13 && !undone && !hasSystemFields(fields)))
             return null;
         entry = undone ? { number: Number(fields[1]), token: fields[2], undone: true }
                        : { number: Number(fields[1]), token: fields[2], time: Number(fields[3]), id: fields[4],
                            title: fields[5], root: fields[6], key: fields[7], name: fields[8],
                            before: stateOf(fields[9], fields[10]), after: stateOf(fields[11], fields[12]) };
+        if (hasSystemFields(fields))
+            entry.system = { name: fields[13], before: systemValue(fields[14]), after: systemValue(fields[15]) };
         entry.ref = entry.number + ":" + entry.token;
         return entry.number % journalCap === Number(name) ? entry : null;
     }
@@ -739,13 +752,13 @@ var TweakEngine = (function () {
     }
 
     // Records one change before it is made and gives its entry; a change that cannot be
-    // recorded is refused.
-    function record(reg, def, name, before, after) {
+    // recorded is refused. system: Windows' values for a change through a System entry.
+    function record(reg, def, name, before, after, system) {
         var claimed;
         if (before === null)
             throw failure(def, "its value is of a type that could not be put back, so it is left as it is");
         claimed = { token: writer + "." + (++entriesWritten), time: new Date().getTime(), id: def.id, title: def.title,
-                    root: def.root, key: def.key, name: name, before: before, after: after };
+                    root: def.root, key: def.key, name: name, before: before, after: after, system: system };
         claimed.fields = entryFields(claimed);
         try {
             claimed = claim(reg, claimed);
@@ -872,30 +885,76 @@ var TweakEngine = (function () {
         }
     }
 
+    // Windows' value through the System entry that a change went through; setting it also writes
+    // the registry, so the registry's exact data is written after it. Gives why Windows did not
+    // take the value, "" when it did.
+    function toWindows(system, value) {
+        try {
+            return systemObject().SetSystemParameter(system.name, value) === false ? "Windows refused it" : "";
+        } catch (e) {
+            return e.message;
+        }
+    }
+
+    function asFound(reg, entry) {
+        if (entry.system)
+            toWindows(entry.system, entry.system.after);
+        putValue(reg, entry.root, entry.key, entry.name, entry.after);
+    }
+
+    function systemWords(def, value) {
+        if (typeof value === "boolean")
+            return value ? "On" : "Off";
+        return def ? dataWords(def, spiSetting(def, value)) : String(value);
+    }
+
+    // "" when Windows holds its value from before the change again; otherwise what it keeps
+    // until the next sign-in, when it reads the registry's data, which is the earlier one again.
+    function heldUntilSignIn(entry, def, why) {
+        var now;
+        try {
+            now = systemObject().GetSystemParameter(entry.system.name);
+        } catch (e) {
+            now = null;
+            why = why || e.message;
+        }
+        if (now === entry.system.before)
+            return "";
+        return subject(entry, def) + ": undone in the registry, but Windows keeps " +
+               (now === null ? "the changed value" : systemWords(def, now)) + " until you sign out and sign in again, " +
+               "since it did not take back " + systemWords(def, entry.system.before) + (why ? " (" + why + ")." : ".");
+    }
+
     // Puts back the state before one change, only while the value is still what the change
     // made it, and takes its entry out. Anything that fails leaves the value as it was found.
+    // Gives "" when Windows, too, holds the earlier state again, else what holds until sign-in.
     function undoEntry(reg, entry, defs) {
-        var def = defs ? definition(defs, entry.id) : null, held = slotEntry(reg, {}, entry.number % journalCap), now;
+        var def = defs ? definition(defs, entry.id) : null, held = slotEntry(reg, {}, entry.number % journalCap), now, why;
         if (held === null || held.ref !== entry.ref || held.undone)
             throw new Error(subject(entry, def) + ": this change is no longer in the history.");
         now = valueState(reg, entry.root, entry.key, entry.name);
         if (now === null || !sameState(now, entry.after))
             throw new Error(subject(entry, def) + " was changed since: it is now " +
                             (now === null ? "a value of another type" : stateWords(def, now)));
+        why = entry.system ? toWindows(entry.system, entry.system.before) : "";
         if (!putBack(reg, entry)) {
-            putValue(reg, entry.root, entry.key, entry.name, entry.after);
+            asFound(reg, entry);
             throw new Error(subject(entry, def) + ": the earlier state could not be put back.");
         }
         if (!markUndone(reg, entry)) {
-            putValue(reg, entry.root, entry.key, entry.name, entry.after);
+            asFound(reg, entry);
             throw new Error(subject(entry, def) + ": not undone, because its entry could not be taken out of " +
                             "the history (" + journalPlace.root + "\\" + journalPlace.key + " cannot be written).");
         }
+        if (entry.system)
+            return heldUntilSignIn(entry, def, why);
         takeUpRestored(reg, entry, def);
+        return "";
     }
 
-    // Windows holds a System setting in memory too: the data put back takes effect at once. A
-    // value put back as absent is left absent (setting it through Windows would write it).
+    // For an entry that does not keep Windows' values: Windows holds a System setting in memory
+    // too, and the data put back takes effect at once. A value put back as absent is left absent
+    // (setting it through Windows would write it).
     function takeUpRestored(reg, entry, def) {
         if (def === null || def.value !== entry.name || entry.before.type === "none")
             return;
@@ -917,6 +976,7 @@ var TweakEngine = (function () {
 
     // Undoes the change that ref (from journal) names. A newer change of the same value has to
     // be undone first; defs, the definitions, word the data in a refusal as their pages do.
+    // Gives "" or what Windows keeps until sign-in (see undoEntry).
     function undo(reg, ref, defs) {
         var entries = journal(reg), i = positionOf(entries, ref), j;
         if (i < 0)
@@ -926,21 +986,24 @@ var TweakEngine = (function () {
                 throw new Error(subject(entries[i], defs ? definition(defs, entries[i].id) : null) +
                                 " was changed again afterwards: undo the newer change first.");
         }
-        undoEntry(reg, entries[i], defs);
+        return undoEntry(reg, entries[i], defs);
     }
 
     // Undoes the changes listed when it starts, newest first, and gives their number; stops at
-    // the first that cannot be undone, saying how far it got and why.
-    function undoAll(reg, defs) {
-        var entries = journal(reg), i;
+    // the first that cannot be undone, saying how far it got and why. What Windows keeps until
+    // sign-in is added to held, when given.
+    function undoAll(reg, defs, held) {
+        var entries = journal(reg), i, note;
         for (i = 0; i < entries.length; i++) {
             try {
                 if (entries[i].damaged)
                     throw new Error("An entry of the history cannot be read, so it cannot be undone.");
-                undoEntry(reg, entries[i], defs);
+                note = undoEntry(reg, entries[i], defs);
             } catch (e) {
                 throw new Error("Undo all stopped after " + i + " of " + entries.length + " changes. " + e.message);
             }
+            if (note && held)
+                held.push(note);
         }
         return entries.length;
     }
