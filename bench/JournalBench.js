@@ -20,7 +20,7 @@ function now() {
 // The Registry object with its calls counted into counts.calls and counts.writes.
 function counted(counts) {
     var writes = { RegWriteString: 1, RegWriteInt: 1, RegWriteBool: 1, RegWriteExpandString: 1, RegWriteBinary: 1,
-                   RegDeleteValue: 1, RegDeleteKey: 1, RegCreateKey: 1 };
+                   RegDeleteValue: 1, RegDeleteKey: 1, RegCreateKey: 1, RegCreateNewKey: 1 };
     var names = ["RegReadString", "RegReadInt", "RegReadBool", "RegValueExists", "RegValueType", "RegKeyExists",
                  "ValuesNames", "ValuesCount", "HasFullAccess"], wrapped = {}, name, i;
     function passOn(method) {

@@ -139,9 +139,10 @@ TEST_F(RegistryKeys, MakeKeyMakesTheWholePathAndLeavesTheCurrentKey)
     const HKEY current = Registry.CurrentKey();
     Registry.SetAccessMask(KEY_QUERY_VALUE);
 
-    Registry.MakeKey("A\\B\\C");
+    EXPECT_TRUE(Registry.MakeKey("A\\B\\C"));
     EXPECT_TRUE(Scratch.HasKey("A\\B\\C"));
-    Registry.MakeKey("A\\B");
+    EXPECT_FALSE(Registry.MakeKey("A\\B"));
+    EXPECT_FALSE(Registry.MakeKey("A\\B\\C"));
     Registry.MakeKey("\\" + Scratch.PathOf("D"));
     EXPECT_TRUE(Scratch.HasKey("D"));
     EXPECT_EQ(Registry.CurrentKey(), current);

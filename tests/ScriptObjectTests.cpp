@@ -139,6 +139,7 @@ TEST_F(ScriptObjects, MemberNamesAreFoundInAnyLetterCaseWithTheirDispatchIds)
     EXPECT_EQ(IdOf(registry.Get(), L"regvaluetype"), 217);
     EXPECT_EQ(IdOf(registry.Get(), L"RegReadBinary"), 218);
     EXPECT_EQ(IdOf(registry.Get(), L"RegWriteBinary"), 219);
+    EXPECT_EQ(IdOf(registry.Get(), L"regcreatenewkey"), 220);
 
     DISPID id = 0;
     LPOLESTR unknown[] = {const_cast<LPOLESTR>(L"RegReadStrings")};

@@ -107,8 +107,9 @@ public:
     void Close() noexcept;
 
     // Makes the key and the missing keys on its path with full access, whatever AccessMask
-    // holds; an existing key is fine. The current key stays as it is.
-    void MakeKey(const TRegText& path);
+    // holds; an existing key is fine. The current key stays as it is. True when this call made
+    // the key itself, false when it was there already.
+    bool MakeKey(const TRegText& path);
     // Removes the key with all its subkeys, deepest first; true when the key itself went.
     // A path that names no key (empty, or backslashes only) removes nothing.
     bool RemoveKeyTree(const TRegText& path);

@@ -30,6 +30,7 @@ public:
     HRESULT STDMETHODCALLTYPE RegValueType(BSTR rootKey, BSTR key, BSTR name, VARIANT* res) override;
     HRESULT STDMETHODCALLTYPE RegReadBinary(BSTR rootKey, BSTR key, BSTR name, VARIANT* res) override;
     HRESULT STDMETHODCALLTYPE RegWriteBinary(BSTR rootKey, BSTR key, BSTR name, BSTR hexText, VARIANT* res) override;
+    HRESULT STDMETHODCALLTYPE RegCreateNewKey(BSTR rootKey, BSTR key, VARIANT* res) override;
 
 private:
     // The value names that the last ValuesNames call with a negative index loaded.

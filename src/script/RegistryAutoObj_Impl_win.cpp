@@ -154,6 +154,17 @@ HRESULT TRegistryAutoObj::RegCreateKey(BSTR rootKey, BSTR key, VARIANT* res)
     });
 }
 
+// Makes the key like RegCreateKey, but gives true only when this call made it: of two callers
+// that make the same key, exactly one learns that it is new, so a page can take a name with it.
+HRESULT TRegistryAutoObj::RegCreateNewKey(BSTR rootKey, BSTR key, VARIANT* res)
+{
+    return ScriptCall(res, [&] {
+        TSharedRegistryOperation operation(Hive(rootKey));
+        operation.Registry().SetAccessMask(KEY_ALL_ACCESS);
+        SetResultBool(res, operation.Registry().MakeKey(Text(key)));
+    });
+}
+
 HRESULT TRegistryAutoObj::RegDeleteKey(BSTR rootKey, BSTR key, VARIANT_BOOL delIfHasSubkeys, VARIANT* res)
 {
     return ScriptCall(res, [&] {

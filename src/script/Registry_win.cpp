@@ -333,13 +333,14 @@ void TRegistry::Close() noexcept
     FCurrentPath.clear();
 }
 
-void TRegistry::MakeKey(const TRegText& path)
+bool TRegistry::MakeKey(const TRegText& path)
 {
     const TKeyPath at = Resolve(path);
     bool created = false;
     if (!CreateKey(at.Base, at.SubKey, KEY_ALL_ACCESS | FView, created))
         throw ERegistryException::CreateKeyFailed(path);
     FChanged = FChanged || created;
+    return created;
 }
 
 bool TRegistry::RemoveKeyTree(const TRegText& path)

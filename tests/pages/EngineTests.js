@@ -23,7 +23,7 @@ var WindowsValues = [
         DragFromMaximize: "1", ScreenSaveActive: "1", ScreenSaveTimeOut: "900", ScreenSaverIsSecure: "0" } },
     { root: "HKCU", key: "Control Panel\\Desktop", type: "dword", values: {
         FontSmoothingType: 2, FontSmoothingGamma: 1400, ForegroundFlashCount: 7, CaretWidth: 1,
-        FocusBorderWidth: 1, FocusBorderHeight: 1 } },
+        FocusBorderWidth: 1, FocusBorderHeight: 1, ForegroundLockTimeout: 200000 } },
     // Its first four bytes are the documented default 0x80003E9E.
     { root: "HKCU", key: "Control Panel\\Desktop", type: "binary", values: { UserPreferencesMask: "9E3E008012000000" } },
     // The key is there; its values only once the user has picked pointers.
@@ -445,7 +445,8 @@ function journalIsCapped() {
 // The registry as the engine sees it, some methods replaced: a second writer, or a journal that keeps nothing.
 function registryWith(replaced) {
     var names = ["RegReadString", "RegWriteString", "RegReadInt", "RegWriteInt", "RegReadBool", "RegValueExists",
-                 "RegValueType", "RegDeleteValue", "RegCreateKey", "RegDeleteKey", "RegKeyExists", "ValuesNames", "HasFullAccess"];
+                 "RegValueType", "RegDeleteValue", "RegCreateKey", "RegDeleteKey", "RegKeyExists", "ValuesNames", "HasFullAccess",
+                 "RegCreateNewKey"];
     var wrapped = {}, i;
     function passOn(method) {
         return function (a, b, c, d) {
@@ -643,6 +644,54 @@ function systemParametersApply() {
           TweakEngine.readRaw(registry, def), "400 400");
 }
 
+// A change whose key cannot be made (a name of 300 characters) records nothing. A writer that counts
+// while another has taken the number but not yet written its entry takes the next: both are kept.
+function journalKeepsOnlyChangesMade() {
+    var def = firstOfKind("toggle", "dword"), rival = testDef({ value: "Rival", type: "dword", on: 1, off: 0, dflt: 0 }),
+        unmade = testDef({ value: "Later", type: "dword", on: 1, off: 0, dflt: 0, makeKey: true,
+                           key: testKey + "\\" + new Array(301).join("k") }), nested = false;
+    TweakEngine.clearJournal(registry);
+    check("a key that cannot be made records nothing", failure(function () {
+        TweakEngine.apply(registry, unmade, true);
+    }).indexOf("Failed to create key") + " " + TweakEngine.journal(registry).length, "0 0");
+    TweakEngine.apply(registryWith({ RegWriteString: function (root, key, name, text) {
+        if (key === TweakEngine.journalPlace.key && !nested) {
+            nested = true;
+            TweakEngine.apply(registry, rival, true);
+        }
+        return registry.RegWriteString(root, key, name, text);
+    } }), def, !TweakEngine.read(registry, def));
+    check("a writer between another's number and its entry: both kept and undone", TweakEngine.journal(registry).length +
+          " " + TweakEngine.journal(registry)[0].title + " " + TweakEngine.undoAll(registry) + " " +
+          TweakEngine.isDefault(registry, def), "2 " + rival.title + " 2 true");
+}
+
+// Undo gives Windows its earlier value back through the System entry, also where the registry's earlier data
+// is out of the entry's bounds ("-1", a page at a time) or absent, and for the bits of UserPreferencesMask.
+// Where Windows cannot take it back (a ForegroundLockTimeout of -1, read here first), an import's take-back
+// says what holds until sign-in.
+function undoGivesWindowsItsValue() {
+    var cases = [["wheel-lines", "-1", 20], ["menu-delay", "", 250], ["click-lock"], ["mouse-sonar"], ["mouse-vanish"]],
+        lock = testDef({ value: "ForegroundLockTimeout", kind: "range", key: "Control Panel\\Desktop", type: "dword",
+                         min: 0, max: 200000, dflt: 200000, spi: "FOREGROUNDLOCKTIMEOUT" }), i, def, old;
+    for (i = 0; i < cases.length; i++) {
+        def = TweakEngine.definition(TweakDefinitions, cases[i][0]);
+        if (cases[i].length > 1 && registry.RegDeleteValue(def.root, def.key, def.value) && cases[i][1])
+            registry.RegWriteString(def.root, def.key, def.value, cases[i][1]);
+        old = external.System.GetSystemParameter(def.spi) + " " + stateText(def);
+        TweakEngine.apply(registry, def, cases[i].length > 1 ? cases[i][2] : !TweakEngine.read(registry, def));
+        check(def.id + ": undo gives Windows its value back", TweakEngine.undo(registry, TweakEngine.journal(registry)[0].ref,
+              TweakDefinitions) + external.System.GetSystemParameter(def.spi) + " " + stateText(def), old);
+    }
+    writeTyped(lock.root, lock.key, lock.value, "dword", -1);
+    check("an import's take-back says what Windows keeps", failure(function () {
+        SettingsTransfer.applyImport(registry, [{ def: lock, then: {}, value: 5 }, { def: lock, then: {}, value: -5 }]);
+    }) + " " + stateText(lock), "Test ForegroundLockTimeout: choose a whole number from 0 to 200000. The settings " +
+          "imported before it were undone; Test ForegroundLockTimeout: undone in the registry, but Windows keeps 5 until " +
+          "you sign out and sign in again, since it did not take back -1 (The system parameter 'FOREGROUNDLOCKTIMEOUT' " +
+          "takes a whole number of at least 0). dword:-1");
+}
+
 // engine.sh has put a documents folder holding Cyrillic, CJK and an emoji into the real User Shell
 // Folders ("folder" after the arguments): a change through the engine keeps it in the journal, and
 // undo puts it back; engine.sh compares the key's export before and after.
@@ -679,6 +728,8 @@ function engineWorks() {
         absentDefaultIsDeleted();
         buildsDecideAvailability();
         systemParametersApply();
+        undoGivesWindowsItsValue();
+        journalKeepsOnlyChangesMade();
         unrecordedChangeIsRefused();
     } finally {
         undoSeeding(undo);

@@ -140,6 +140,7 @@ function installExternalDouble(config) {
             return true;
         }),
         RegCreateKey: method(2, makeKey),
+        RegCreateNewKey: method(2, function (root, name) { return key(root, name) === null && makeKey(root, name); }),
         RegKeyExists: method(2, function (root, name) { return key(root, name) !== null; }),
         RegDeleteKey: method(3, function (root, name) {
             var where = path(root, name), gone = false, other;

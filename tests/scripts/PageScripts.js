@@ -17,6 +17,8 @@ function rootObject() {
 function strings() {
     check("a key is made with its missing parents", registry.RegCreateKey("HKCU", base + "\\A\\B"), true);
     check("making it again succeeds", registry.RegCreateKey("hkcu", base + "\\A\\B"), true);
+    check("a key made anew, and once it is there", registry.RegCreateNewKey("HKCU", base + "\\A\\B\\C") + " " +
+          registry.RegCreateNewKey("HKCU", base + "\\A\\B\\C") + " " + registry.RegCreateNewKey("HKCU", base + "\\A"), "true false false");
     registry.RegWriteString("HKCU", base, "text", "hello");
     check("a string reads back", registry.RegReadString("HKCU", base, "text"), "hello");
     check("a missing value reads as empty text", registry.RegReadString("HKCU", base, "none"), "");

@@ -42,11 +42,14 @@
     }
 
     // Every change is followed by the list drawn again from the journal, also when it failed.
-    // An action may give a note to show.
+    // An action may give a note to show, or { held: text } for an undo that Windows took up only
+    // in part: that is shown as no success.
     function act(action) {
         return function () {
+            var said;
             try {
-                showMessage(action() || "", true);
+                said = action() || "";
+                showMessage(said.held === undefined ? said : said.held, said.held === undefined);
             } catch (e) {
                 showMessage(PageDom.errorText(e));
             }
@@ -67,7 +70,7 @@
     // The button names its entry, not a place in the list, which another page may change meanwhile.
     function undoButton(entry) {
         var node = PageDom.button("Undo", "small", act(function () {
-            TweakEngine.undo(registry, entry.ref, TweakDefinitions);
+            return { held: TweakEngine.undo(registry, entry.ref, TweakDefinitions) };
         }));
         node.setAttribute("aria-label", "Undo the change of " + entry.title);
         return node;
@@ -109,8 +112,10 @@
     }
 
     document.getElementById("undo-all").onclick = act(function () {
+        var held = [];
         if (window.confirm("Undo all changes, newest first? Every setting goes back to what it was before."))
-            TweakEngine.undoAll(registry, TweakDefinitions);
+            TweakEngine.undoAll(registry, TweakDefinitions, held);
+        return { held: held.join(" ") };
     });
     document.getElementById("clear-history").onclick = act(function () {
         if (window.confirm("Clear the history? The settings stay as they are, but these changes can no longer be undone."))

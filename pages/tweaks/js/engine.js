@@ -36,16 +36,17 @@ var TweakEngine = (function () {
     }
 
     // Registry writes under a missing key do nothing, so every write is checked afterwards
-    // (holds); only keys that Windows makes lazily ("makeKey") are created here. The change is
-    // recorded in the journal first, and a write that changes nothing records nothing. Programs
-    // that take such a change from WM_SETTINGCHANGE are told.
+    // (holds); only keys that Windows makes lazily ("makeKey") are created here, before the
+    // change is recorded, so that a key that cannot be made leaves no entry. The change is
+    // recorded in the journal before it is made, and a write that changes nothing records
+    // nothing. Programs that take such a change from WM_SETTINGCHANGE are told.
     function writeState(reg, def, after, holds) {
         var before = valueState(reg, def.root, def.key, def.value), claimed;
         if (before !== null && sameState(before, after))
             return;
-        claimed = record(reg, def, def.value, before, after);
         if (def.makeKey && after.type !== "none")
             reg.RegCreateKey(def.root, def.key);
+        claimed = record(reg, def, def.value, before, after);
         if (!changedOrForgotten(reg, claimed, function () {
             return putValue(reg, def.root, def.key, def.value, after) && holds();
         }))
@@ -212,8 +213,8 @@ var TweakEngine = (function () {
     }
 
     // A "spi" setting is read and changed through the System object's entry of that name, so
-    // that Windows takes it up at once and stores it where it keeps it; the registry data
-    // before and after the change goes into the journal.
+    // that Windows takes it up at once and stores it where it keeps it; the registry data and
+    // Windows' value before and after the change go into the journal.
     function systemObject() {
         return external.System;
     }
@@ -254,27 +255,24 @@ var TweakEngine = (function () {
     }
 
     // The change is made before its data can be known; one that cannot be recorded is taken back.
-    // Gives the entry, or null when the registry's data did not change.
-    function recordOrTakeBack(reg, def, system, old, before) {
-        var after = valueState(reg, def.root, def.key, def.value), claimed;
-        if (after !== null && sameState(before, after))
-            return null;
+    // Windows' value changed, so it is recorded even where the registry's data did not change
+    // (Windows may keep the setting elsewhere too).
+    function recordOrTakeBack(reg, def, system, windows, before) {
+        var after = valueState(reg, def.root, def.key, def.value);
         try {
             if (after === null)
                 throw failure(def, notPutBack);
-            claimed = record(reg, def, def.value, before, after);
-            confirmRecord(reg, def, claimed);
-            return claimed;
+            confirmRecord(reg, def, record(reg, def, def.value, before, after, windows));
         } catch (e) {
-            takeBack(reg, def, system, old, before);
+            takeBack(reg, def, system, windows.before, before);
             throw e;
         }
     }
 
     // Windows may accept a value and then hold another: the change failed, and the value and the
-    // registry's data go back to what they were, its entry with them.
+    // registry's data go back to what they were.
     function writeSpi(reg, def, value) {
-        var system = systemObject(), old = system.GetSystemParameter(def.spi), set, claimed,
+        var system = systemObject(), old = system.GetSystemParameter(def.spi), set,
             wanted = spiArgument(def, value, typeof old === "boolean"),
             before = valueState(reg, def.root, def.key, def.value);
         if (old === wanted)
@@ -282,13 +280,11 @@ var TweakEngine = (function () {
         if (before === null)
             throw failure(def, notPutBack);
         set = system.SetSystemParameter(def.spi, wanted);
-        claimed = recordOrTakeBack(reg, def, system, old, before);
-        if (set !== false && system.GetSystemParameter(def.spi) === wanted)
-            return;
-        takeBack(reg, def, system, old, before);
-        if (claimed !== null)
-            forgetIfUnchanged(reg, claimed);
-        throw failure(def, "the setting could not be changed");
+        if (set === false || system.GetSystemParameter(def.spi) !== wanted) {
+            takeBack(reg, def, system, old, before);
+            throw failure(def, "the setting could not be changed");
+        }
+        recordOrTakeBack(reg, def, system, { name: def.spi, before: old, after: wanted }, before);
     }
 
     // After a registry write: the programs that take it from WM_SETTINGCHANGE ("notify").
@@ -487,23 +483,28 @@ var TweakEngine = (function () {
     // exactly. Its entries are string values under one key, kept in a ring of journalCap names:
     // the entry numbered N (numbers only grow) is the value named N modulo journalCap, so an
     // entry never moves, the newest takes the oldest's name once there are journalCap of them,
-    // and a change writes one value however long the journal is. Listing a key's value names
-    // costs a trip to the registry for each name, too much for every change: the newest entry
-    // is found by bisection instead (see newestNumber).
+    // and a change writes one value (and takes its number, see takeNumber) however long the
+    // journal is. Listing a key's value names costs a trip to the registry for each name, too
+    // much for every change: the newest entry is found by bisection instead (see newestNumber).
     // Each entry is one line of fields joined by "|", with "%", "|" and line breaks in a field
     // written as %25, %7C, %0D and %0A: the format "2"; the entry's number; its writer's token,
     // which no other entry has; the time in milliseconds since 1970 (UTC); the definition's id
     // and title; root, key and value name; then the type and the data before and after the
     // change. The type is "sz", "expand", "dword" (data in decimal), "binary" (hex pairs), or
-    // "none" with empty data for a value that is not set. An undone entry keeps its name as
-    // "2|N|TOKEN|undone", so that the ring stays unbroken. Entries of the format "1" (eleven
-    // fields, no number or token) stood oldest first from the name "0": their number is their
-    // name, and they are read and undone as ever. The tests move journalPlace to keys of their own.
+    // "none" with empty data for a value that is not set. A change made through a System entry
+    // adds three fields: the entry's name and Windows' value before and after the change
+    // ("true", "false" or a whole number); entries without them are undone through the registry
+    // alone, as before. An undone entry keeps its name as "2|N|TOKEN|undone", so that the ring
+    // stays unbroken. Entries of the format "1" (eleven fields, no number or token) stood oldest
+    // first from the name "0": their number is their name, and they are read and undone as ever.
+    // The tests move journalPlace to keys of their own.
     var journalPlace = { root: "HKCU", key: "SOFTWARE\\Lumivanta Manager\\Journal" };
     var journalCap = 500;
     var notSet = { type: "none", data: "" };
-    // Two writers (two pages, or lvscript beside the program) can aim at the same name at once;
-    // the token tells their entries apart, and a writer tries the next name so many times at most.
+    // Two writers (two pages, or lvscript beside the program) can aim at the same number at once.
+    // A writer takes a number by making the key of that number under the journal's key "Claims":
+    // only one writer makes it anew, the others try the next number, so many times at most. The
+    // token tells entries apart.
     var writer = new Date().getTime().toString(36) + "-" + Math.floor(Math.random() * 2147483647).toString(36);
     var entriesWritten = 0;
     var claimAttempts = 10;
@@ -571,6 +572,8 @@ var TweakEngine = (function () {
     function entryFields(entry) {
         var fields = [entry.token, entry.time, entry.id, entry.title, entry.root, entry.key, entry.name,
                       entry.before.type, entry.before.data, entry.after.type, entry.after.data], i;
+        if (entry.system)
+            fields.push(entry.system.name, String(entry.system.before), String(entry.system.after));
         for (i = 0; i < fields.length; i++)
             fields[i] = escapeField(fields[i]);
         return fields.join("|");
@@ -588,6 +591,16 @@ var TweakEngine = (function () {
         return /^(0|[1-9][0-9]{0,14})$/.test(text);
     }
 
+    function systemValue(text) {
+        return text === "true" || (text !== "false" && Number(text));
+    }
+
+    // An entry's fields end in a System entry's name and Windows' values before and after.
+    function hasSystemFields(fields) {
+        var value = /^(true|false|-?[0-9]{1,10})$/;
+        return fields.length === 16 && value.test(fields[14]) && value.test(fields[15]);
+    }
+
     // The entry that the value name holds, or null when the text is not one. Its ref,
     // "NUMBER:TOKEN", names it for undo as long as it is in the journal.
     function entryFromText(text, name) {
@@ -598,12 +611,15 @@ var TweakEngine = (function () {
         }
         if (fields[0] === "1" && fields.length === 11)
             fields.splice(1, 0, name, "");
-        else if (fields[0] !== "2" || !isNumberText(fields[1]) || (fields.length !== 13 && !undone))
+        else if (fields[0] !== "2" || !isNumberText(fields[1]) ||
+                 (fields.length !== 13 && !undone && !hasSystemFields(fields)))
             return null;
         entry = undone ? { number: Number(fields[1]), token: fields[2], undone: true }
                        : { number: Number(fields[1]), token: fields[2], time: Number(fields[3]), id: fields[4],
                            title: fields[5], root: fields[6], key: fields[7], name: fields[8],
                            before: stateOf(fields[9], fields[10]), after: stateOf(fields[11], fields[12]) };
+        if (hasSystemFields(fields))
+            entry.system = { name: fields[13], before: systemValue(fields[14]), after: systemValue(fields[15]) };
         entry.ref = entry.number + ":" + entry.token;
         return entry.number % journalCap === Number(name) ? entry : null;
     }
@@ -686,27 +702,46 @@ var TweakEngine = (function () {
                                                                                   : slotNumber(reg, seen, low);
     }
 
-    // Writes the entry under the next name and reads the whole of it back. Another writer that
-    // aimed at the same name at the same moment leaves its own entry there: this one takes the
-    // next name. Gives the entry as written, or null when the journal does not keep it.
+    function claimKey(number) {
+        return journalPlace.key + "\\Claims\\" + number;
+    }
+
+    // Takes the number when this writer makes its key anew (making the journal's key with it),
+    // and lets go of the key of the number whose name it takes over. A writer that counted long
+    // ago may make anew the key of a number let go of: a name that holds that number or a later
+    // one is not taken.
+    function takeNumber(reg, number) {
+        var held;
+        if (!reg.RegCreateNewKey(journalPlace.root, claimKey(number)))
+            return false;
+        reg.RegDeleteKey(journalPlace.root, claimKey(number - journalCap), false);
+        held = slotNumber(reg, {}, number % journalCap);
+        return held === null || held < number;
+    }
+
+    // Takes the next number, writes the entry under its name and reads the whole of it back.
+    // A writer of an older build, which takes no number, may leave its own entry there: this
+    // one takes the next number. Gives the entry as written, or null when the journal does not
+    // keep it; the number is then let go of.
     function claim(reg, entry) {
-        var attempt, seen, name, kept;
+        var attempt, number = -1, name, kept;
         for (attempt = 0; attempt < claimAttempts; attempt++) {
-            seen = {};
-            entry.number = newestNumber(reg, seen) + 1;
-            name = String(entry.number % journalCap);
-            if (seen["0"] === "" && !reg.RegKeyExists(journalPlace.root, journalPlace.key))
-                reg.RegCreateKey(journalPlace.root, journalPlace.key);
-            entry.text = "2|" + entry.number + "|" + entry.fields;
-            if (reg.RegWriteString(journalPlace.root, journalPlace.key, name, entry.text) === false)
-                return null;
-            kept = journalText(reg, name);
+            number = Math.max(newestNumber(reg, {}), number) + 1;
+            if (!takeNumber(reg, number))
+                continue;
+            name = String(number % journalCap);
+            entry.text = "2|" + number + "|" + entry.fields;
+            kept = reg.RegWriteString(journalPlace.root, journalPlace.key, name, entry.text) !== false &&
+                   journalText(reg, name);
             if (kept === entry.text) {
-                entry.ref = entry.number + ":" + entry.token;
+                entry.number = number;
+                entry.ref = number + ":" + entry.token;
                 return entry;
             }
-            if (entryFromText(kept, name) === null)
+            if (kept === false || entryFromText(kept, name) === null) {
+                reg.RegDeleteKey(journalPlace.root, claimKey(number), false);
                 return null;
+            }
         }
         return null;
     }
@@ -717,13 +752,13 @@ var TweakEngine = (function () {
     }
 
     // Records one change before it is made and gives its entry; a change that cannot be
-    // recorded is refused.
-    function record(reg, def, name, before, after) {
+    // recorded is refused. system: Windows' values for a change through a System entry.
+    function record(reg, def, name, before, after, system) {
         var claimed;
         if (before === null)
             throw failure(def, "its value is of a type that could not be put back, so it is left as it is");
         claimed = { token: writer + "." + (++entriesWritten), time: new Date().getTime(), id: def.id, title: def.title,
-                    root: def.root, key: def.key, name: name, before: before, after: after };
+                    root: def.root, key: def.key, name: name, before: before, after: after, system: system };
         claimed.fields = entryFields(claimed);
         try {
             claimed = claim(reg, claimed);
@@ -735,9 +770,9 @@ var TweakEngine = (function () {
         return claimed;
     }
 
-    // A second writer that read the journal before this entry was written can still have
-    // written over it after the read-back. Once the change is made the entry is read again,
-    // and recorded anew if it is gone; if even that fails, the change is taken back.
+    // A writer of an older build, which takes no number, can still have written over the entry
+    // after the read-back. Once the change is made the entry is read again, and recorded anew
+    // if it is gone; if even that fails, the change is taken back.
     function confirmRecord(reg, def, claimed) {
         var again;
         try {
@@ -850,30 +885,76 @@ var TweakEngine = (function () {
         }
     }
 
+    // Windows' value through the System entry that a change went through; setting it also writes
+    // the registry, so the registry's exact data is written after it. Gives why Windows did not
+    // take the value, "" when it did.
+    function toWindows(system, value) {
+        try {
+            return systemObject().SetSystemParameter(system.name, value) === false ? "Windows refused it" : "";
+        } catch (e) {
+            return e.message;
+        }
+    }
+
+    function asFound(reg, entry) {
+        if (entry.system)
+            toWindows(entry.system, entry.system.after);
+        putValue(reg, entry.root, entry.key, entry.name, entry.after);
+    }
+
+    function systemWords(def, value) {
+        if (typeof value === "boolean")
+            return value ? "On" : "Off";
+        return def ? dataWords(def, spiSetting(def, value)) : String(value);
+    }
+
+    // "" when Windows holds its value from before the change again; otherwise what it keeps
+    // until the next sign-in, when it reads the registry's data, which is the earlier one again.
+    function heldUntilSignIn(entry, def, why) {
+        var now;
+        try {
+            now = systemObject().GetSystemParameter(entry.system.name);
+        } catch (e) {
+            now = null;
+            why = why || e.message;
+        }
+        if (now === entry.system.before)
+            return "";
+        return subject(entry, def) + ": undone in the registry, but Windows keeps " +
+               (now === null ? "the changed value" : systemWords(def, now)) + " until you sign out and sign in again, " +
+               "since it did not take back " + systemWords(def, entry.system.before) + (why ? " (" + why + ")." : ".");
+    }
+
     // Puts back the state before one change, only while the value is still what the change
     // made it, and takes its entry out. Anything that fails leaves the value as it was found.
+    // Gives "" when Windows, too, holds the earlier state again, else what holds until sign-in.
     function undoEntry(reg, entry, defs) {
-        var def = defs ? definition(defs, entry.id) : null, held = slotEntry(reg, {}, entry.number % journalCap), now;
+        var def = defs ? definition(defs, entry.id) : null, held = slotEntry(reg, {}, entry.number % journalCap), now, why;
         if (held === null || held.ref !== entry.ref || held.undone)
             throw new Error(subject(entry, def) + ": this change is no longer in the history.");
         now = valueState(reg, entry.root, entry.key, entry.name);
         if (now === null || !sameState(now, entry.after))
             throw new Error(subject(entry, def) + " was changed since: it is now " +
                             (now === null ? "a value of another type" : stateWords(def, now)));
+        why = entry.system ? toWindows(entry.system, entry.system.before) : "";
         if (!putBack(reg, entry)) {
-            putValue(reg, entry.root, entry.key, entry.name, entry.after);
+            asFound(reg, entry);
             throw new Error(subject(entry, def) + ": the earlier state could not be put back.");
         }
         if (!markUndone(reg, entry)) {
-            putValue(reg, entry.root, entry.key, entry.name, entry.after);
+            asFound(reg, entry);
             throw new Error(subject(entry, def) + ": not undone, because its entry could not be taken out of " +
                             "the history (" + journalPlace.root + "\\" + journalPlace.key + " cannot be written).");
         }
+        if (entry.system)
+            return heldUntilSignIn(entry, def, why);
         takeUpRestored(reg, entry, def);
+        return "";
     }
 
-    // Windows holds a System setting in memory too: the data put back takes effect at once. A
-    // value put back as absent is left absent (setting it through Windows would write it).
+    // For an entry that does not keep Windows' values: Windows holds a System setting in memory
+    // too, and the data put back takes effect at once. A value put back as absent is left absent
+    // (setting it through Windows would write it).
     function takeUpRestored(reg, entry, def) {
         if (def === null || def.value !== entry.name || entry.before.type === "none")
             return;
@@ -895,6 +976,7 @@ var TweakEngine = (function () {
 
     // Undoes the change that ref (from journal) names. A newer change of the same value has to
     // be undone first; defs, the definitions, word the data in a refusal as their pages do.
+    // Gives "" or what Windows keeps until sign-in (see undoEntry).
     function undo(reg, ref, defs) {
         var entries = journal(reg), i = positionOf(entries, ref), j;
         if (i < 0)
@@ -904,21 +986,24 @@ var TweakEngine = (function () {
                 throw new Error(subject(entries[i], defs ? definition(defs, entries[i].id) : null) +
                                 " was changed again afterwards: undo the newer change first.");
         }
-        undoEntry(reg, entries[i], defs);
+        return undoEntry(reg, entries[i], defs);
     }
 
     // Undoes the changes listed when it starts, newest first, and gives their number; stops at
-    // the first that cannot be undone, saying how far it got and why.
-    function undoAll(reg, defs) {
-        var entries = journal(reg), i;
+    // the first that cannot be undone, saying how far it got and why. What Windows keeps until
+    // sign-in is added to held, when given.
+    function undoAll(reg, defs, held) {
+        var entries = journal(reg), i, note;
         for (i = 0; i < entries.length; i++) {
             try {
                 if (entries[i].damaged)
                     throw new Error("An entry of the history cannot be read, so it cannot be undone.");
-                undoEntry(reg, entries[i], defs);
+                note = undoEntry(reg, entries[i], defs);
             } catch (e) {
                 throw new Error("Undo all stopped after " + i + " of " + entries.length + " changes. " + e.message);
             }
+            if (note && held)
+                held.push(note);
         }
         return entries.length;
     }

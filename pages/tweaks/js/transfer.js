@@ -172,17 +172,22 @@ var SettingsTransfer = (function () {
     }
 
     // Undoes, newest first, the changes recorded after the entry numbered since, but never more
-    // than most, so that nothing recorded before the import is taken.
+    // than most, so that nothing recorded before the import is taken. Gives what Windows keeps
+    // until sign-in, "" when it took every earlier value back.
     function takeBack(reg, since, most, defs) {
-        var entries = TweakEngine.journal(reg), i;
-        for (i = 0; i < entries.length && i < most && !entries[i].damaged && entries[i].number > since; i++)
-            TweakEngine.undo(reg, entries[i].ref, defs);
+        var entries = TweakEngine.journal(reg), held = [], i, note;
+        for (i = 0; i < entries.length && i < most && !entries[i].damaged && entries[i].number > since; i++) {
+            note = TweakEngine.undo(reg, entries[i].ref, defs);
+            if (note)
+                held.push(note);
+        }
+        return held.join(" ");
     }
 
     // Makes the changes through the engine, all of them or none: when one fails, those made
-    // before it are undone and the failure says so.
+    // before it are undone and the failure says so, and what Windows keeps until sign-in.
     function applyImport(reg, changes) {
-        var since = newestNumber(reg), defs = [], i, change;
+        var since = newestNumber(reg), defs = [], i, change, held;
         for (i = 0; i < changes.length; i++) {
             if (changes[i].problem)
                 throw new Error(changes[i].def.title + ": " + changes[i].problem + ". Nothing was imported.");
@@ -198,12 +203,13 @@ var SettingsTransfer = (function () {
             }
         } catch (e) {
             try {
-                takeBack(reg, since, i + 1, defs);
+                held = takeBack(reg, since, i + 1, defs);
             } catch (undoFailure) {
                 throw new Error(e.message + ". The settings imported before it could not all be put back (" +
                                 undoFailure.message + "): the Changes page lists them.");
             }
-            throw new Error(e.message + ". Nothing was imported.");
+            throw new Error(e.message + (held ? ". The settings imported before it were undone; " + held
+                                              : ". Nothing was imported."));
         }
         return changes.length;
     }
