@@ -63,25 +63,25 @@ check "the Windows Package Manager's manifest gives the package's SHA-256" \
 check "and its product code, per user" matches "$(cat "$winget/Lumivanta.LumivantaManager.installer.yaml")" \
   "ProductCode: '$(table "$msi" Property | awk -F'\t' '$1 == "ProductCode" { print $2 }')'" "Scope: user" "PackageVersion: $version"
 
-# Signed with a throw-away certificate of the test's own, given as a release build is given one.
+# Signed with a throw-away certificate of the test's own, given as a release build is given one:
+# with a password, and without one.
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" -days 2 \
   -subj "/CN=Lumivanta test signing" -addext extendedKeyUsage=codeSigning 2>/dev/null
 openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/sign.p12" -passout pass:throw-away
-export LV_SIGN_PKCS12=$work/sign.p12 LV_SIGN_PASSWORD=throw-away
+openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/open.p12" -passout pass:
 verifies() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >/dev/null 2>&1; }
 refused() { ! verifies "$1"; }
 mkdir "$work/signed" && cp "$program" "$work/signed/LumivantaManager.exe"
-"$root/packaging/sign.sh" "$work/signed/LumivantaManager.exe"
+LV_SIGN_PKCS12=$work/sign.p12 LV_SIGN_PASSWORD=throw-away "$root/packaging/sign.sh" "$work/signed/LumivantaManager.exe"
 # A newer package by the third version field, whose Ruroda.db is told apart by one more byte.
 newer=${version%.*}.$((${version##*.} + 1))
 cat "$archive" - <<<'' >"$work/Ruroda.db"
 "$root/packaging/make-msi.sh" "$work/signed/LumivantaManager.exe" "$work/Ruroda.db" "$root/src/app/Lumivanta.ico" \
-  "$newer" "$work/newer.msi" && "$root/packaging/sign.sh" "$work/newer.msi" || exit 1
+  "$newer" "$work/newer.msi" && LV_SIGN_PKCS12=$work/open.p12 "$root/packaging/sign.sh" "$work/newer.msi" || exit 1
 check "the program signed with the certificate the environment names verifies" verifies "$work/signed/LumivantaManager.exe"
-check "and so does the package" verifies "$work/newer.msi"
+check "and so does the package, signed with a certificate that has no password" verifies "$work/newer.msi"
 cp "$work/signed/LumivantaManager.exe" "$work/tampered.exe" && printf X | dd of="$work/tampered.exe" bs=1 seek=4096 conv=notrunc 2>/dev/null
 check "and a program changed after signing does not" refused "$work/tampered.exe"
-unset LV_SIGN_PKCS12 LV_SIGN_PASSWORD
 
 msiexec /i "$msi" /qb ALLUSERS=1 & machine=$!
 check "an install for all users is refused, saying why" \
