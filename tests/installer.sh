@@ -62,6 +62,7 @@ check "the Windows Package Manager's manifest gives the package's SHA-256" \
   grep -qx "    InstallerSha256: $(sha256sum "$msi" | cut -d' ' -f1 | tr a-f A-F)" "$winget/Lumivanta.LumivantaManager.installer.yaml"
 check "and its product code, per user" matches "$(cat "$winget/Lumivanta.LumivantaManager.installer.yaml")" \
   "ProductCode: '$(table "$msi" Property | awk -F'\t' '$1 == "ProductCode" { print $2 }')'" "Scope: user" "PackageVersion: $version"
+check "and that it takes no --location" grep -qzF $'UnsupportedArguments:\n  - location\n' "$winget/Lumivanta.LumivantaManager.installer.yaml"
 
 # Signed with a throw-away certificate of the test's own, given as a release build is given one:
 # with a password, and without one.
