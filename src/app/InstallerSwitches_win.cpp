@@ -1,9 +1,9 @@
 // The program's part in its installation. Windows Installer runs the copy of the program that
-// the package carries with "/close PROGRAM" before it replaces or removes the files (an older
-// version's program may not know the switch, or may not be found where this one looks), and
-// with "/reopen PROGRAM" when it is done, whether it succeeded, failed or was cancelled: the
-// program that is then in place starts again as it ran, and the note of the closed copy goes
-// either way. It runs the installed program with "/offerstart" at the end of an interactive
+// the package carries with "/close PROGRAM PRODUCTCODE" before it replaces or removes the files
+// (an older version's program may not know the switch, or may not be found where this one
+// looks), and with "/reopen PROGRAM PRODUCTCODE" when it is done, whether it succeeded, failed
+// or was cancelled: the program that is then in place starts again as it ran, and the note of
+// the closed copy goes either way. It runs the installed program with "/offerstart" at the end of an interactive
 // install, "/uninstall" (and "/purge") when it removes the program, "/restore" when such a
 // removal fails and is rolled back, and the carried copy with "/dropbackup" once it succeeded.
 // Only a running copy of the named program file is ended, through its tray menu's Exit, so it
@@ -43,7 +43,7 @@ constexpr char ClosingPackageValue[] = "Package";
 // Where version 1.0.2 kept it; a removal that failed put it back there for good.
 constexpr char FormerClosedCopyKey[] = "SOFTWARE\\Lumivanta Manager\\Closed for the installer";
 
-void PutVolatileText(HKEY key, const char* name, const std::string& text)
+void PutText(HKEY key, const char* name, const std::string& text)
 {
     if (::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                          static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS)
@@ -57,8 +57,8 @@ void RememberClosedCopy(bool hidden, const std::string& package)
                           &key, nullptr) != ERROR_SUCCESS)
         throw ERegistryException::CreateKeyFailed(ClosedCopyKey);
     const UniqueKey closed(key);
-    PutVolatileText(closed.Get(), "", hidden ? "-hidden" : "");
-    PutVolatileText(closed.Get(), ClosingPackageValue, package);
+    PutText(closed.Get(), "", hidden ? "-hidden" : "");
+    PutText(closed.Get(), ClosingPackageValue, package);
 }
 
 // The copy is closed all the same when this fails; it is only not started again (the failure
