@@ -23,7 +23,9 @@ ManifestVersion: $schema
 YAML
 
 # A per-user MSI: no elevation. A newer version installs over the older one, which the
-# package's own major upgrade removes.
+# package's own major upgrade removes. "--location" is not supported: the package always
+# installs into the user's own programs folder, where an upgrade also finds an earlier version
+# that recorded no folder of its own.
 cat >"$out/$id.installer.yaml" <<YAML
 PackageIdentifier: $id
 PackageVersion: $version
@@ -37,6 +39,8 @@ InstallModes:
   - silent
   - silentWithProgress
 UpgradeBehavior: install
+UnsupportedArguments:
+  - location
 ProductCode: '$product_code'
 AppsAndFeaturesEntries:
   - DisplayName: Lumivanta Manager

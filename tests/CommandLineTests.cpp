@@ -35,7 +35,7 @@ TEST(FindComSwitch, DashOrSlashInAnyLetterCaseAnywhere)
     EXPECT_EQ(FindComSwitch({}), TComSwitch::None);
 }
 
-TEST(FindInstallerSwitch, OfferStartCloseReopenRestoreOrUninstallWithOrWithoutPurge)
+TEST(FindInstallerSwitch, EachSwitchAndTheProgramCloseOrReopenActsOn)
 {
     EXPECT_EQ(FindInstallerSwitch({"/OfferStart"}), TInstallerSwitch::OfferStart);
     EXPECT_EQ(FindInstallerSwitch({"/close"}), TInstallerSwitch::Close);
@@ -44,6 +44,10 @@ TEST(FindInstallerSwitch, OfferStartCloseReopenRestoreOrUninstallWithOrWithoutPu
     EXPECT_EQ(FindInstallerSwitch({"-UNINSTALL"}), TInstallerSwitch::Uninstall);
     EXPECT_EQ(FindInstallerSwitch({"/Purge", "/uninstall"}), TInstallerSwitch::Purge);
     EXPECT_EQ(FindInstallerSwitch({"/purge", "uninstall"}), TInstallerSwitch::None);
+    EXPECT_EQ(FindInstallerSwitch({"/DropBackup"}), TInstallerSwitch::DropBackup);
+    EXPECT_EQ(InstallerSwitchOperands(SplitCommandLine("/close \"C:\\A B\\LumivantaManager.exe\" {1-2}")),
+              (std::vector<std::string>{"C:\\A B\\LumivantaManager.exe", "{1-2}"}));
+    EXPECT_EQ(InstallerSwitchOperands(SplitCommandLine("/reopen \"\" -hidden")), std::vector<std::string>{""});
 }
 
 TEST(LocalServerCommand, QuotedPathAndBackFromAnyFormOlderVersionsWrote)

@@ -75,11 +75,23 @@ TInstallerSwitch FindInstallerSwitch(const std::vector<std::string>& args)
         return HasSwitch(args, "purge") ? TInstallerSwitch::Purge : TInstallerSwitch::Uninstall;
     if (HasSwitch(args, "restore"))
         return TInstallerSwitch::Restore;
+    if (HasSwitch(args, "dropbackup"))
+        return TInstallerSwitch::DropBackup;
     if (HasSwitch(args, "close"))
         return TInstallerSwitch::Close;
     if (HasSwitch(args, "reopen"))
         return TInstallerSwitch::Reopen;
     return HasSwitch(args, "offerstart") ? TInstallerSwitch::OfferStart : TInstallerSwitch::None;
+}
+
+std::vector<std::string> InstallerSwitchOperands(const std::vector<std::string>& args)
+{
+    std::vector<std::string> operands;
+    for (const std::string& arg : args) {
+        if (arg.empty() || (arg[0] != '-' && arg[0] != '/'))
+            operands.push_back(arg);
+    }
+    return operands;
 }
 
 std::string LocalServerCommand(std::string_view programPath)

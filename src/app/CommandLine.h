@@ -18,14 +18,19 @@ enum class TComSwitch { None, Register, Unregister };
 // "REGSERVER" or "UNREGSERVER" anywhere, after a "-" or "/", in any letter case.
 TComSwitch FindComSwitch(const std::vector<std::string>& args);
 
-// What the installer asks of the installed program, matched as the COM switches are:
+// What the installer asks of the program, matched as the COM switches are:
 // "OFFERSTART" asks the user whether to start the program now; "CLOSE" ends the running copy
 // through its Exit path; "REOPEN" starts the program again when "CLOSE" ended it; "UNINSTALL"
 // ends the running copy and removes the program's auto-start value, user-agent token and class
 // registration, with "PURGE" also its settings; "RESTORE" puts back what "UNINSTALL" removed,
-// for a removal that fails.
-enum class TInstallerSwitch { None, OfferStart, Close, Reopen, Uninstall, Purge, Restore };
+// for a removal that fails, and "DROPBACKUP" drops that copy once the removal has succeeded.
+enum class TInstallerSwitch { None, OfferStart, Close, Reopen, Uninstall, Purge, Restore, DropBackup };
 TInstallerSwitch FindInstallerSwitch(const std::vector<std::string>& args);
+// What "CLOSE" and "REOPEN" act on, the arguments that are no switch, an empty one included (a
+// path the installer could not give names no file): the program file, when it is not this one
+// (the installer runs a copy of the program that it carries, before the installed one can run
+// or after it is gone), then the product code of the package that runs them.
+std::vector<std::string> InstallerSwitchOperands(const std::vector<std::string>& args);
 
 // The command COM starts the program's class server with: the path, always quoted, since a
 // path with blanks would otherwise let Windows try every shorter path that ends at a blank.

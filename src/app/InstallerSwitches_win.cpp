@@ -1,10 +1,15 @@
-// The program's part in its installation. Windows Installer runs the installed program with
-// "/close" before it replaces or removes the files, "/reopen" after an install, "/offerstart" at
-// the end of an interactive install, "/uninstall" (and "/purge") when it removes the program,
-// and "/restore" when such a removal fails and is rolled back. Only a running copy of this very
-// program file is ended, through its tray menu's Exit, so it saves its placement and withdraws
-// its user-agent token as always; a portable copy elsewhere runs on. Then the values the program
-// wrote outside its package go, each only while it belongs to this copy.
+// The program's part in its installation. Windows Installer runs the copy of the program that
+// the package carries with "/close PROGRAM PRODUCTCODE" before it replaces or removes the files
+// (an older version's program may not know the switch, or may not be found where this one
+// looks), and with "/reopen PROGRAM PRODUCTCODE" when it is done, whether it succeeded, failed
+// or was cancelled: the program that is then in place starts again as it ran, and the note of
+// the closed copy goes either way. It runs the installed program with "/offerstart" at the end of an interactive
+// install, "/uninstall" (and "/purge") when it removes the program, "/restore" when such a
+// removal fails and is rolled back, and the carried copy with "/dropbackup" once it succeeded.
+// Only a running copy of the named program file is ended, through its tray menu's Exit, so it
+// saves its placement and withdraws its user-agent token as always; a portable copy elsewhere
+// runs on. Then the values the program wrote outside its package go, each only while it belongs
+// to this copy.
 #include "app/InstallerSwitches.h"
 
 #include "UniqueKernelHandle.h"
@@ -19,6 +24,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace {
@@ -28,38 +34,57 @@ constexpr DWORD ExitWaitMs = 60000;
 constexpr int ExitFailed = 1;
 
 // Set by "/close" when it ended the running copy, for "/reopen": the arguments to start it
-// with. Volatile, so that an install that never gets to "/reopen" leaves nothing for long.
-constexpr char ClosedCopyKey[] = "SOFTWARE\\Lumivanta Manager\\Closed for the installer";
+// with, and the package that closed it, since only that one starts it again (Wine removes the
+// version an upgrade replaces as a removal of its own, whose "/reopen" would find the note).
+// Volatile, so that an install that never gets to "/reopen" leaves nothing for long. Not among
+// the settings, which a removal with "/purge" takes away and a failed one puts back.
+constexpr char ClosedCopyKey[] = "SOFTWARE\\Lumivanta Manager Closed for the installer";
+constexpr char ClosingPackageValue[] = "Package";
+// Where version 1.0.2 kept it; a removal that failed put it back there for good.
+constexpr char FormerClosedCopyKey[] = "SOFTWARE\\Lumivanta Manager\\Closed for the installer";
 
-void RememberClosedCopy(bool hidden)
+void PutText(HKEY key, const char* name, const std::string& text)
+{
+    if (::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                         static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS)
+        throw ERegistryException::SetDataFailed(name);
+}
+
+void RememberClosedCopy(bool hidden, const std::string& package)
 {
     HKEY key = nullptr;
     if (::RegCreateKeyExA(HKEY_CURRENT_USER, ClosedCopyKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_SET_VALUE, nullptr,
                           &key, nullptr) != ERROR_SUCCESS)
         throw ERegistryException::CreateKeyFailed(ClosedCopyKey);
     const UniqueKey closed(key);
-    const std::string arguments = hidden ? "-hidden" : "";
-    if (::RegSetValueExA(closed.Get(), "", 0, REG_SZ, reinterpret_cast<const BYTE*>(arguments.c_str()),
-                         static_cast<DWORD>(arguments.size() + 1)) != ERROR_SUCCESS)
-        throw ERegistryException::SetDataFailed(ClosedCopyKey);
+    PutText(closed.Get(), "", hidden ? "-hidden" : "");
+    PutText(closed.Get(), ClosingPackageValue, package);
 }
 
 // The copy is closed all the same when this fails; it is only not started again (the failure
 // is in the log).
-void RememberClosedCopyIfPossible(bool hidden)
+void RememberClosedCopyIfPossible(bool hidden, const std::string& package)
 {
     try {
-        RememberClosedCopy(hidden);
+        RememberClosedCopy(hidden, package);
     } catch (const ERegistryException&) {
     }
 }
 
-// Ends this program file's running copy through its Exit; true when there was one. A copy that
-// does not end in time (its user has not answered the Exit confirmation) is a failure.
-bool CloseRunningCopy(bool rememberForReopen)
+void ForgetClosedCopy()
+{
+    TRegistry registry;
+    registry.RemoveKeyTree(ClosedCopyKey);
+    registry.RemoveKeyTree(FormerClosedCopyKey);
+}
+
+// Ends the running copy of program through its Exit, noting it for "/reopen" of the package
+// when one is named; true when there was one. A copy that does not end in time (its user has
+// not answered the Exit confirmation) is a failure.
+bool CloseRunningCopy(const std::string& program, const std::optional<std::string>& package)
 {
     for (const TRunningCopy& copy : RunningCopies()) {
-        if (!IsThisProgramFile(copy.ProgramFile))
+        if (!IsSameProgramFile(copy.ProgramFile, program))
             continue;
         DWORD processId = 0;
         ::GetWindowThreadProcessId(copy.MainForm, &processId);
@@ -69,8 +94,8 @@ bool CloseRunningCopy(bool rememberForReopen)
         if (!process || ::WaitForSingleObject(process.Get(), ExitWaitMs) != WAIT_OBJECT_0)
             throw Exception("The running Lumivanta Manager did not end within 60 seconds: it waits for an answer "
                             "to its Exit, or cannot be waited for");
-        if (rememberForReopen)
-            RememberClosedCopyIfPossible(hidden);
+        if (package)
+            RememberClosedCopyIfPossible(hidden, *package);
         return true;
     }
     return false;
@@ -84,29 +109,33 @@ bool ThisCopyRuns()
     return false;
 }
 
-void StartProgram(const std::string& arguments)
+void StartProgram(const std::string& program, const std::string& arguments)
 {
-    std::string commandLine = "\"" + ProgramFileName() + "\" " + arguments;
+    std::string commandLine = "\"" + program + "\" " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (!::CreateProcessA(ProgramFileName().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          ProgramFolder().c_str(), &startup, &started))
+    if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          FolderOfPath(program, '\\').c_str(), &startup, &started))
         throw Exception("Lumivanta Manager cannot be started");
     // Not waited for: the program runs on by itself.
     const UniqueKernelHandle process(started.hProcess);
     const UniqueKernelHandle thread(started.hThread);
 }
 
-void ReopenClosedCopy()
+// The note of another package stays for that one. The program is not there after a removal,
+// nor after a failed first install.
+void ReopenClosedCopy(const std::string& program, const std::string& package)
 {
     TRegistry registry;
-    if (!registry.OpenForRead(ClosedCopyKey))
+    const bool noted = registry.OpenForRead(ClosedCopyKey);
+    if (noted && AnsiFromWide(registry.GetText(ClosingPackageValue)) != package)
         return;
-    const std::string arguments = AnsiFromWide(registry.GetText(""));
+    const std::string arguments = noted ? AnsiFromWide(registry.GetText("")) : "";
     registry.Close();
-    registry.RemoveKeyTree(ClosedCopyKey);
-    StartProgram(arguments);
+    ForgetClosedCopy();
+    if (noted && ::GetFileAttributesA(program.c_str()) != INVALID_FILE_ATTRIBUTES)
+        StartProgram(program, arguments);
 }
 
 void OfferStart()
@@ -115,7 +144,7 @@ void OfferStart()
     if (ThisCopyRuns() || ::MessageBoxA(nullptr, "Lumivanta Manager is installed. Start it now?", ProductName,
                                         MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES)
         return;
-    StartProgram("");
+    StartProgram(ProgramFileName(), "");
 }
 
 // Another copy of the program, elsewhere, keeps its auto-start value.
@@ -167,25 +196,28 @@ void RemoveUserTraces(bool purge)
     RemoveClassRegistration(&backup);
 }
 
-void Run(TInstallerSwitch request)
+void Run(TInstallerSwitch request, const std::string& program, const std::string& package)
 {
     switch (request) {
     case TInstallerSwitch::OfferStart:
         OfferStart();
         break;
     case TInstallerSwitch::Close:
-        CloseRunningCopy(true);
+        CloseRunningCopy(program, package);
         break;
     case TInstallerSwitch::Reopen:
-        ReopenClosedCopy();
+        ReopenClosedCopy(program, package);
         break;
     case TInstallerSwitch::Uninstall:
     case TInstallerSwitch::Purge:
-        CloseRunningCopy(false);
+        CloseRunningCopy(ProgramFileName(), std::nullopt);
         RemoveUserTraces(request == TInstallerSwitch::Purge);
         break;
     case TInstallerSwitch::Restore:
         RestoreRemovedValues();
+        break;
+    case TInstallerSwitch::DropBackup:
+        DropRemovalBackup();
         break;
     case TInstallerSwitch::None:
         break;
@@ -194,10 +226,10 @@ void Run(TInstallerSwitch request)
 
 }
 
-int RunInstallerSwitch(TInstallerSwitch request)
+int RunInstallerSwitch(TInstallerSwitch request, const std::vector<std::string>& operands)
 {
     try {
-        Run(request);
+        Run(request, operands.empty() ? ProgramFileName() : operands[0], operands.size() > 1 ? operands[1] : "");
         return 0;
     } catch (const std::exception&) {
         return ExitFailed;

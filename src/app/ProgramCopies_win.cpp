@@ -37,10 +37,15 @@ BOOL CALLBACK AddIfMainForm(HWND window, LPARAM copies)
 
 }
 
-bool IsThisProgramFile(const std::string& path)
+bool IsSameProgramFile(const std::string& path, const std::string& other)
 {
     return !path.empty() && ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, LongPath(path).c_str(), -1,
-                                             LongPath(ProgramFileName()).c_str(), -1) == CSTR_EQUAL;
+                                             LongPath(other).c_str(), -1) == CSTR_EQUAL;
+}
+
+bool IsThisProgramFile(const std::string& path)
+{
+    return IsSameProgramFile(path, ProgramFileName());
 }
 
 std::vector<TRunningCopy> RunningCopies()

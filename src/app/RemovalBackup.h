@@ -23,6 +23,8 @@ public:
 
 // Writes every kept value and key back where it was taken from, then drops the copy.
 void RestoreRemovedValues();
+// Drops the copy once the removal has succeeded.
+void DropRemovalBackup();
 
 // Where the copy lies, under HKEY_CURRENT_USER.
 inline constexpr char RemovalBackupKey[] = "SOFTWARE\\Lumivanta Manager Removal";

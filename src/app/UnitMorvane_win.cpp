@@ -149,6 +149,12 @@ int RunModules(const std::vector<std::string>& args, std::optional<std::uint32_t
     }
 }
 
+// The log of the program a switch acts on: the installer runs its own copy from a temporary file.
+std::string SwitchLogFolder(const std::vector<std::string>& operands)
+{
+    return operands.empty() || operands[0].empty() ? ProgramFolder() : FolderOfPath(operands[0], '\\');
+}
+
 // The installer's requests and the COM switches, when the command line has one: they need
 // neither the archive nor the single-instance guard, so they work with Ruroda.db missing or
 // damaged and while a copy runs, and a failure shows no box (an installer may run them with no
@@ -159,9 +165,10 @@ std::optional<int> RunSwitch(const std::vector<std::string>& args)
     const TComSwitch comSwitch = FindComSwitch(args);
     if (request == TInstallerSwitch::None && comSwitch == TComSwitch::None)
         return std::nullopt;
+    const std::vector<std::string> operands = InstallerSwitchOperands(args);
     TJclDebugHandler debugger([] { return std::string(ProductName); });
-    debugger.SetLogFileName(ProgramFolder() + "debugger.log");
-    return request != TInstallerSwitch::None ? RunInstallerSwitch(request) : RunComSwitch(comSwitch);
+    debugger.SetLogFileName(SwitchLogFolder(operands) + "debugger.log");
+    return request != TInstallerSwitch::None ? RunInstallerSwitch(request, operands) : RunComSwitch(comSwitch);
 }
 
 }
