@@ -336,7 +336,7 @@ function definitionsAreComplete() {
         if (def.kind === "toggle")
             check(def.id + " has distinct on and off values, one of them the default", def.bit ||
                   (def.spi && def.type === "binary") ? typeof def.dflt === "boolean"
-                  : def.on !== def.off && (def.dflt === def.on || def.dflt === def.off), true);
+                  : !same(def.on, def.off) && (same(def.dflt, def.on) || same(def.dflt, def.off)), true);
         if (def.kind === "range")
             check(def.id + " has its default in its range", Number(def.dflt) >= def.min && Number(def.dflt) <= def.max,
                   true);
