@@ -271,7 +271,8 @@ TEST_F(ScriptObjects, ChangesThroughTheSystemObjectAreAnnouncedToEveryWindow)
     EXPECT_EQ(Call(system.Get(), L"SetSystemParameter", {Text("MENUSHOWDELAY"), delay}, &result), S_OK);
     EXPECT_EQ(Call(system.Get(), L"NotifySettingChange", {Text("Environment")}, &result), S_OK);
     ::DestroyWindow(window);
-    EXPECT_EQ(SettingChanges, (std::vector<std::wstring>{std::to_wstring(SPI_SETMENUSHOWDELAY) + L" ", L"0 Environment"}));
+    EXPECT_EQ(SettingChanges,
+              (std::vector<std::wstring>{std::to_wstring(SPI_SETMENUSHOWDELAY) + L" ", L"0 Environment"}));
 }
 
 TEST_F(ScriptObjects, ProcessMessagesDispatchesWaitingMessagesAndKeepsAQuitForTheMainLoop)

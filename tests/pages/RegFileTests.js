@@ -137,7 +137,8 @@ function settingsTravel() {
 // below that key, none of a sibling key whose name starts the same.
 function regFileEdgesHold() {
     function settingsTaken(key) {
-        var plan = SettingsTransfer.importPlan(registry, TweakDefinitions, regText([header, "[-HKEY_CURRENT_USER\\" + key + "]"]));
+        var plan = SettingsTransfer.importPlan(registry, TweakDefinitions,
+                                               regText([header, "[-HKEY_CURRENT_USER\\" + key + "]"]));
         return plan.changes.length + plan.same;
     }
     check("a registry file with \\n and \\r in a text", entriesText(regText([header, "[HKEY_CURRENT_USER\\T]",
