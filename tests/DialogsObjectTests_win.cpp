@@ -272,6 +272,9 @@ TEST_F(TextFileDialogs, SaveWritesRegFilesAsRegeditDoesAndOtherTextAsGivenInUtf8
     const TCallOutcome cancelled = Save(L"", text);
     EXPECT_EQ(cancelled.Result, S_OK);
     EXPECT_EQ(ResultText(cancelled), L"");
+    // Written again to the same path: the second text.
+    WriteTextFile((Folder / L"notes.txt").wstring(), L"second");
+    EXPECT_EQ(Bytes(Folder / L"notes.txt"), "second");
     // Nothing else is left beside the files, no temporary one either.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder), {}), 2);
 }

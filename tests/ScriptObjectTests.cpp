@@ -100,6 +100,17 @@ protected:
     ComPtr<ITweakExternal> Root;
 };
 
+// The WM_SETTINGCHANGE messages that this thread sent a window of the test's own: wParam and the
+// area (those of tests running beside it come from other threads).
+std::vector<std::wstring> SettingChanges;
+
+LRESULT CALLBACK SettingChangeWindowProc(HWND window, UINT message, WPARAM w, LPARAM l)
+{
+    if (message == WM_SETTINGCHANGE && ::InSendMessageEx(nullptr) == ISMEX_NOSEND)
+        SettingChanges.push_back(std::to_wstring(w) + L" " + (w == 0 ? reinterpret_cast<const wchar_t*>(l) : L""));
+    return ::DefWindowProcW(window, message, w, l);
+}
+
 int AppMessagesReceived = 0;
 
 LRESULT CALLBACK CountingWindowProc(HWND window, UINT message, WPARAM w, LPARAM l)
@@ -239,6 +250,30 @@ TEST_F(ScriptObjects, AFailingMethodGivesErrorInformationWithItsMessage)
     ::SysFreeString(description);
     ::SysFreeString(hive);
     ::SysFreeString(key);
+}
+
+TEST_F(ScriptObjects, ChangesThroughTheSystemObjectAreAnnouncedToEveryWindow)
+{
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = SettingChangeWindowProc;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"LumivantaSettingChangeTest";
+    ::RegisterClassW(&windowClass);
+    // Top-level: a broadcast passes message-only windows by.
+    HWND window = ::CreateWindowW(windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                  windowClass.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+    const ComPtr<IDispatch> system = RegistryOf(Root.Get(), L"System");
+    VARIANT delay, result;
+    ::VariantInit(&delay);
+    ::VariantInit(&result);
+    // Set to the value it has, so that the tests beside this one that change it see no change.
+    ASSERT_EQ(Call(system.Get(), L"GetSystemParameter", {Text("MENUSHOWDELAY")}, &delay), S_OK);
+    EXPECT_EQ(Call(system.Get(), L"SetSystemParameter", {Text("MENUSHOWDELAY"), delay}, &result), S_OK);
+    EXPECT_EQ(Call(system.Get(), L"NotifySettingChange", {Text("Environment")}, &result), S_OK);
+    ::DestroyWindow(window);
+    EXPECT_EQ(SettingChanges,
+              (std::vector<std::wstring>{std::to_wstring(SPI_SETMENUSHOWDELAY) + L" ", L"0 Environment"}));
 }
 
 TEST_F(ScriptObjects, ProcessMessagesDispatchesWaitingMessagesAndKeepsAQuitForTheMainLoop)

@@ -51,6 +51,12 @@ check "and the dialog's own call after it" test "$(cat "$work/colour")" = '{"val
 check "a page that is gone lets go of its objects" test "$(curl -s --data '[1]' "$base/-/call"
   curl -s --data "$call" "$base/-/call")" = "{}{\"error\":\"The page's objects are gone: load the page again\"}"
 
+# 32 connections that send nothing: a new one takes the place of the one idle longest.
+idlers=()
+for _ in $(seq 32); do exec {idler}<>"/dev/tcp/127.0.0.1/$port" && idlers+=("$idler"); done
+check "beside 32 idle connections a page is still served" test "$(status "$url")" = 200
+for idler in "${idlers[@]}"; do exec {idler}<&-; done
+
 # A client that sends request after request and reads no answer: the answers waiting for it
 # stay below a bound, so does the memory of the process, and of the pages it loaded (which
 # never say they are gone) only the last keep their objects.
@@ -83,6 +89,21 @@ before=$(curl -s "$note") && echo edited >"$work/pages/tweaks/note.txt"
 edited() { [ "$before $(curl -s "$note")" = "first edited" ] && [[ $note == http://127.0.0.1:$((port + 1))/* ]]; }
 check "a pages folder is served at the given port, an edited file as it is now" edited
 kill $folderServer
+
+# An idle time of 1 s: a connection that sends nothing is closed, one whose call waits in a dialog is
+# kept, and its answer comes once the dialog is confirmed.
+${RUN_TOOL:-} "$lvscript" --serve "$archive" --idle 1 >"$work/idle-url" 2>&1 & idleServer=$!
+for _ in $(seq 100); do [ -s "$work/idle-url" ] && break; sleep 0.1; done
+idle=$(head -1 "$work/idle-url" | tr -d '\r') && idlePort=${idle#http://127.0.0.1:} && idlePort=${idlePort%%/*}
+: "$(status "$idle")"
+curl -s --data '[1,"Dialogs","GetColor","-",255]' "${idle%/tweaks/start.html}/-/call" >"$work/idle-colour" & colour=$!
+${RUN_TOOL:-} "$poke" wait '#32770' >/dev/null
+exec {quiet}<>"/dev/tcp/127.0.0.1/$idlePort"
+check "--idle 1 closes a connection that sends nothing" timeout 20 cat <&"$quiet"
+${RUN_TOOL:-} "$poke" dialog Color ok && wait $colour
+check "but not one whose call waits in a dialog meanwhile" test "$(cat "$work/idle-colour")" = '{"value":"0000FF"}'
+exec {quiet}<&-
+kill $idleServer
 
 # Browsers leave port 80 out of Host and Origin. Binding it needs the rights to, where those
 # are missing the unit test of the host rule stands alone.

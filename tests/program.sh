@@ -79,6 +79,16 @@ check "-hidden after another argument shows the window" win "$poke" shown TMainF
 win "$poke" end-session
 wait $first
 
+# An installer's switch is answered while a copy holds the single-instance guard: /close ends it.
+win app/LumivantaManager.exe -hidden & first=$!
+win "$poke" wait TMainForm
+switch app/LumivantaManager.exe /close; status=$?
+win "$poke" ended; ended=$?
+check "/close, while a copy holds the single-instance guard, ends that copy" test "$status $ended" = "0 0"
+[ $ended -eq 0 ] || win "$poke" end-session
+wait $first
+win reg delete "$settings\\Closed for the installer" /f >/dev/null 2>&1
+
 # A stored placement comes back: width 640, height 480, left -100, top 50.
 win reg add "$settings" /v MainFormSettings /t REG_BINARY /d 8002e0019cff3200 /f >/dev/null
 win app/LumivantaManager.exe -hidden & first=$!

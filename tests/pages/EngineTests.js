@@ -179,7 +179,8 @@ function problemsOf(def) {
     var stateDefault = def.bit || typeof def.dflt === "boolean";
     expect("the value is where Windows keeps it", registry.RegValueExists(def.root, def.key, def.value) !== !!def.dfltAbsent);
     attempt("reading", function () {
-        expect("the default is what Windows holds", stateDefault || def.dfltAbsent || TweakEngine.readRaw(registry, def) === def.dflt);
+        expect("the default is what Windows holds", stateDefault || def.dfltAbsent ||
+               same(TweakEngine.readRaw(registry, def), def.dflt));
         expect("it reads as the default", TweakEngine.isDefault(registry, def));
     });
     // Windows stores a System setting in the registry itself (binary data with no bit says nothing).
@@ -188,9 +189,9 @@ function problemsOf(def) {
         value = states[i];
         attempt("applying " + value, function () {
             TweakEngine.apply(registry, def, value);
-            expect(value + " reads back", TweakEngine.read(registry, def) === value);
+            expect(value + " reads back", same(TweakEngine.read(registry, def), value));
             expect(value + " is stored where Windows keeps it", !stored ||
-                   TweakEngine.read(registry, copyOf(def, { spi: undefined })) === value);
+                   same(TweakEngine.read(registry, copyOf(def, { spi: undefined })), value));
         });
     }
     if (def.kind === "toggle") {
@@ -203,7 +204,7 @@ function problemsOf(def) {
     attempt("restoring", function () {
         TweakEngine.restore(registry, def);
         expect("the Windows default reads back", def.dfltAbsent ? !registry.RegValueExists(def.root, def.key, def.value)
-            : stateDefault ? TweakEngine.read(registry, def) === def.dflt : TweakEngine.readRaw(registry, def) === def.dflt);
+            : same(stateDefault ? TweakEngine.read(registry, def) : TweakEngine.readRaw(registry, def), def.dflt));
         expect("it counts as the default again", TweakEngine.isDefault(registry, def));
     });
     return problems;
@@ -249,7 +250,7 @@ function wineRefusesChange(def) {
         expected = WineRefuses[def.spi] === "has no GET" ? "Windows did not give" : "the setting could not be changed",
         problems = [], i, why;
     try {
-        if (TweakEngine.read(registry, def) === value)
+        if (same(TweakEngine.read(registry, def), value))
             value = states[1];
     } catch (e) {
         // Without a GET action the change fails all the same.
@@ -258,7 +259,7 @@ function wineRefusesChange(def) {
         why = failure(function () { TweakEngine.apply(registry, def, value); });
         if (why.indexOf(expected) < 0)
             problems.push("the change through the System object gave " + why + ", not " + expected);
-        if (stateText(def) !== before || TweakEngine.journal(registry).length !== entries)
+        if (!same(stateText(def), before) || TweakEngine.journal(registry).length !== entries)
             problems.push("a failed change through the System object left " + stateText(def));
     }
     return problems;
@@ -335,7 +336,7 @@ function definitionsAreComplete() {
         if (def.kind === "toggle")
             check(def.id + " has distinct on and off values, one of them the default", def.bit ||
                   (def.spi && def.type === "binary") ? typeof def.dflt === "boolean"
-                  : def.on !== def.off && (def.dflt === def.on || def.dflt === def.off), true);
+                  : !same(def.on, def.off) && (same(def.dflt, def.on) || same(def.dflt, def.off)), true);
         if (def.kind === "range")
             check(def.id + " has its default in its range", Number(def.dflt) >= def.min && Number(def.dflt) <= def.max,
                   true);
@@ -404,7 +405,7 @@ function undoGivesBackTheEarlierState() {
                            def.type === "dword" ? 12345 : "the user's own");
             before = stateText(def);
             TweakEngine.apply(registry, def, statesOf(def)[0]);
-            changed = stateText(def) !== before;
+            changed = !same(stateText(def), before);
             TweakEngine.undo(registry, TweakEngine.journal(registry)[0].ref);
             check(def.id + ": a change and its undo give back " + before, changed && stateText(def), before);
         }
@@ -420,7 +421,7 @@ function undoAllRestoresEveryCategory() {
         def = TweakDefinitions[i];
         if (hasWindowsDefault(def) && isPlain(def) && !seen[def.category] && TweakEngine.canChange(registry, def)) {
             seen[def.category] = changed.push(def);
-            TweakEngine.apply(registry, def, statesOf(def)[TweakEngine.read(registry, def) === statesOf(def)[0] ? 1 : 0]);
+            TweakEngine.apply(registry, def, statesOf(def)[same(TweakEngine.read(registry, def), statesOf(def)[0]) ? 1 : 0]);
         }
     }
     check("one entry a change, the newest first", TweakEngine.journal(registry).length + " " +
@@ -472,7 +473,7 @@ function changeBesideRival(def, moment) {
     TweakEngine.clearJournal(registry);
     TweakEngine.apply(registryWith({ RegWriteString: function (root, key, name, text) {
         var result = registry.RegWriteString(root, key, name, text);
-        claimed = key === place.key ? name : claimed;
+        claimed = same(key, place.key) ? name : claimed;
         if (moment === "claim")
             rival();
         return result;
@@ -528,6 +529,30 @@ function undoGoesByTheValueAsItIs() {
     TweakEngine.clearJournal(registry);
 }
 
+// A journal written by hand: an entry numbered past the cap is found in its slot (503 in "3") and
+// undone; undo all does not pass over an entry it cannot read.
+function journalByHand() {
+    var place = TweakEngine.journalPlace, def = testDef({ value: "Past", type: "dword", on: 1, off: 0, dflt: 0 });
+    function entry(slot, number) {
+        registry.RegWriteString(place.root, place.key, slot, ["2", number, "hand", 0, def.id, def.title, "HKCU", testKey,
+                                                            def.value, "dword", 0, "dword", 1].join("|"));
+        registry.RegWriteInt("HKCU", testKey, def.value, 1);
+    }
+    TweakEngine.clearJournal(registry);
+    registry.RegCreateKey(place.root, place.key);
+    entry("3", 503);
+    check("an entry numbered past the cap is undone", failure(function () {
+        TweakEngine.undo(registry, "503:hand");
+    }) + " " + TweakEngine.readRaw(registry, def) + " " + TweakEngine.journal(registry).length, "no failure 0 0");
+    entry("4", 504);
+    registry.RegWriteString(place.root, place.key, "5", "damaged");
+    check("undo all stops at an entry it cannot read", failure(function () {
+        TweakEngine.undoAll(registry);
+    }) + " " + TweakEngine.readRaw(registry, def), "Undo all stopped after 1 of 2 changes. An entry of the history " +
+          "cannot be read, so it cannot be undone. 0");
+    TweakEngine.clearJournal(registry);
+}
+
 // Last: the journal moves to a key that engine.sh made read-only, holding one change of a value of its own
 // (1 to 2). No change may go unrecorded, nor one in a journal that keeps nothing; undo all ends. A change
 // through the System object, made before its data can be known, is taken back.
@@ -538,7 +563,7 @@ function unrecordedChangeIsRefused() {
     var refusal = def.title + ": not changed, because the change could not be recorded in the history (HKCU\\";
     check("a journal that keeps nothing refuses the change", failure(function () {
         TweakEngine.toggle(registryWith({ RegWriteString: function (root, key, name, text) {
-            return key === TweakEngine.journalPlace.key || registry.RegWriteString(root, key, name, text);
+            return same(key, TweakEngine.journalPlace.key) || registry.RegWriteString(root, key, name, text);
         } }), def);
     }) + " " + TweakEngine.isDefault(registry, def), refusal + TweakEngine.journalPlace.key + " cannot be written) true");
     TweakEngine.journalPlace.key = host.args[1];
@@ -722,8 +747,10 @@ function engineWorks() {
         undoAllRestoresEveryCategory();
         regFilesAreRead();
         settingsTravel();
+        regFileEdgesHold();
         journalIsCapped();
         undoGoesByTheValueAsItIs();
+        journalByHand();
         bitsChangeAlone();
         absentDefaultIsDeleted();
         buildsDecideAvailability();

@@ -95,7 +95,7 @@ function settingsTravel() {
                     d.bit && d.type === "binary" && !seen[d.id]);
         });
         seen[def.category] = seen[def.type] = seen[def.id] = changed.push(def);
-        TweakEngine.apply(registry, def, statesOf(def)[TweakEngine.read(registry, def) === statesOf(def)[0] ? 1 : 0]);
+        TweakEngine.apply(registry, def, statesOf(def)[same(TweakEngine.read(registry, def), statesOf(def)[0]) ? 1 : 0]);
     }
     for (i = 0; i < changed.length; i++)
         before.push(stateText(changed[i]));
@@ -131,4 +131,18 @@ function settingsTravel() {
         SettingsTransfer.applyImport(registry, plan);
     }) + " " + TweakEngine.isDefault(registry, def) + " " + TweakEngine.journal(registry).length, plan[broken].def.title +
           ": the setting could not be changed. Nothing was imported. true " + entries);
+}
+
+// A quoted text's line breaks, as escapes; a key's deletion in an imported file takes the settings
+// below that key, none of a sibling key whose name starts the same.
+function regFileEdgesHold() {
+    function settingsTaken(key) {
+        var plan = SettingsTransfer.importPlan(registry, TweakDefinitions,
+                                               regText([header, "[-HKEY_CURRENT_USER\\" + key + "]"]));
+        return plan.changes.length + plan.same;
+    }
+    check("a registry file with \\n and \\r in a text", entriesText(regText([header, "[HKEY_CURRENT_USER\\T]",
+        "\"n\"=\"a\\nb\\rc\""])), "HKCU\\T|n|sz:a\nb\rc");
+    check("a key's deletion takes the settings below it, none of a sibling", (settingsTaken("Control Panel\\Desktop") > 0) +
+          " " + settingsTaken("Control Panel\\Deskto"), "true 0");
 }

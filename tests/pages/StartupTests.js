@@ -17,7 +17,7 @@ function startupList() {
 function commandOf(entries, name) {
     var i;
     for (i = 0; i < entries.length; i++) {
-        if (entries[i].name === name)
+        if (same(entries[i].name, name))
             return entries[i].command;
     }
     return undefined;

@@ -70,10 +70,10 @@ const underWine = (table, def) => backend !== doubleBackend && def.spi && Object
 const wineRefuses = (def) => underWine(wine.WineRefuses, def);
 const wineCannotRead = (def) => wineRefuses(def) && wine.WineRefuses[def.spi] === "has no GET";
 
-// A bit toggle's whole value: its bits set for on (cleared with "invert"), the others as in whole,
+// A bit toggle's whole value: its bits set for on, cleared for off, the others as in whole,
 // the data that the registry held (a DWORD, decimal text or hex pairs of binary data).
 function wholeWithBit(def, on, whole) {
-  const set = (n) => ((n & ~def.bit.mask) | (on !== Boolean(def.invert) ? def.bit.mask : 0)) >>> 0;
+  const set = (n) => ((n & ~def.bit.mask) | (on ? def.bit.mask : 0)) >>> 0;
   if (def.type === "binary") {
     const bytes = Buffer.from(whole, "hex");
     bytes[def.bit.byte] = set(bytes[def.bit.byte]);

@@ -13,8 +13,9 @@
 // - Bounded, so that a local program without the token cannot grow it until it fails: a
 //   connection whose answers wait unread beyond a small amount is not read any further (its
 //   peer's requests wait in the system's buffers), at most MaxConnections are open (a new one
-//   takes the place of the one idle longest), and one with nothing moving for IdleTimeoutMs is
-//   closed, unless a call of it is running (a dialog may be open for a long time).
+//   takes the place of the one idle longest), and one with nothing moving for the idle time (a
+//   minute unless told otherwise) is closed, unless a call of it is running (a dialog may be
+//   open for a long time).
 
 // Before anything that includes windows.h, which would bring in the older sockets.
 #include <winsock2.h>
@@ -34,8 +35,10 @@ struct THttpRequest;
 
 class TPreviewServer {
 public:
+    static constexpr unsigned DefaultIdleSeconds = 60;
+
     // Listens on 127.0.0.1 at port, at a free one for 0; fails with Exception.
-    TPreviewServer(TFileManager& content, unsigned short port);
+    TPreviewServer(TFileManager& content, unsigned short port, unsigned idleSeconds = DefaultIdleSeconds);
     ~TPreviewServer();
     TPreviewServer(const TPreviewServer&) = delete;
     TPreviewServer& operator=(const TPreviewServer&) = delete;
@@ -87,6 +90,7 @@ private:
     TPreviewCalls FCalls;
     std::string FToken;
     unsigned short FPort = 0;
+    ULONGLONG FIdleTimeoutMs;
     UniqueWindow FWindow;
     UniqueSocket FListener;
     std::map<SOCKET, std::shared_ptr<TConnection>> FConnections;

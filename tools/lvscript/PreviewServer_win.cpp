@@ -11,6 +11,7 @@
 
 #include <ntsecapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -18,8 +19,8 @@ namespace {
 
 constexpr UINT SocketMessage = WM_APP + 1;
 constexpr UINT_PTR IdleTimer = 1;
+// The idle connections are looked for this often, or four times within a shorter idle time.
 constexpr UINT IdleCheckMs = 5000;
-constexpr ULONGLONG IdleTimeoutMs = 60000;
 constexpr std::size_t MaxConnections = 32;
 // Answers waiting unread beyond this stop the reading of their connection.
 constexpr std::size_t MaxQueuedAnswers = 256 * 1024;
@@ -68,8 +69,8 @@ TPreviewServer::TWinsock::~TWinsock()
     ::WSACleanup();
 }
 
-TPreviewServer::TPreviewServer(TFileManager& content, unsigned short port)
-    : FContent(content), FToken(RandomToken())
+TPreviewServer::TPreviewServer(TFileManager& content, unsigned short port, unsigned idleSeconds)
+    : FContent(content), FToken(RandomToken()), FIdleTimeoutMs(idleSeconds * 1000ULL)
 {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = WindowProc;
@@ -101,7 +102,8 @@ TPreviewServer::TPreviewServer(TFileManager& content, unsigned short port)
     if (::listen(FListener.Get(), SOMAXCONN) != 0 ||
         ::WSAAsyncSelect(FListener.Get(), FWindow.Get(), SocketMessage, FD_ACCEPT) != 0)
         throw Exception(SocketFailure("listen"));
-    ::SetTimer(FWindow.Get(), IdleTimer, IdleCheckMs, nullptr);
+    ::SetTimer(FWindow.Get(), IdleTimer, static_cast<UINT>(std::min<ULONGLONG>(IdleCheckMs, FIdleTimeoutMs / 4)),
+               nullptr);
 }
 
 TPreviewServer::~TPreviewServer()
@@ -161,7 +163,7 @@ void TPreviewServer::CloseIdleConnections()
     const ULONGLONG now = ::GetTickCount64();
     std::vector<std::shared_ptr<TConnection>> idle;
     for (const auto& [socket, connection] : FConnections)
-        if (!connection->Busy && now - connection->LastActivity > IdleTimeoutMs)
+        if (!connection->Busy && now - connection->LastActivity > FIdleTimeoutMs)
             idle.push_back(connection);
     for (const std::shared_ptr<TConnection>& connection : idle)
         Close(*connection);

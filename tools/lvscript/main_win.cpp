@@ -1,12 +1,13 @@
 // lvscript [--windows] [--include FILE.js]... FILE.js [ARGS...]
-// lvscript --serve SOURCE [--port N]
+// lvscript --serve SOURCE [--port N] [--idle SECONDS]
 // Runs page scripts against the real registry without a window, exactly as a page's scripts
 // would reach the program through window.external: the included files first, in their order, as
 // a page loads its shared scripts. With --windows the program's own windows are made first and
 // the main window is shown, so that the dialogs appear as they do in the program. With --serve
 // it serves the pages of an archive or a pages folder to a browser on this computer, with
-// window.external reaching the real objects, until Ctrl+C. Exceptions raised on the way are
-// logged, as the program logs them, in "lvscript.log" beside it.
+// window.external reaching the real objects, until Ctrl+C; a connection with nothing moving for
+// --idle seconds (a minute unless given) is closed, unless a call of it waits. Exceptions raised
+// on the way are logged, as the program logs them, in "lvscript.log" beside it.
 #include "PreviewServer.h"
 #include "ScriptHost.h"
 
@@ -26,6 +27,7 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -41,20 +43,38 @@ namespace {
 struct TPreviewOptions {
     std::string Source;
     unsigned short Port = 0;
+    unsigned IdleSeconds = TPreviewServer::DefaultIdleSeconds;
 };
 
-// --serve SOURCE [--port N]; nothing when the command line is not a preview's.
+constexpr unsigned long MostPort = 65535;
+constexpr unsigned long MostIdleSeconds = 24 * 60 * 60;
+
+// A whole number from 1 to most written in decimal digits alone; nothing otherwise.
+std::optional<unsigned> NumberFrom(const char* text, unsigned long most)
+{
+    char* end = nullptr;
+    const unsigned long number = std::strtoul(text, &end, 10);
+    if (!std::isdigit(static_cast<unsigned char>(*text)) || *end != '\0' || number == 0 || number > most)
+        return std::nullopt;
+    return static_cast<unsigned>(number);
+}
+
+// --serve SOURCE [--port N] [--idle SECONDS], the options in any order; nothing when the command
+// line is not a preview's.
 std::optional<TPreviewOptions> PreviewOptions(int argc, char** argv)
 {
-    if (argc < 3 || std::string(argv[1]) != "--serve" || (argc != 3 && argc != 5))
+    if (argc < 3 || argc % 2 == 0 || std::string(argv[1]) != "--serve")
         return std::nullopt;
     TPreviewOptions options{argv[2]};
-    if (argc == 5) {
-        char* end = nullptr;
-        const unsigned long port = std::strtoul(argv[4], &end, 10);
-        if (std::string(argv[3]) != "--port" || *end != '\0' || port == 0 || port > 65535)
+    for (int i = 3; i < argc; i += 2) {
+        const std::string option = argv[i];
+        const std::optional<unsigned> number = NumberFrom(argv[i + 1], option == "--port" ? MostPort : MostIdleSeconds);
+        if (!number || (option != "--port" && option != "--idle"))
             return std::nullopt;
-        options.Port = static_cast<unsigned short>(port);
+        if (option == "--port")
+            options.Port = static_cast<unsigned short>(*number);
+        else
+            options.IdleSeconds = *number;
     }
     return options;
 }
@@ -80,7 +100,7 @@ std::unique_ptr<TFileManager> ContentOf(const std::string& source)
 int Serve(const TPreviewOptions& options)
 {
     const std::unique_ptr<TFileManager> content = ContentOf(options.Source);
-    TPreviewServer server(*content, options.Port);
+    TPreviewServer server(*content, options.Port, options.IdleSeconds);
     std::printf("%s\n", server.StartUrl().c_str());
     std::fflush(stdout);
     MainThread = ::GetCurrentThreadId();
@@ -103,7 +123,7 @@ int main(int argc, char** argv)
         files.push_back(argv[next + 1]);
     if (!preview && (next >= argc || std::string(argv[next]) == "--include" || std::string(argv[next]) == "--serve")) {
         std::fprintf(stderr, "usage: lvscript [--windows] [--include FILE.js]... FILE.js [ARGS...]\n"
-                             "       lvscript --serve ARCHIVE|FOLDER [--port N]\n");
+                             "       lvscript --serve ARCHIVE|FOLDER [--port N] [--idle SECONDS]\n");
         return 2;
     }
     if (!preview)

@@ -188,9 +188,9 @@ var TweakEngine = (function () {
         return 0;
     }
 
-    // A bit toggle is on when every bit of its mask is set, the other way round with "invert".
+    // A bit toggle is on when every bit of its mask is set.
     function bitsAreOn(def, whole) {
-        return (bitsOf(def, whole) === def.bit.mask >>> 0) !== !!def.invert;
+        return bitsOf(def, whole) === def.bit.mask >>> 0;
     }
 
     function readBits(reg, def) {
@@ -206,7 +206,7 @@ var TweakEngine = (function () {
 
     function writeBits(reg, def, on) {
         var whole = readWhole(reg, def), wanted;
-        wanted = withBits(def, whole === null ? baseWhole(def) : whole, on !== !!def.invert ? def.bit.mask >>> 0 : 0);
+        wanted = withBits(def, whole === null ? baseWhole(def) : whole, on ? def.bit.mask >>> 0 : 0);
         writeState(reg, def, stateOfWhole(def, wanted), function () {
             return readWhole(reg, def) === wanted;
         });
