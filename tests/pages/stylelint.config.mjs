@@ -7,8 +7,7 @@ export default {
       severity: "error",
       // The shorthand's several-value form is missing, but a single keyword such as
       // "text-decoration: none" is CSS 2, which the control has always known.
-      // Flexbox and outline are partial only by IE 11's bugs and by outline-offset, which the sheet avoids: it uses
-      // flexbox for wrapping rows alone, its shorthand with the basis spelled out and no min-height on a container.
+      // Flexbox and outline are partial by IE 11's bugs and its lack of outline-offset, which the sheet avoids.
       ignore: ["mdn-text-decoration-shorthand", "flexbox", "outline"],
     }],
     "color-no-invalid-hex": true,
