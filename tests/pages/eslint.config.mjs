@@ -35,7 +35,7 @@ export default [
   },
   {
     files: ["**/js/page.js", "**/js/start.js", "**/js/filter.js", "**/js/search.js", "**/js/changes.js",
-      "**/js/appmode.js"],
+      "**/js/appmode.js", "**/js/nav.js"],
     languageOptions: {
       globals: { window: "readonly", document: "readonly", TweakEngine: "readonly", TweakDefinitions: "readonly",
         PageDom: "readonly", SettingsTransfer: "readonly" },

@@ -300,6 +300,7 @@ async function changesOnClick(page, def) {
   case "color":
     await pressIn(page, def, "button.small");
     await expectRaw("the chosen colour is written as R G B", "255 128 0");
+    check(`${def.id}: Choose names the colour`, (await page.getAttribute(`${box} button.small`, "aria-label")).endsWith(", now 255 128 0"));
     break;
   default:
     await pressIn(page, def, "button.small");
@@ -515,6 +516,16 @@ async function keyboardWalk(context, name) {
   await page.close();
 }
 
+// An action of the Changes page by key: the focus lands on a control (its id or name given back), the result is said.
+async function byKey(page, selector, what, key = "Enter") {
+  await page.evaluate((s) => { document.getElementById("announce").textContent = ""; if (s) document.querySelector(s).focus(); }, selector);
+  await page.keyboard.press(key);
+  const said = await page.waitForFunction(() => document.getElementById("announce").textContent).then((h) => h.jsonValue(), () => "");
+  const at = await page.evaluate((n = document.activeElement) => (n.offsetWidth && !n.disabled ? n.id || n.ariaLabel : null));
+  check(`changes page: after ${what} the focus is on a control (${at}) and the result is said (${said})`, at && said);
+  return at;
+}
+
 // Two changes are listed on the Changes page, newest first, before and after each; Undo names its row's
 // change: the older one waits for the newer. Undo all stops at a value changed since and says where,
 // then brings back what the category page showed.
@@ -535,18 +546,21 @@ async function changesPage(context, defs) {
     `${def.title} | ${words(other)} | ${words(seeded.raw)} / ${def.title} | ${words(seeded.raw)} | ${words(other)}`);
   await page.screenshot({ path: join(shots, "changes.png"), fullPage: true });
   await accessible(page, "changes.html");
+  const names = await page.$$eval("#changes tbody button", (undos) => undos.map((undo) => undo.getAttribute("aria-label")));
+  check(`changes page: each Undo is named by its change (${names})`, `${names}` === [other, seeded.raw].map((from, i) =>
+    `Undo ${def.title}: ${words(from)} to ${words(i ? other : seeded.raw)}`).join());
   await page.click("#changes tbody tr:nth-child(2) button");
   check(`changes page: the older change waits for the newer (${await messageText(page)})`,
     (await messageText(page)).endsWith("undo the newer change first.") && (await rows()).length === 2);
-  await page.click("#changes tbody tr:nth-child(1) button");
+  check("changes page: the next Undo takes the focus", (await byKey(page, "#changes tbody tr:nth-child(1) button", "Undo")) === names[1]);
   await setRaw(7);
   await page.click("#undo-all");
   check(`changes page: undo all says where it stopped (${await messageText(page)})`, (await messageText(page)) ===
     `Undo all stopped after 0 of 1 changes. ${def.title} was changed since: it is now 7` && (await rows()).length === 1);
   await accessible(page, "changes.html after changes");
   await setRaw(other);
-  await page.click("#undo-all");
-  check("changes page: Undo all takes the changes out", (await rows()).length === 0 && (await messageText(page)) === "");
+  check("changes page: Undo all takes the changes out", (await byKey(page, "#undo-all", "Undo all")) === "export-settings" &&
+    (await rows()).length === 0 && (await messageText(page)) === "Undid 1 change.");
   await page.goto(backend.url(def.category + ".html"), { waitUntil: "load" });
   check("changes page: the category page shows the earlier state again", (await stateOf(page, def)) === shown);
   errors.forEach((e) => problems.push(`changes.html: ${e}`));
@@ -575,6 +589,9 @@ async function settingsTravel(context, defs) {
     regText({ [`${locked.root}\\${locked.key}`]: { [locked.value]: [locked.type, locked.dflt] },
       "HKCU\\Software\\Elsewhere": { Other: ["sz", "not ours"] } }).replace(/^.*\r\n/, ""));
   await page.click("#import-settings");
+  check("import: the preview is a dialog that takes the focus; Escape cancels it, the focus back on Import settings", await page.evaluate(
+    () => document.activeElement.getAttribute("role") === "dialog") && (await byKey(page, null, "Escape", "Escape")) === "import-settings");
+  await page.click("#import-settings");
   const rows = await page.$$eval("#import-changes tbody tr", (trs) => trs.map((tr) =>
     [tr.getAttribute("data-tweak"), tr.querySelector("input").disabled, tr.textContent]));
   check(`import: the preview lists the restored settings to apply (${rows.length} rows)`, moved.every((d) =>
@@ -586,10 +603,11 @@ async function settingsTravel(context, defs) {
   check("import: a value of no setting is listed as such", (await page.textContent("#import-others")).includes(
     "HKCU\\Software\\Elsewhere, \"Other\": not one of this program's settings"));
   await page.screenshot({ path: join(shots, "changes-import.png"), fullPage: true });
+  await layouts(page, "changes.html with its preview");
   // Chosen: under Wine the file also holds System settings whose change Wine refuses.
   for (const def of moved)
     await page.check(`#import-changes tr[data-tweak="${def.id}"] input`);
-  await page.click("#import-chosen");
+  check("import: after Apply the focus is on Import settings", (await byKey(page, "#import-chosen", "Apply")) === "import-settings");
   check("import: every value back with its type", (await values()) === expected);
   check(`import: journaled (${await messageText(page)})`, (await page.$$("#changes tbody tr")).length >= 2 * moved.length);
   await page.screenshot({ path: join(shots, "changes-imported.png"), fullPage: true });
@@ -598,6 +616,7 @@ async function settingsTravel(context, defs) {
     importRegText(saved[4]);
     check("reg import of the same file gives the same registry", (await values()) === expected);
   }
+  check("changes page: Clear the history hands the focus to Export", (await byKey(page, "#clear-history", "Clear")) === "export-settings");
   errors.forEach((e) => problems.push(`changes.html import: ${e}`));
   await page.close();
 }
@@ -615,7 +634,7 @@ async function launch(profile, failures, routed = true) {
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
     headless: true,
-    viewport: { width: 960, height: 700 },
+    viewport: windows.at(-1),
     args: ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
       "--disable-background-networking", "--disable-component-update", "--disable-sync"],
   });
@@ -783,6 +802,48 @@ function controlContrast() {
 const modeOf = (page) => page.evaluate(() => (document.documentElement.className === "dark" ? "dark" : "light"));
 const picture = async (page, name) => page.screenshot({ path: join(shots, `readme-${name}-${await modeOf(page)}.png`) });
 
+// Sizes at 125, 150 and 200 % (DPI or zoom), larger, 320 wide, and last the program's first window (700 by 500 outside).
+const windows = [[547, 369], [456, 307], [342, 230], [960, 640], [1366, 768], [320, 480], [684, 461]].map(([width, height]) =>
+  ({ width, height }));
+
+// In the page: sideways scrolling, text beyond its box or over another, On like Off, locked controls not dashed; with rings, no focus ring.
+function layoutFaults(rings) {
+  const shown = (n) => n.getClientRects().length && getComputedStyle(n).visibility !== "hidden" && !n.closest(".offscreen, .skip");
+  const faults = document.documentElement.scrollWidth > innerWidth ? ["scrolls sideways"] : [], items = [], range = document.createRange();
+  for (const box of [...document.body.querySelectorAll("*")].filter(shown)) {
+    const style = getComputedStyle(box), control = /^(BUTTON|INPUT|SELECT|IMG)$/.test(box.tagName);
+    if (!control && (parseFloat(style.borderTopWidth) || (style.backgroundColor !== "rgba(0, 0, 0, 0)" && style.display !== "inline")) &&
+      box.scrollWidth + box.scrollHeight > box.clientWidth + box.clientHeight + 1)
+      faults.push(`text overflows ${box.id || box.tagName + "." + box.className}`);
+    if (box.disabled !== undefined && box.type !== "checkbox" && box.disabled !== (style.borderTopStyle === "dashed"))
+      faults.push(`${box.textContent || box.tagName} looks ${box.disabled ? "usable" : "locked"}`);
+    if (rings && box.tabIndex >= 0 && !box.disabled && !box.focus({ preventScroll: true }) && /^(none|auto)$/.test(style.outlineStyle) &&
+      (matchMedia("(forced-colors: active)").matches || style.boxShadow === "none"))
+      faults.push(`no focus ring on ${box.id || box.textContent}`);
+    const rects = control ? [box.getBoundingClientRect()] : [...box.childNodes].filter((n) => n.nodeType === 3 && n.data.trim())
+      .flatMap((text) => (range.selectNodeContents(text), [...range.getClientRects()]));
+    items.push(...rects.map((rect) => ({ box, rect, what: (box.id || box.textContent).trim().slice(0, 24) })));
+  }
+  items.forEach((a, i) => items.slice(i + 1).forEach((b) => Math.min(a.rect.right, b.rect.right) - Math.max(a.rect.left, b.rect.left) > 2 &&
+    Math.min(a.rect.bottom, b.rect.bottom) - Math.max(a.rect.top, b.rect.top) > 2 && !a.box.contains(b.box) && !b.box.contains(a.box) &&
+    faults.push(`"${a.what}" and "${b.what}" cover each other`)));
+  const [on, off] = [".switch.on:enabled", ".switch:not(.on):enabled"].map((s) => document.querySelector(s));
+  return faults.concat(on && off && getComputedStyle(on).backgroundColor === getComputedStyle(off).backgroundColor ? ["On like Off"] : []);
+}
+
+// Every page in every window size, dark, in forced colours (Windows' contrast themes) and light, where it is left.
+async function layouts(page, name) {
+  for (const mode of ["dark", "forced", "light"]) {
+    await page.emulateMedia({ forcedColors: mode === "forced" ? "active" : "none" });
+    await page.evaluate((dark) => appModeChanged(dark), mode === "dark");
+    for (const size of windows) {
+      await page.setViewportSize(size);
+      const found = await page.evaluate(layoutFaults, size === windows.at(-1));
+      check(`${name} ${mode} ${size.width}x${size.height}: ${found.slice(0, 4).join("; ")}`, !found.length);
+    }
+  }
+}
+
 // Changes that leave marks on a category page: its first switch pressed twice (an effect note, two
 // changes of one setting for the Changes page) and a number refused (a message, a box marked invalid).
 async function changeByKeys(page) {
@@ -805,6 +866,7 @@ async function lightPages(context) {
     await accessible(page, `${name} light`);
     if (name === "start.html" || name === pictured + ".html")
       await picture(page, name.replace(/\.html$/, ""));
+    await layouts(page, name);
     if (name === "start.html") {
       const backgrounds = await page.evaluate(() => [true, false].map((dark) => window.appModeChanged(dark) ||
         getComputedStyle(document.body).backgroundColor));

@@ -1,8 +1,9 @@
 // The "Changes" page: the engine's journal, newest first, each change with the state before and
 // after it in the words of its setting's page and an "Undo"; the whole history undone or
 // cleared at once; and every setting exported to a registry file, or a registry file imported
-// after a preview of what it would change. ES5 and the DOM of the browser control in its
-// standards mode.
+// after a preview of what it would change. After every action the focus lands on a control
+// that is still there and the result is said to screen readers. ES5 and the DOM of the browser
+// control in its standards mode.
 (function () {
     var registry = null;
     var dialogs = null;
@@ -32,21 +33,29 @@
                twoDigits(at.getHours()) + ":" + twoDigits(at.getMinutes());
     }
 
+    function stateText(def, state) {
+        return state === null ? "A value of another type" : TweakEngine.stateWords(def, state);
+    }
+
     // Command lines and paths in the type of the setting's page, which breaks them anywhere.
     function stateNode(def, state) {
         var isPath = def && (def.kind === "entries" || def.kind === "file" || def.kind === "folder");
-        if (state === null)
-            return document.createTextNode("A value of another type");
-        return isPath && state.type !== "none" ? element("code", "", String(state.data))
-                                               : document.createTextNode(TweakEngine.stateWords(def, state));
+        return isPath && state !== null && state.type !== "none" ? element("code", "", String(state.data))
+                                                                 : document.createTextNode(stateText(def, state));
+    }
+
+    // A change in words, as a check box or an Undo button is named: "Show hidden files: Off to On".
+    function changeText(title, def, before, after) {
+        return title + ": " + stateText(def, before) + " to " + stateText(def, after);
     }
 
     // Every change is followed by the list drawn again from the journal, also when it failed.
     // An action may give a note to show, or { held: text } for an undo that Windows took up only
-    // in part: that is shown as no success.
+    // in part: that is shown as no success. The focus stays on the control used while it is still
+    // there and enabled; an Undo taken out of the list hands it to the Undo now in its place.
     function act(action) {
         return function () {
-            var said;
+            var used = document.activeElement, row = undoRowOf(used), said;
             try {
                 said = action() || "";
                 showMessage(said.held === undefined ? said : said.held, said.held === undefined);
@@ -54,7 +63,35 @@
                 showMessage(PageDom.errorText(e));
             }
             render();
+            landFocus(used, row);
         };
+    }
+
+    // The position in the list of the row whose Undo has the focus, -1 for any other control.
+    function undoRowOf(node) {
+        var i;
+        for (i = 0; node && i < rows.rows.length; i++) {
+            if (rows.rows[i].contains(node))
+                return i;
+        }
+        return -1;
+    }
+
+    function isUsable(node) {
+        return node && node !== document.body && document.body.contains(node) && !node.disabled &&
+               node.offsetWidth > 0;
+    }
+
+    // An action that put the focus somewhere itself (the import preview opened or closed) keeps it there.
+    function landFocus(used, row) {
+        var undos = rows.getElementsByTagName("button"), next = null;
+        if (document.activeElement !== used && isUsable(document.activeElement))
+            return;
+        if (row >= 0 && undos.length > 0)
+            next = undos[Math.min(row, undos.length - 1)];
+        else if (isUsable(used))
+            next = used;
+        (next || PageDom.firstControl(document.getElementById("actions"))).focus();
     }
 
     // The setting's title, linked to the setting on its page while its definition exists.
@@ -68,11 +105,12 @@
     }
 
     // The button names its entry, not a place in the list, which another page may change meanwhile.
-    function undoButton(entry) {
+    function undoButton(entry, def) {
         var node = PageDom.button("Undo", "small", act(function () {
-            return { held: TweakEngine.undo(registry, entry.ref, TweakDefinitions) };
+            var held = TweakEngine.undo(registry, entry.ref, TweakDefinitions);
+            return held ? { held: held } : "Undone: " + entry.title + " is " + stateText(def, entry.before) + " again.";
         }));
-        node.setAttribute("aria-label", "Undo the change of " + entry.title);
+        node.setAttribute("aria-label", "Undo " + changeText(entry.title, def, entry.before, entry.after));
         return node;
     }
 
@@ -91,7 +129,7 @@
             setting.appendChild(document.createTextNode(": \"" + entry.name + "\""));
         row.insertCell(-1).appendChild(stateNode(def, entry.before));
         row.insertCell(-1).appendChild(stateNode(def, entry.after));
-        row.insertCell(-1).appendChild(undoButton(entry));
+        row.insertCell(-1).appendChild(undoButton(entry, def));
     }
 
     function render() {
@@ -112,27 +150,40 @@
     }
 
     document.getElementById("undo-all").onclick = act(function () {
-        var held = [];
-        if (window.confirm("Undo all changes, newest first? Every setting goes back to what it was before."))
-            TweakEngine.undoAll(registry, TweakDefinitions, held);
-        return { held: held.join(" ") };
+        var count, held = [], done;
+        if (!window.confirm("Undo all changes, newest first? Every setting goes back to what it was before."))
+            return "";
+        count = TweakEngine.undoAll(registry, TweakDefinitions, held);
+        done = "Undid " + count + (count === 1 ? " change." : " changes.");
+        return held.length > 0 ? { held: done + " " + held.join(" ") } : done;
     });
     document.getElementById("clear-history").onclick = act(function () {
-        if (window.confirm("Clear the history? The settings stay as they are, but these changes can no longer be undone."))
-            TweakEngine.clearJournal(registry);
+        if (!window.confirm("Clear the history? The settings stay as they are, but these changes can no longer be undone."))
+            return "";
+        TweakEngine.clearJournal(registry);
+        return "The history is cleared; the settings stay as they are.";
     });
 
+    // The preview acts as a dialog: it takes the focus when it opens, so that screen readers say
+    // its name and what it is for; Escape cancels it, and on closing the focus goes back to
+    // "Import settings...", which opened it.
     function showImport(shown) {
+        var hadFocus = importBox.contains(document.activeElement);
         importBox.className = shown ? "import" : "import hidden";
-        if (!shown)
-            plan = null;
+        if (shown) {
+            importBox.focus();
+            return;
+        }
+        plan = null;
+        if (hadFocus)
+            document.getElementById("import-settings").focus();
     }
 
     function importRow(change) {
         var row = importRows.insertRow(-1), pick = element("input"), setting = row.insertCell(-1);
         pick.type = "checkbox";
         pick.disabled = change.problem !== null;
-        pick.setAttribute("aria-label", "Apply: " + change.def.title);
+        pick.setAttribute("aria-label", changeText(change.def.title, change.def, change.now, change.then));
         setting.className = "pick";
         setting.appendChild(pick);
         setting = row.insertCell(-1);
@@ -215,7 +266,14 @@
     document.getElementById("import-chosen").onclick = applyPlan(false);
     document.getElementById("import-cancel").onclick = act(function () {
         showImport(false);
+        return "The import is cancelled; nothing was changed.";
     });
+    importBox.onkeydown = function (event) {
+        if ((event || window.event).keyCode !== 27)
+            return true;
+        document.getElementById("import-cancel").click();
+        return false;
+    };
 
     // Outside the program window.external has no Registry; the page then says so.
     try {

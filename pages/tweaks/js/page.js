@@ -201,7 +201,14 @@
                 TweakEngine.apply(registry, def, chosen);
         })), "choose"));
         box.lastChild.disabled = !writable;
+        nameWithValue(box.lastChild, "Choose", def, value);
         return box;
+    }
+
+    // A button that opens a dialog for the value says the value it starts from, which is shown
+    // only beside it: "Choose: Window colour, now 255 128 0".
+    function nameWithValue(node, verb, def, value) {
+        node.setAttribute("aria-label", verb + ": " + def.title + ", now " + stateText(def, value));
     }
 
     function pathControl(def, value, writable) {
@@ -212,6 +219,7 @@
                 TweakEngine.apply(registry, def, chosen);
         }));
         node.disabled = !writable;
+        nameWithValue(node, "Browse", def, value);
         return controlFor(node, "browse");
     }
 
