@@ -338,43 +338,33 @@ function definitionsAreComplete() {
     check("at least 80 definitions", TweakDefinitions.length >= 80, true);
 }
 
-// What each cited page of Microsoft's documentation names, by the last part of its address: the
-// registry values (or the key of a value it leaves unnamed), and "SPI" for the SystemParametersInfo
-// actions that it documents. A setting kept in no value of its own (a list, a Run key) has none.
-var DocumentedBy = {
-    "nf-winuser-systemparametersinfow": ["SPI", "Keyboard Layout\\Toggle"], "ns-winuser-animationinfo": ["SPI"],
-    "ns-winuser-stickykeys": ["SPI"], "ns-winuser-filterkeys": ["SPI"], "ns-winuser-togglekeys": ["SPI"],
-    "ns-winuser-mousekeys": ["SPI"], "ns-winuser-highcontrastw": ["SPI"],
-    "cc957204(v=technet.10)": ["UserPreferencesMask"], "cc957203(v=technet.10)": ["ActiveWndTrkTimeout"],
-    "themesfileformat-overview": ["Arrow", "Wait", "AppStarting", "Hand", "Hilight", "HilightText", "Background",
-        "Window", "WindowText", "InfoWindow", "InfoText", "GrayText", "ButtonFace", "Wallpaper", "WallpaperStyle",
-        "TileWallpaper"],
-    "a6ca3a17-1971-4b22-bf3b-e1a5d5c50fca": ["HideFileExt", "Hidden", "ShowSuperHidden", "SeparateProcess",
-        "FolderContentsInfoTip", "IconsOnly", "ShowTypeOverlay", "ShowPreviewHandlers", "SharingWizardOn"],
-    "cc422937.aspx": ["FullPath", "ShowInfoTip", "ShowCompColor"], "maximum-file-path-limitation": ["LongPathsEnabled"],
-    "manage-connections-from-windows-operating-system-components-to-microsoft-services": ["Start_TrackProgs",
-        "DisableWindowsConsumerFeatures", "DisableSoftLanding", "DisableWindowsSpotlightFeatures", "DisabledByGroupPolicy",
-        "HttpAcceptLanguageOptOut", "NoLockScreen", "DisableFileSyncNGSC", "EnableCdp", "LetAppsAccessCamera",
-        "LetAppsAccessMicrophone", "LetAppsAccessLocation", "LetAppsAccessNotifications", "LetAppsAccessCallHistory",
-        "LetAppsAccessEmail", "LetAppsAccessMessaging", "LetAppsAccessPhone", "LetAppsAccessRadios",
-        "LetAppsSyncWithDevices", "LetAppsAccessTrustedDevices"],
-    "service-control-handler-function": ["WaitToKillServiceTimeout"], "cc939703(v=technet.10)": ["AutoRestartShell"],
-    "system-failure-recovery-options": ["AutoReboot", "LogEvent", "Overwrite", "CrashDumpEnabled"],
-    "policy-csp-admx-taskbar": ["TaskbarNoThumbnail", "TaskbarNoNotification", "NoSystraySystemPromotion",
-        "DisableNotificationCenter", "NoPinningToTaskbar", "NoRemoteDestinations"],
-    "policy-csp-admx-startmenu": ["HideClock", "NoTaskGrouping", "LockTaskbar", "ClearRecentDocsOnExit", "NoInstrumentation"],
-    "predefined-keys": [], "run-and-runonce-registry-keys": []
-};
+// What each cited page of Microsoft's names, by the end of its address: registry values, the key of
+// a value it leaves unnamed, or SPI for SystemParametersInfo actions (a list or a Run key names none).
+var DocumentedBy = { "nf-winuser-systemparametersinfow": "SPI|Keyboard Layout\\Toggle", "predefined-keys": "",
+    "ns-winuser-animationinfo": "SPI", "ns-winuser-stickykeys": "SPI", "ns-winuser-filterkeys": "SPI",
+    "ns-winuser-togglekeys": "SPI", "ns-winuser-mousekeys": "SPI", "ns-winuser-highcontrastw": "SPI",
+    "cc957204(v=technet.10)": "UserPreferencesMask", "cc957203(v=technet.10)": "ActiveWndTrkTimeout",
+    "themesfileformat-overview": "Arrow|Wait|AppStarting|Hand|Hilight|HilightText|Background|Window|WindowText|" +
+        "InfoWindow|InfoText|GrayText|ButtonFace|Wallpaper|WallpaperStyle|TileWallpaper",
+    "a6ca3a17-1971-4b22-bf3b-e1a5d5c50fca": "HideFileExt|Hidden|ShowSuperHidden|SeparateProcess|FolderContentsInfoTip|" +
+        "IconsOnly|ShowTypeOverlay|ShowPreviewHandlers|SharingWizardOn", "cc422937.aspx": "FullPath|ShowInfoTip|ShowCompColor",
+    "manage-connections-from-windows-operating-system-components-to-microsoft-services": "Start_TrackProgs|" +
+        "DisableWindowsConsumerFeatures|DisableSoftLanding|DisableWindowsSpotlightFeatures|DisabledByGroupPolicy|" +
+        "HttpAcceptLanguageOptOut|NoLockScreen|DisableFileSyncNGSC|EnableCdp|LetAppsAccessCamera|LetAppsAccessMicrophone|" +
+        "LetAppsAccessLocation|LetAppsAccessNotifications|LetAppsAccessCallHistory|LetAppsAccessEmail|" +
+        "LetAppsAccessMessaging|LetAppsAccessPhone|LetAppsAccessRadios|LetAppsSyncWithDevices|LetAppsAccessTrustedDevices",
+    "maximum-file-path-limitation": "LongPathsEnabled", "service-control-handler-function": "WaitToKillServiceTimeout",
+    "system-failure-recovery-options": "AutoReboot|LogEvent|Overwrite|CrashDumpEnabled", "run-and-runonce-registry-keys": "",
+    "cc939703(v=technet.10)": "AutoRestartShell", "policy-csp-admx-taskbar": "TaskbarNoThumbnail|TaskbarNoNotification|" +
+        "NoSystraySystemPromotion|DisableNotificationCenter|NoPinningToTaskbar|NoRemoteDestinations",
+    "policy-csp-admx-startmenu": "HideClock|NoTaskGrouping|LockTaskbar|ClearRecentDocsOnExit|NoInstrumentation" };
 
-// A setting cites a page of Microsoft's documentation that names its value, or its System action.
+// A setting cites a page of Microsoft's that names its value, its key, or its System action.
 function sourceNamesTheValue(def) {
     var page = /^https:\/\/(learn|support|msdn)\.microsoft\.com\/[^#]*?([^\/#]+)(#|$)/.exec(def.source),
-        names = page && DocumentedBy[page[2]], i;
-    for (i = 0; names && i < names.length; i++) {
-        if (names[i] === def.value || names[i] === def.key || (names[i] === "SPI" && def.spi))
-            return true;
-    }
-    return !!names && def.value === undefined;
+        names = page && DocumentedBy.hasOwnProperty(page[2]) ? "|" + DocumentedBy[page[2]] + "|" : "";
+    return def.value === undefined ? names !== "" : names.indexOf("|" + def.value + "|") >= 0 ||
+        names.indexOf("|" + def.key + "|") >= 0 || (!!def.spi && names.indexOf("|SPI|") >= 0);
 }
 
 function sourcesNameTheirValues() {
