@@ -357,12 +357,13 @@ var DocumentedBy = { "nf-winuser-systemparametersinfow": "SPI|Keyboard Layout\\T
     "system-failure-recovery-options": "AutoReboot|LogEvent|Overwrite|CrashDumpEnabled", "run-and-runonce-registry-keys": "",
     "cc939703(v=technet.10)": "AutoRestartShell", "policy-csp-admx-taskbar": "TaskbarNoThumbnail|TaskbarNoNotification|" +
         "NoSystraySystemPromotion|DisableNotificationCenter|NoPinningToTaskbar|NoRemoteDestinations",
-    "policy-csp-admx-startmenu": "HideClock|NoTaskGrouping|LockTaskbar|ClearRecentDocsOnExit|NoInstrumentation" };
+    "policy-csp-admx-startmenu": "HideClock|NoTaskGrouping|LockTaskbar|ClearRecentDocsOnExit|NoInstrumentation",
+    "policy-csp-windowsai": "TurnOffWindowsCopilot", "policy-csp-newsandinterests": "AllowNewsAndInterests" };
 
 // A setting cites a page of Microsoft's that names its value, its key, or its System action.
 function sourceNamesTheValue(def) {
     var page = /^https:\/\/(learn|support|msdn)\.microsoft\.com\/[^#]*?([^\/#]+)(#|$)/.exec(def.source),
-        names = page && DocumentedBy.hasOwnProperty(page[2]) ? "|" + DocumentedBy[page[2]] + "|" : "";
+        names = page && Object.prototype.hasOwnProperty.call(DocumentedBy, page[2]) ? "|" + DocumentedBy[page[2]] + "|" : "";
     return def.value === undefined ? names !== "" : names.indexOf("|" + def.value + "|") >= 0 ||
         names.indexOf("|" + def.key + "|") >= 0 || (!!def.spi && names.indexOf("|SPI|") >= 0);
 }
