@@ -449,7 +449,8 @@ function undoAllRestoresEveryCategory() {
     TweakEngine.clearJournal(registry);
     for (i = 0; i < TweakDefinitions.length; i++) {
         def = TweakDefinitions[i];
-        if (hasWindowsDefault(def) && isPlain(def) && !seen[def.category] && TweakEngine.canChange(registry, def)) {
+        if (hasWindowsDefault(def) && (isPlain(def) || def.dfltAbsent && !def.spi && TweakEngine.isAvailable(registry, def)) &&
+            !seen[def.category] && TweakEngine.canChange(registry, def)) {
             seen[def.category] = changed.push(def);
             TweakEngine.apply(registry, def, statesOf(def)[same(TweakEngine.read(registry, def), statesOf(def)[0]) ? 1 : 0]);
         }
