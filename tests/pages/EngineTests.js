@@ -4,8 +4,7 @@
 // the definitions: a definition naming the wrong key, value or type then fails here; Windows
 // takes up those of its System settings. At the end every value is put back as it was and
 // every key made here is removed.
-// host.args: the program's version as major.minor; a key under HKCU that allows only reads;
-// "folder" for the documents folder's case alone (see engine.sh).
+// host.args: the program's version as major.minor; a key under HKCU that allows only reads.
 var registry = external.Registry;
 
 var advanced = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
@@ -31,7 +30,7 @@ var WindowsValues = [
     { root: "HKCU", key: "Control Panel\\Desktop\\WindowMetrics", type: "sz", values: { MinAnimate: "1", IconTitleWrap: "1" } },
     { root: "HKCU", key: "Control Panel\\Mouse", type: "sz", values: {
         DoubleClickSpeed: "500", MouseHoverTime: "400", MouseHoverWidth: "4", MouseHoverHeight: "4", SnapToDefaultButton: "0",
-        MouseSensitivity: "10", SwapMouseButtons: "0", MouseTrails: "0" } },
+        MouseSensitivity: "10", MouseTrails: "0" } },
     { root: "HKCU", key: "Keyboard Layout\\Toggle", type: "sz", values: { Hotkey: "1" } },
     { root: "HKCU", key: "Control Panel\\Accessibility", type: "dword", values: { MessageDuration: 5 } },
     { root: "HKCU", key: "Control Panel\\Accessibility\\StickyKeys", type: "sz", values: { Flags: "510" } },
@@ -43,18 +42,10 @@ var WindowsValues = [
     { root: "HKCU", key: "Control Panel\\Colors", type: "sz", values: {
         Hilight: "0 120 215", Background: "0 0 0", HilightText: "255 255 255", Window: "255 255 255", WindowText: "0 0 0",
         InfoWindow: "255 255 225", InfoText: "0 0 0", GrayText: "109 109 109", ButtonFace: "240 240 240" } },
-    { root: "HKCU", key: "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", type: "expand",
-      values: { "{374DE290-123F-4565-9164-39C4925E467B}": "%USERPROFILE%\\Downloads", Personal: "%USERPROFILE%\\Documents",
-        "My Pictures": "%USERPROFILE%\\Pictures", "My Music": "%USERPROFILE%\\Music", "My Video": "%USERPROFILE%\\Videos",
-        Desktop: "%USERPROFILE%\\Desktop" } },
-    { root: "HKCU", key: "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize", type: "dword",
-      values: { AppsUseLightTheme: 1, SystemUsesLightTheme: 1 } },
     { root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control\\CrashControl", type: "dword", values: {
-        AutoReboot: 1, CrashDumpEnabled: 7, LogEvent: 1, SendAlert: 1, Overwrite: 1 } },
+        AutoReboot: 1, CrashDumpEnabled: 7, LogEvent: 1, Overwrite: 1 } },
     { root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control", type: "sz", values: { WaitToKillServiceTimeout: "5000" } },
     { root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control\\FileSystem", type: "dword", values: { LongPathsEnabled: 0 } },
-    { root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management", type: "dword",
-      values: { ClearPageFileAtShutdown: 0 } },
     { root: "HKLM", key: "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", type: "dword",
       values: { AutoRestartShell: 1 } }
 ];
@@ -322,6 +313,7 @@ function definitionsAreComplete() {
         check(def.id + " has a title and a description", !!(def.title && def.description), true);
         check(def.id + " works in HKCU or HKLM", def.root === "HKCU" || def.root === "HKLM", true);
         check(def.id + " says when it takes effect", TweakEngine.effectText(def) !== null, true);
+        check(def.id + " cites a page of Microsoft's that names its value", sourceNamesTheValue(def), true);
         if (!categories[def.category]) {
             categories[def.category] = true;
             count++;
@@ -343,8 +335,40 @@ function definitionsAreComplete() {
         if (def.kind === "choice")
             check(def.id + " offers its default", TweakEngine.choiceOf(def, def.dflt) !== null, true);
     }
+    check("a page cited for another value fails", sourceNamesTheValue(copyOf(TweakEngine.definition(TweakDefinitions,
+        "hover-activates-delay"), { value: "SwapMouseButtons" })), false);
     check("at least eight categories", count >= 8, true);
     check("at least 80 definitions", TweakDefinitions.length >= 80, true);
+}
+
+// What each cited page of Microsoft's names, by the end of its address: registry values, the key of
+// a value it leaves unnamed, or SPI for SystemParametersInfo actions (a list or a Run key names none).
+var DocumentedBy = { "nf-winuser-systemparametersinfow": "SPI|Keyboard Layout\\Toggle", "predefined-keys": "",
+    "ns-winuser-animationinfo": "SPI", "ns-winuser-stickykeys": "SPI", "ns-winuser-filterkeys": "SPI",
+    "ns-winuser-togglekeys": "SPI", "ns-winuser-mousekeys": "SPI", "ns-winuser-highcontrastw": "SPI",
+    "cc957204(v=technet.10)": "UserPreferencesMask", "cc957203(v=technet.10)": "ActiveWndTrkTimeout",
+    "themesfileformat-overview": "Arrow|Wait|AppStarting|Hand|Hilight|HilightText|Background|Window|WindowText|" +
+        "InfoWindow|InfoText|GrayText|ButtonFace|Wallpaper|WallpaperStyle|TileWallpaper",
+    "a6ca3a17-1971-4b22-bf3b-e1a5d5c50fca": "HideFileExt|Hidden|ShowSuperHidden|SeparateProcess|FolderContentsInfoTip|" +
+        "IconsOnly|ShowTypeOverlay|ShowPreviewHandlers|SharingWizardOn", "cc422937.aspx": "FullPath|ShowInfoTip|ShowCompColor",
+    "manage-connections-from-windows-operating-system-components-to-microsoft-services": "Start_TrackProgs|" +
+        "DisableWindowsConsumerFeatures|DisableSoftLanding|DisableWindowsSpotlightFeatures|DisabledByGroupPolicy|" +
+        "HttpAcceptLanguageOptOut|NoLockScreen|DisableFileSyncNGSC|EnableCdp|LetAppsAccessCamera|LetAppsAccessMicrophone|" +
+        "LetAppsAccessLocation|LetAppsAccessNotifications|LetAppsAccessCallHistory|LetAppsAccessEmail|" +
+        "LetAppsAccessMessaging|LetAppsAccessPhone|LetAppsAccessRadios|LetAppsSyncWithDevices|LetAppsAccessTrustedDevices",
+    "maximum-file-path-limitation": "LongPathsEnabled", "service-control-handler-function": "WaitToKillServiceTimeout",
+    "system-failure-recovery-options": "AutoReboot|LogEvent|Overwrite|CrashDumpEnabled", "run-and-runonce-registry-keys": "",
+    "cc939703(v=technet.10)": "AutoRestartShell", "policy-csp-admx-taskbar": "TaskbarNoThumbnail|TaskbarNoNotification|" +
+        "NoSystraySystemPromotion|DisableNotificationCenter|NoPinningToTaskbar|NoRemoteDestinations",
+    "policy-csp-admx-startmenu": "HideClock|NoTaskGrouping|LockTaskbar|ClearRecentDocsOnExit|NoInstrumentation",
+    "policy-csp-windowsai": "TurnOffWindowsCopilot", "policy-csp-newsandinterests": "AllowNewsAndInterests" };
+
+// A setting cites a page of Microsoft's that names its value, its key, or its System action.
+function sourceNamesTheValue(def) {
+    var page = /^https:\/\/(learn|support|msdn)\.microsoft\.com\/[^#]*?([^\/#]+)(#|$)/.exec(def.source),
+        names = page && Object.prototype.hasOwnProperty.call(DocumentedBy, page[2]) ? "|" + DocumentedBy[page[2]] + "|" : "";
+    return def.value === undefined ? names !== "" : names.indexOf("|" + def.value + "|") >= 0 ||
+        names.indexOf("|" + def.key + "|") >= 0 || (!!def.spi && names.indexOf("|SPI|") >= 0);
 }
 
 function rangesAndColoursAreGuarded() {
@@ -419,7 +443,8 @@ function undoAllRestoresEveryCategory() {
     TweakEngine.clearJournal(registry);
     for (i = 0; i < TweakDefinitions.length; i++) {
         def = TweakDefinitions[i];
-        if (hasWindowsDefault(def) && isPlain(def) && !seen[def.category] && TweakEngine.canChange(registry, def)) {
+        if (hasWindowsDefault(def) && (isPlain(def) || def.dfltAbsent && !def.spi && TweakEngine.isAvailable(registry, def)) &&
+            !seen[def.category] && TweakEngine.canChange(registry, def)) {
             seen[def.category] = changed.push(def);
             TweakEngine.apply(registry, def, statesOf(def)[same(TweakEngine.read(registry, def), statesOf(def)[0]) ? 1 : 0]);
         }
@@ -717,20 +742,6 @@ function undoGivesWindowsItsValue() {
           "takes a whole number of at least 0). dword:-1");
 }
 
-// engine.sh has put a documents folder holding Cyrillic, CJK and an emoji into the real User Shell
-// Folders ("folder" after the arguments): a change through the engine keeps it in the journal, and
-// undo puts it back; engine.sh compares the key's export before and after.
-function folderIsPutBack() {
-    var def = TweakEngine.definition(TweakDefinitions, "documents-folder"), entry,
-        own = "%USERPROFILE%\\\u0414\u043E\u043A\u0443\u043C\u0435\u043D\u0442\u044B \u6587\u6863 \uD83D\uDCC1";
-    TweakEngine.journalPlace.key = testKey + "\\Journal";
-    TweakEngine.apply(registry, def, "D:\\Elsewhere");
-    entry = TweakEngine.journal(registry)[0];
-    TweakEngine.undo(registry, entry.ref, TweakDefinitions);
-    check("a folder of Cyrillic, CJK and an emoji, changed and undone", entry.before.data + " " + stateText(def),
-          own + " expand:" + own);
-}
-
 // Everything else, on the values of a fresh Windows.
 function engineWorks() {
     var undo = seedWindowsValues(), journalKeyMade = firstMissingKey("HKCU", TweakEngine.journalPlace.key);
@@ -768,10 +779,7 @@ function engineWorks() {
 registry.RegCreateKey("HKCU", testKey);
 try {
     seeWindows();
-    if (host.args[2] === "folder")
-        folderIsPutBack();
-    else
-        engineWorks();
+    engineWorks();
 } finally {
     registry.RegDeleteKey("HKCU", testKey, true);
 }

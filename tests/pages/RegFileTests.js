@@ -70,7 +70,7 @@ function firstDefinition(test) {
     return null;
 }
 
-// Three categories changed, and two bits of a binary value that several settings share, exported,
+// Three settings changed, of three types in three categories, and two bits of a binary value that several settings share, exported,
 // restored and imported again: every value comes back with its type, the bits alone changed,
 // each import journaled; a file refused for its last line writes nothing.
 // The changes of the plan to the settings given. (Wine gives some System settings otherwise than
@@ -91,7 +91,7 @@ function settingsTravel() {
     for (i = 0; i < 5; i++) {
         def = firstDefinition(function (d) {
             return !WineRefuses[d.spi] && !WineKeepsElsewhere[d.spi] && TweakEngine.isAvailable(registry, d) &&
-                (i < 3 ? d.root === "HKCU" && !seen[d.category] && !seen[d.type] && d.kind !== "toggle" :
+                (i < 3 ? d.root === "HKCU" && !seen[d.category] && d.type === ["expand", "dword", "sz"][i] && d.kind !== "toggle" :
                     d.bit && d.type === "binary" && !seen[d.id]);
         });
         seen[def.category] = seen[def.type] = seen[def.id] = changed.push(def);

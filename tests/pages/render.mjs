@@ -756,8 +756,8 @@ async function pageContext(profile, failures, category, preview, extra = [], mod
   return context;
 }
 
-// ---- Accessibility and Windows' app mode: the pages above run dark, as every setting is seeded
-// away from its default, "Dark mode for apps" (AppsUseLightTheme 0) too; those below light (1).
+// ---- Accessibility and Windows' app mode: the pages above run dark, with every setting seeded
+// away from its default and AppsUseLightTheme 0; those below light (1).
 
 const axeSource = readFileSync(new URL("./node_modules/axe-core/axe.min.js", import.meta.url), "utf8");
 const personalizeKey = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";

@@ -2,7 +2,6 @@
 var TweakDefinitions = TweakDefinitions || [];
 (function (defs) {
     var desktop = "Control Panel\\Desktop";
-    var personalize = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
     var spiPage = "https://learn.microsoft.com/en-us/windows/win32/api/winuser/nf-winuser-systemparametersinfow";
     var maskPage = "https://learn.microsoft.com/en-us/previous-versions/windows/it-pro/windows-2000-server/cc957204(v=technet.10)";
     var win10 = { from: 10240, why: "Needs Windows 10 or later." };
@@ -110,20 +109,7 @@ var TweakDefinitions = TweakDefinitions || [];
         id: "screen-saver-password", category: "desktop", kind: "toggle", takesEffect: "now", windows: win10,
         title: "On resume, display the sign-in screen",
         description: "Asks for your password when the screen saver ends, so that nobody can use your session while you are away.",
-        spi: "SCREENSAVESECURE",
-        source: "https://learn.microsoft.com/en-us/previous-versions/windows/it-pro/windows-2000-server/cc959135(v=technet.10)",
+        spi: "SCREENSAVESECURE", source: spiPage,
         root: "HKCU", key: desktop, value: "ScreenSaverIsSecure", type: "sz", on: "1", off: "0", dflt: "0"
-    }, {
-        id: "dark-apps", category: "desktop", kind: "toggle", takesEffect: "signout", windows: win10,
-        title: "Dark mode for apps",
-        description: "Draws Settings and the apps that follow Windows' app mode in dark colours.",
-        source: "https://learn.microsoft.com/en-us/windows-hardware/customize/desktop/unattend/microsoft-windows-shell-setup-themes-uwpappsuselighttheme",
-        root: "HKCU", key: personalize, value: "AppsUseLightTheme", type: "dword", on: 0, off: 1, dflt: 1
-    }, {
-        id: "system-dark-mode", category: "desktop", kind: "toggle", takesEffect: "signout", windows: win10,
-        title: "Dark mode for Windows",
-        description: "Draws Windows' own parts, such as the taskbar, Start and the notification centre, in dark colours.",
-        source: "https://learn.microsoft.com/en-us/windows-hardware/customize/desktop/unattend/microsoft-windows-shell-setup-themes-uwpappsuselighttheme",
-        root: "HKCU", key: personalize, value: "SystemUsesLightTheme", type: "dword", on: 0, off: 1, dflt: 1
     });
 }(TweakDefinitions));

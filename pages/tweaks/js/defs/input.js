@@ -51,12 +51,6 @@ var TweakDefinitions = TweakDefinitions || [];
         number("pointer-speed", "MOUSESPEED", mouse, "MouseSensitivity", 1, 20, "10", "Pointer speed",
             "How far the pointer moves for a movement of the mouse, from 1 (slowest) to 20 (fastest); 10 is the default."),
         {
-            id: "swap-buttons", category: "input", kind: "toggle", takesEffect: "signout", windows: win10,
-            title: "Switch the primary and secondary buttons",
-            description: "Makes the right button select and the left one open menus, for a mouse in the left hand.",
-            source: spiPage,
-            root: "HKCU", key: mouse, value: "SwapMouseButtons", type: "sz", on: "1", off: "0", dflt: "0"
-        }, {
             id: "hover-activates", category: "input", kind: "toggle", takesEffect: "now", windows: win10,
             title: "Activate a window by hovering over it",
             description: "Activates the window under the mouse pointer without a click, after the delay below.",
@@ -74,7 +68,7 @@ var TweakDefinitions = TweakDefinitions || [];
             id: "hover-activates-delay", category: "input", kind: "range", takesEffect: "signout", windows: win10,
             title: "Delay before hovering activates a window (ms)",
             description: "How long the pointer must rest on a window before hovering activates it. Acts only while \"Activate a window by hovering over it\" is on.",
-            source: spiPage,
+            source: "https://learn.microsoft.com/en-us/previous-versions/windows/it-pro/windows-2000-server/cc957203(v=technet.10)",
             root: "HKCU", key: desktop, value: "ActiveWndTrkTimeout", type: "dword", min: 0, max: 5000, dfltAbsent: true
         },
         pointerFeature("click-lock", "MOUSECLICKLOCK", "ClickLock",

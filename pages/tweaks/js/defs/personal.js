@@ -1,11 +1,8 @@
-// Tweak definitions: colours, pictures and folders. Plain data read by the engine and the page.
+// Tweak definitions: colours, pictures and notes. Plain data read by the engine and the page.
 var TweakDefinitions = TweakDefinitions || [];
 (function (defs) {
     var desktop = "Control Panel\\Desktop";
-    var shellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
     var themeFile = "https://learn.microsoft.com/en-us/windows/win32/controls/themesfileformat-overview";
-    // Where Windows really keeps the folder locations; the "Shell Folders" key beside it is only a copy.
-    var shellFoldersStory = "https://learn.microsoft.com/en-us/previous-versions/technet-magazine/cc160778(v=msdn.10)";
     var win10 = { from: 10240, why: "Needs Windows 10 or later." };
     // Windows uses these colours with the classic and high-contrast themes; its standard theme draws its own.
     function color(id, value, dflt, title, description) {
@@ -14,14 +11,6 @@ var TweakDefinitions = TweakDefinitions || [];
             title: title, description: description + " Windows uses it with the classic and high-contrast themes.",
             source: themeFile,
             root: "HKCU", key: "Control Panel\\Colors", value: value, type: "sz", dflt: dflt
-        };
-    }
-    function folder(id, value, dflt, title, description) {
-        return {
-            id: id, category: "personal", kind: "folder", takesEffect: "signout", windows: win10,
-            title: title, description: description + " Files already there are not moved.",
-            source: shellFoldersStory,
-            root: "HKCU", key: shellFolders, value: value, type: "expand", dflt: dflt
         };
     }
     defs.push(
@@ -70,18 +59,6 @@ var TweakDefinitions = TweakDefinitions || [];
             source: themeFile,
             root: "HKCU", key: desktop, value: "TileWallpaper", type: "sz", on: "1", off: "0", dflt: "0"
         },
-        folder("documents-folder", "Personal", "%USERPROFILE%\\Documents", "Documents folder",
-            "Where programs save documents unless told otherwise."),
-        folder("pictures-folder", "My Pictures", "%USERPROFILE%\\Pictures", "Pictures folder",
-            "Where the camera import, screenshots and picture programs save pictures."),
-        folder("music-folder", "My Music", "%USERPROFILE%\\Music", "Music folder",
-            "Where music programs keep and look for music."),
-        folder("videos-folder", "My Video", "%USERPROFILE%\\Videos", "Videos folder",
-            "Where video programs keep and look for videos."),
-        folder("desktop-folder", "Desktop", "%USERPROFILE%\\Desktop", "Desktop folder",
-            "The folder whose files and shortcuts the desktop shows."),
-        folder("downloads-folder", "{374DE290-123F-4565-9164-39C4925E467B}", "%USERPROFILE%\\Downloads", "Downloads folder",
-            "Where browsers and other programs save downloads."),
         {
             id: "notes", category: "personal", kind: "list", takesEffect: "now", windows: win10,
             title: "Your notes",

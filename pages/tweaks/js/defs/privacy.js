@@ -52,10 +52,10 @@ var TweakDefinitions = TweakDefinitions || [];
             root: "HKCU", key: "Control Panel\\International\\User Profile", value: "HttpAcceptLanguageOptOut",
             type: "dword", makeKey: true, on: 0, off: 1, dflt: 0, dfltAbsent: true
         },
-        offPolicy("lock-screen", "HKLM", "SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization", "NoLockScreen", win10,
+        offPolicy("lock-screen", "HKLM", "SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization", "NoLockScreen", win1607,
             privacyPage, "Show the lock screen",
             "The picture with the clock that comes before the sign-in screen. Turned off, Windows goes straight to signing in." +
-            machine),
+            enterprise + machine),
         offPolicy("onedrive-storage", "HKLM", "SOFTWARE\\Policies\\Microsoft\\Windows\\OneDrive", "DisableFileSyncNGSC", win10,
             privacyPage, "Use OneDrive for file storage",
             "Lets OneDrive store and sync files. Turned off, OneDrive cannot be used to keep files." + machine),

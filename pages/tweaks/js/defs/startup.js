@@ -25,6 +25,7 @@ var TweakDefinitions = TweakDefinitions || [];
         id: "hung-app-timeout", category: "startup", kind: "range", takesEffect: "now", windows: win10,
         title: "Time before a program counts as not responding (ms)",
         description: "How long a program may go without handling its messages before Windows calls it not responding.",
+        caution: "Windows also waits only this long at shut-down for a program that does not respond before it closes it by force; a program closed that way loses the work it had not saved.",
         spi: "HUNGAPPTIMEOUT", source: spiPage,
         root: "HKCU", key: desktop, value: "HungAppTimeout", type: "sz", min: 1000, max: 30000, dflt: "5000"
     }, {
@@ -47,8 +48,6 @@ var TweakDefinitions = TweakDefinitions || [];
         "Restarts the computer after a stop error instead of leaving the error on the screen."),
     failureOption("crash-log", "LogEvent", "Write an event to the system log after a system failure",
         "Records each stop error in the system log of Event Viewer."),
-    failureOption("crash-admin-alert", "SendAlert", "Send an administrative alert after a system failure",
-        "Notifies the administrators of a stop error, where administrative alerts are set up."),
     failureOption("crash-dump-overwrite", "Overwrite", "Overwrite an existing memory dump",
         "Writes a new kernel or complete memory dump over the previous one. Turned off, Windows keeps the old dump and writes no new one over it."),
     {
@@ -73,14 +72,5 @@ var TweakDefinitions = TweakDefinitions || [];
         source: "https://learn.microsoft.com/en-us/previous-versions/windows/it-pro/windows-2000-server/cc939703(v=technet.10)",
         root: "HKLM", key: "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", value: "AutoRestartShell",
         type: "dword", on: 1, off: 0, dflt: 1
-    }, {
-        id: "clear-pagefile", category: "startup", kind: "toggle", takesEffect: "shutdown", windows: win10,
-        title: "Clear the page file at shut-down",
-        description: "Overwrites the page file, where Windows keeps memory contents on disk, each time the computer shuts down normally, so that nobody can read them from the disk later." +
-            machine,
-        caution: "Every shut-down and restart then takes longer, by several minutes or, with a large page file, more than half an hour.",
-        source: "https://learn.microsoft.com/en-us/windows/security/threat-protection/security-policy-settings/shutdown-clear-virtual-memory-pagefile",
-        root: "HKLM", key: "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management",
-        value: "ClearPageFileAtShutdown", type: "dword", on: 1, off: 0, dflt: 0
     });
 }(TweakDefinitions));

@@ -6,6 +6,8 @@ var TweakDefinitions = TweakDefinitions || [];
     var explorerPolicies = "Software\\Policies\\Microsoft\\Windows\\Explorer";
     var taskbarPage = "https://learn.microsoft.com/en-us/windows/client-management/mdm/policy-csp-admx-taskbar";
     var startPage = "https://learn.microsoft.com/en-us/windows/client-management/mdm/policy-csp-admx-startmenu";
+    var cspPages = "https://learn.microsoft.com/en-us/windows/client-management/mdm/";
+    var editions = " Windows acts on this policy only in its Pro, Enterprise, Education and SE editions.";
     var documented = { from: "19041.1202",
         why: "Needs Windows 10 version 2004 with update KB5005101 (build 19041.1202) or later, or Windows 11." };
     var policyNote = " A policy for your account: only an administrator can change it, also for your own account.";
@@ -46,9 +48,11 @@ var TweakDefinitions = TweakDefinitions || [];
             "Lets the taskbar put the buttons of one program together when it runs out of room. Turned off, every window keeps a button of its own."),
             { windows: { from: "19041.1202", before: 22000,
                 why: "Acts on Windows 10 from version 2004 with update KB5005101 (build 19041.1202); Windows 11 does not support this policy." } }),
-        policy("lock-taskbar", shellPolicies, "LockTaskbar", true, startPage, "locktaskbar",
+        withFields(policy("lock-taskbar", shellPolicies, "LockTaskbar", true, startPage, "locktaskbar",
             "Lock the taskbar",
             "Keeps the taskbar from being moved or resized; auto-hide and the other taskbar options stay available. The toolbars on the taskbar are locked too, and cannot be shown or hidden from its menu."),
+            { windows: { from: "19041.1202", before: 22000,
+                why: "Acts on Windows 10 from version 2004 with update KB5005101 (build 19041.1202); the taskbar of Windows 11 cannot be moved, resized or given toolbars, so there is nothing to lock." } }),
         policy("balloon-notifications", shellPolicies, "TaskbarNoNotification", false, taskbarPage, "taskbarnonotification",
             "Show notification balloons",
             "Lets programs show their balloon messages above the notification area. Turned off, no notification balloons are shown."),
@@ -72,6 +76,21 @@ var TweakDefinitions = TweakDefinitions || [];
             { caution: "The list of recently opened documents is emptied at every sign-out, and cannot be brought back." }),
         policy("program-tracking", shellPolicies, "NoInstrumentation", false, startPage, "noinstrumentation",
             "Track the programs you run",
-            "Lets Windows note the programs you run, to show the ones you use most in Start. Turned off, nothing is tracked and no frequently used programs are shown.")
+            "Lets Windows note the programs you run, to show the ones you use most in Start. Turned off, nothing is tracked and no frequently used programs are shown."),
+        withFields(policy("copilot", "Software\\Policies\\Microsoft\\Windows\\WindowsCopilot", "TurnOffWindowsCopilot", false,
+            cspPages + "policy-csp-windowsai", "turnoffwindowscopilot", "Windows Copilot",
+            "Lets you use Copilot in Windows, with its button on the taskbar. Turned off, Copilot cannot be used and its button is not shown. Microsoft has deprecated this policy, and the newer Copilot app does not follow it." +
+            editions),
+            { windows: { from: "19044.3758", why: "Needs Windows 10 version 21H2 or 22H2 from build 19044.3758 or 19045.3758, or Windows 11 version 22H2 from build 22621.2361." } }),
+        {
+            id: "widgets", category: "taskbar", kind: "toggle", takesEffect: "restart",
+            windows: { from: 22000, why: "Needs Windows 11." },
+            title: "Allow widgets",
+            description: "The widgets board, with news, weather and other content, and what it shows on the taskbar. Turned off, no one can use widgets on this computer." +
+                editions + " A policy for the whole computer: changing it needs administrator rights.",
+            source: cspPages + "policy-csp-newsandinterests#allownewsandinterests",
+            root: "HKLM", key: "SOFTWARE\\Policies\\Microsoft\\Dsh", value: "AllowNewsAndInterests", type: "dword", makeKey: true,
+            on: 1, off: 0, dflt: 1, dfltAbsent: true
+        }
     );
 }(TweakDefinitions));
