@@ -571,9 +571,9 @@ async function settingsTravel(context, defs) {
     TweakEngine.definition(TweakDefinitions, id))), moved.map((d) => d.id));
   await restoreMoved();
   const locked = defs.find((d) => d.root === "HKLM" && d.kind === "toggle");
-  await page.evaluate((text) => { window.lvDouble.answers.openText = text; }, saved[4] +
-    regText({ [`${locked.root}\\${locked.key}`]: { [locked.value]: [locked.type, locked.dflt] },
-      "HKCU\\Software\\Elsewhere": { Other: ["sz", "not ours"] } }).replace(/^.*\r\n/, ""));
+  const opened = saved[4] + regText({ [`${locked.root}\\${locked.key}`]: { [locked.value]: [locked.type, locked.dflt] },
+    "HKCU\\Software\\Elsewhere": { Other: ["sz", "not ours"] } }).replace(/^.*\r\n/, "") + "\"Nine\"=dword:123456789\r\n";
+  await page.evaluate((text) => { window.lvDouble.answers.openText = text; }, opened);
   await page.click("#import-settings");
   const rows = await page.$$eval("#import-changes tbody tr", (trs) => trs.map((tr) =>
     [tr.getAttribute("data-tweak"), tr.querySelector("input").disabled, tr.textContent]));
@@ -585,6 +585,11 @@ async function settingsTravel(context, defs) {
     r[1] && r[2].includes("Needs administrator rights")));
   check("import: a value of no setting is listed as such", (await page.textContent("#import-others")).includes(
     "HKCU\\Software\\Elsewhere, \"Other\": not one of this program's settings"));
+  check("import: a line that Windows skips is listed", (await page.textContent("#import-others")).includes(
+    `Not imported: line ${opened.split("\r\n").length - 1}: dword data has more than eight hexadecimal digits`));
+  const cautious = moved.filter((d) => d.caution);
+  check(`import: a caution is shown, for its own tick (${cautious.length})`, cautious.length > 0 && cautious.every((d) =>
+    rows.some((r) => r[0] === d.id && r[2].includes(d.caution) && r[2].includes("Applied only when ticked"))));
   await page.screenshot({ path: join(shots, "changes-import.png"), fullPage: true });
   // Chosen: under Wine the file also holds System settings whose change Wine refuses.
   for (const def of moved)
