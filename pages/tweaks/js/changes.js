@@ -159,8 +159,8 @@
 
     // The lines that name none of the settings and those skipped, as Windows skips them, in the
     // file's order.
-    function listOthers(plan) {
-        var list = document.getElementById("import-others"), others = plan.others, skipped = plan.skipped;
+    function listOthers(read) {
+        var list = document.getElementById("import-others"), others = read.others, skipped = read.skipped;
         var i = 0, j = 0;
         list.innerHTML = "";
         while (i < others.length || j < skipped.length) {

@@ -26,34 +26,56 @@ var RegFile = (function () {
         throw { skipped: reason };
     }
 
-    // Blanks are spaces and tabs [W Wine4a, Wine5d]; lines are trimmed and scanned by index, so
-    // that no input takes more than linear time.
-    function isBlank(c) {
-        return c === " " || c === "\t";
+    // Blanks are spaces and tabs [W Wine4a, Wine5d]. Lines are trimmed and scanned by index: the
+    // platform's script engine takes each step of a script's loop slowly, so a run of characters is
+    // passed over by the engine's own search for one character of a class, which never backtracks,
+    // and nothing takes more than linear time.
+    var notBlank = /[^ \t]/g, notHexDigit = /[^0-9A-Fa-f]/g, quoteOrBackslash = /["\\]/g, backslash = /\\/g;
+    var endOfFile = new RegExp(String.fromCharCode(26), "g");
+
+    // The index of the first character from at on that pattern (global, one character) matches; -1
+    // for none.
+    function search(pattern, text, at) {
+        var found;
+        pattern.lastIndex = at;
+        found = pattern.exec(text);
+        return found === null ? -1 : found.index;
     }
 
     function skipBlanks(text, at) {
-        while (at < text.length && isBlank(text.charAt(at)))
-            at++;
-        return at;
-    }
-
-    function endOfText(text) {
-        var end = text.length;
-        while (end > 0 && isBlank(text.charAt(end - 1)))
-            end--;
-        return end;
-    }
-
-    function isHexDigit(c) {
-        return c.length === 1 && "0123456789abcdefABCDEF".indexOf(c) >= 0;
+        var found = search(notBlank, text, at);
+        return found < 0 ? text.length : found;
     }
 
     function hexDigitsEnd(text, at) {
-        while (at < text.length && isHexDigit(text.charAt(at)))
-            at++;
-        return at;
+        var found = search(notHexDigit, text, at);
+        return found < 0 ? text.length : found;
     }
+
+    // Where the run of characters that outside (one character, not global) does not match ends
+    // before end, found by doubling and halving the run's length, so that a long run takes few
+    // steps of the script.
+    function runStart(text, end, outside) {
+        var inside = 0, beyond = 1, middle;
+        while (beyond <= end && !outside.test(text.substring(end - beyond, end))) {
+            inside = beyond;
+            beyond *= 2;
+        }
+        beyond = Math.min(beyond, end + 1);
+        while (beyond - inside > 1) {
+            middle = Math.floor((inside + beyond) / 2);
+            if (outside.test(text.substring(end - middle, end)))
+                beyond = middle;
+            else
+                inside = middle;
+        }
+        return end - inside;
+    }
+
+    function endOfText(text) {
+        return runStart(text, text.length, /[^ \t]/);
+    }
+
 
     // Data may be followed by blanks and a ";" comment, never by a "#" one [W Wine39a, Wine39c,
     // Wine50a, Wine50c].
@@ -94,12 +116,10 @@ var RegFile = (function () {
             skip("a key line without its closing \"]\"");
         deletes = text.charAt(++at) === "-";
         at += deletes ? 1 : 0;
-        slash = text.indexOf("\\", at);
+        slash = search(backslash, text, at);
         slash = slash < 0 || slash > end - 1 ? end - 1 : slash;
         key = { line: lineNumber, deletesKey: deletes, root: rootOf(text.substring(at, slash)) };
-        for (end--; end > slash + 1 && text.charAt(end - 1) === "\\"; end--)
-            continue;
-        key.key = text.substring(slash + 1, Math.max(end, slash + 1));
+        key.key = text.substring(slash + 1, Math.max(runStart(text, end - 1, /[^\\]/), slash + 1));
         return key;
     }
 
@@ -107,23 +127,22 @@ var RegFile = (function () {
     // quote and backslash is looked for once. "\0" and other escapes are no text [W Wine70a], and
     // a quoted text never goes on over lines [W Wine41b].
     function quoted(cursor) {
-        var text = cursor.text, at = cursor.at + 1, result = "", quote, slash, c;
-        quote = text.indexOf("\"", at);
-        slash = text.indexOf("\\", at);
+        var text = cursor.text, at = cursor.at + 1, result = "", next, c;
         for (;;) {
-            if (quote < 0)
+            next = search(quoteOrBackslash, text, at);
+            if (next < 0)
                 skip("a quoted text without its closing quote");
-            if (slash < 0 || slash > quote) {
-                cursor.at = quote + 1;
-                return result + text.substring(at, quote);
+            if (text.charAt(next) === "\"") {
+                cursor.at = next + 1;
+                return result + text.substring(at, next);
             }
-            c = text.charAt(slash + 1);
+            c = text.charAt(next + 1);
+            if (c === "")
+                skip("a quoted text without its closing quote");
             if (!Object.prototype.hasOwnProperty.call(escapes, c))
                 skip("\"\\" + c + "\" is not an escape that a registry file knows");
-            result += text.substring(at, slash) + escapes[c];
-            at = slash + 2;
-            quote = quote < at ? text.indexOf("\"", at) : quote;
-            slash = text.indexOf("\\", at);
+            result += text.substring(at, next) + escapes[c];
+            at = next + 2;
         }
     }
 
@@ -309,7 +328,7 @@ var RegFile = (function () {
     // The file's text as the platform reads a text file: a Ctrl-Z ends it (learn.microsoft.com,
     // C runtime "Translation Mode Constants"), and its lines end in CRLF, LF or CR.
     function linesOf(text) {
-        var end = text.indexOf("\x1A");
+        var end = search(endOfFile, text, 0);
         text = end < 0 ? text : text.substring(0, end);
         return text.split("\r\n").join("\n").split("\r").join("\n").split("\n");
     }
