@@ -31,6 +31,7 @@ var RegFile = (function () {
     // passed over by the engine's own search for one character of a class, which never backtracks,
     // and nothing takes more than linear time.
     var notBlank = /[^ \t]/g, notHexDigit = /[^0-9A-Fa-f]/g, quoteOrBackslash = /["\\]/g, backslash = /\\/g;
+    var notBackslash = /[^\\]/g;
     var endOfFile = new RegExp(String.fromCharCode(26), "g");
 
     // The index of the first character from at on that pattern (global, one character) matches; -1
@@ -70,6 +71,12 @@ var RegFile = (function () {
                 inside = middle;
         }
         return end - inside;
+    }
+
+    // A key's path without the backslashes before and after it.
+    function bareKey(key) {
+        var text = String(key), start = search(notBackslash, text, 0);
+        return start < 0 ? "" : text.substring(start, runStart(text, text.length, /[^\\]/));
     }
 
     function endOfText(text) {
@@ -466,5 +473,5 @@ var RegFile = (function () {
         return lines.join("\r\n");
     }
 
-    return { parse: parse, format: format, maxLength: maxLength };
+    return { parse: parse, format: format, bareKey: bareKey, maxLength: maxLength };
 }());

@@ -15,15 +15,8 @@ var SettingsTransfer = (function () {
         return hasDefault(def) && (def.type !== "binary" || !!def.bit);
     }
 
-    // Without the backslashes around it, scanned by index: a pattern would take quadratic time
-    // over a long run of them.
     function keyPath(key) {
-        var text = String(key), start = 0, end = text.length;
-        while (start < end && text.charAt(start) === "\\")
-            start++;
-        while (end > start && text.charAt(end - 1) === "\\")
-            end--;
-        return text.substring(start, end).toLowerCase();
+        return RegFile.bareKey(key).toLowerCase();
     }
 
     // parentPath is the keyPath of the parent with a "\\" after it, worked out once for all keys.
