@@ -126,7 +126,7 @@ function importKeepsSafeguards() {
 }
 
 function regFilesAreRead() {
-    var i, big = header + "\r\n;", plan;
+    var i, big = header + "\r\n;", plan, hostile;
     for (i = 0; i < regFileCases.length; i++)
         check("a registry file with " + regFileCases[i][0], entriesText(regText(regFileCases[i][1])), regFileCases[i][2]);
     while (big.length <= RegFile.maxLength)
@@ -135,10 +135,11 @@ function regFilesAreRead() {
           "The file is larger than 4 MiB, which no file of settings is.");
     readingRulesHold();
     plan = SettingsTransfer.importPlan(external, TweakDefinitions, regText([header, "[HKEY_CURRENT_USER\\T]",
-        "\"a\"=hex:01" + repeated(" ", RegFile.maxLength / 2 - 100) + "x",
-        "[-HKEY_CURRENT_USER\\" + repeated("\\", RegFile.maxLength / 2 - 100) + "x]"]));
-    check("a file of 4 MiB with a line of blanks and a key of backslashes is read", plan.skipped[0].reason + " " +
-          plan.others.length, "\"x\" follows a byte of the hex data 1");
+        "\"a\"=hex:01" + repeated(" ", RegFile.maxLength - 100) + "x"]));
+    hostile = SettingsTransfer.importPlan(external, TweakDefinitions, regText([header,
+        "[-HKEY_CURRENT_USER\\" + repeated("\\", RegFile.maxLength - 100) + "x]"]));
+    check("a line of 4 MiB of blanks, and a key of as many backslashes, is read", plan.skipped[0].reason + " " +
+          hostile.others[0].where.length, "\"x\" follows a byte of the hex data " + (RegFile.maxLength - 100 + 6));
     importKeepsSafeguards();
     check("what is written reads back", entriesText(RegFile.format([
         { root: "HKCU", key: "B", name: "x", state: { type: "expand", data: "%USERPROFILE%\\a long path to wrap it" } },

@@ -197,8 +197,8 @@
         return importRows.rows[index].getElementsByTagName("input")[0].checked;
     }
 
-    // "Apply all" takes every change but those that want their own tick; they stay in the
-    // preview, with those that cannot be applied.
+    // "Apply all" takes every change but those that want their own tick, which then stay in the
+    // preview.
     function applyPlan(all) {
         return act(function () {
             var chosen = [], left = [], count, change;
@@ -206,20 +206,20 @@
                 change = plan.changes[i];
                 if (!change.problem && (all ? !SettingsTransfer.needsOwnTick(change) : isTicked(i)))
                     chosen.push(change);
-                else if (!change.problem)
+                else if (all && !change.problem)
                     left.push(change);
             }
             if (chosen.length === 0)
                 throw new Error("Tick the settings to import first, or choose Apply all.");
             count = SettingsTransfer.applyImport(registry, chosen);
-            if (all && left.length > 0) {
+            if (left.length > 0) {
                 plan = { changes: left, same: 0, others: [], skipped: [] };
                 showPlan();
             } else {
                 showImport(false);
             }
             return "Imported " + count + (count === 1 ? " setting" : " settings") +
-                   "; each change is listed below and can be undone." + (all && left.length > 0 ? " Left for you to tick: " +
+                   "; each change is listed below and can be undone." + (left.length > 0 ? " Left for you to tick: " +
                    left.length + (left.length === 1 ? " setting" : " settings") + " with a caution or a path not on this computer." : "");
         });
     }
