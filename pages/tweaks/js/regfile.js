@@ -55,17 +55,18 @@ var RegFile = (function () {
 
     // Where the run of characters that outside (one character, not global) does not match ends
     // before end, found by doubling and halving the run's length, so that a long run takes few
-    // steps of the script.
+    // steps of the script: the last inside characters are in the run, the last beyond are not (or
+    // are more than there are), and each test looks only at the characters between them.
     function runStart(text, end, outside) {
         var inside = 0, beyond = 1, middle;
-        while (beyond <= end && !outside.test(text.substring(end - beyond, end))) {
+        while (beyond <= end && !outside.test(text.substring(end - beyond, end - inside))) {
             inside = beyond;
             beyond *= 2;
         }
         beyond = Math.min(beyond, end + 1);
         while (beyond - inside > 1) {
             middle = Math.floor((inside + beyond) / 2);
-            if (outside.test(text.substring(end - middle, end)))
+            if (outside.test(text.substring(end - middle, end - inside)))
                 beyond = middle;
             else
                 inside = middle;
@@ -82,7 +83,6 @@ var RegFile = (function () {
     function endOfText(text) {
         return runStart(text, text.length, /[^ \t]/);
     }
-
 
     // Data may be followed by blanks and a ";" comment, never by a "#" one [W Wine39a, Wine39c,
     // Wine50a, Wine50c].
