@@ -142,6 +142,8 @@ TEST_F(ScriptObjects, MemberNamesAreFoundInAnyLetterCaseWithTheirDispatchIds)
     EXPECT_EQ(IdOf(system.Get(), L"getsystemparameter"), 201);
     EXPECT_EQ(IdOf(system.Get(), L"SetSystemParameter"), 202);
     EXPECT_EQ(IdOf(system.Get(), L"NOTIFYSETTINGCHANGE"), 203);
+    EXPECT_EQ(IdOf(system.Get(), L"ansitext"), 204);
+    EXPECT_EQ(IdOf(system.Get(), L"PathPlace"), 205);
     EXPECT_EQ(system.Get(), RegistryOf(Root.Get(), L"System").Get());
     const ComPtr<IDispatch> registry = RegistryOf(Root.Get());
     EXPECT_EQ(IdOf(registry.Get(), L"regreadstring"), 201);

@@ -3,6 +3,9 @@
 #include "script/SystemParameters.h"
 #include "store/FileStream.h"
 
+#include <string>
+#include <string_view>
+
 namespace {
 
 static_assert(FontSmoothingStandard == FE_FONTSMOOTHINGSTANDARD && FontSmoothingClearType == FE_FONTSMOOTHINGCLEARTYPE);
@@ -153,6 +156,98 @@ TScriptValue ScriptValueOf(VARIANT& value)
     return {};
 }
 
+int HexDigit(wchar_t c)
+{
+    if (c >= L'0' && c <= L'9')
+        return c - L'0';
+    if (c >= L'a' && c <= L'f')
+        return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F')
+        return c - L'A' + 10;
+    return -1;
+}
+
+std::string BytesOfHex(std::wstring_view pairs)
+{
+    if (pairs.size() % 2 != 0)
+        throw Exception("Bytes in hexadecimal come in pairs of digits; an odd number of digits was given.");
+    std::string bytes(pairs.size() / 2, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const int high = HexDigit(pairs[2 * i]), low = HexDigit(pairs[2 * i + 1]);
+        if (high < 0 || low < 0)
+            throw Exception("Bytes in hexadecimal hold only the digits 0-9 and A-F.");
+        bytes[i] = static_cast<char>(high << 4 | low);
+    }
+    return bytes;
+}
+
+std::wstring Expanded(const std::wstring& path)
+{
+    const DWORD size = ::ExpandEnvironmentStringsW(path.c_str(), nullptr, 0);
+    std::wstring text(size, L'\0');
+    const DWORD written = size == 0 ? 0 : ::ExpandEnvironmentStringsW(path.c_str(), text.data(), size);
+    if (written == 0 || written > size)
+        return path;
+    text.resize(written - 1);
+    return text;
+}
+
+bool IsSeparator(wchar_t c)
+{
+    return c == L'\\' || c == L'/';
+}
+
+bool IsDriveLetter(wchar_t c)
+{
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+
+bool StartsWithNoCase(std::wstring_view text, std::wstring_view start)
+{
+    return text.size() >= start.size() &&
+           ::CompareStringOrdinal(text.data(), static_cast<int>(start.size()), start.data(),
+                                  static_cast<int>(start.size()), TRUE) == CSTR_EQUAL;
+}
+
+// A drive with no disk in it is missing, without the platform asking for one.
+class TNoCriticalErrorBox {
+public:
+    TNoCriticalErrorBox() { ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &FOld); }
+    ~TNoCriticalErrorBox() { ::SetThreadErrorMode(FOld, nullptr); }
+    TNoCriticalErrorBox(const TNoCriticalErrorBox&) = delete;
+    TNoCriticalErrorBox& operator=(const TNoCriticalErrorBox&) = delete;
+
+private:
+    DWORD FOld = 0;
+};
+
+// "\\?\C:\..." and "\\.\C:\..." name a drive's path the long way; any other path that starts
+// with two separators names a server.
+const wchar_t* PlaceOf(const std::wstring& path)
+{
+    std::wstring_view rest = path;
+    if (rest.size() >= 4 && IsSeparator(rest[0]) && IsSeparator(rest[1]) && (rest[2] == L'?' || rest[2] == L'.') &&
+        IsSeparator(rest[3]))
+        rest.remove_prefix(4);
+    else if (rest.size() >= 2 && IsSeparator(rest[0]) && IsSeparator(rest[1]))
+        return L"elsewhere";
+    if (StartsWithNoCase(rest, L"UNC\\"))
+        return L"elsewhere";
+    if (rest.size() < 3 || !IsDriveLetter(rest[0]) || rest[1] != L':' || !IsSeparator(rest[2]))
+        return L"missing";
+    const wchar_t root[] = {rest[0], L':', L'\\', L'\0'};
+    const TNoCriticalErrorBox quiet;
+    switch (::GetDriveTypeW(root)) {
+    case DRIVE_REMOTE:
+        return L"elsewhere";
+    case DRIVE_UNKNOWN:
+    case DRIVE_NO_ROOT_DIR:
+        return L"missing";
+    default:
+        return ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES ? L"missing" : L"here";
+    }
+}
+
 }
 
 HRESULT TSystemAutoObj::GetSystemParameter(BSTR name, VARIANT* res)
@@ -188,4 +283,14 @@ HRESULT TSystemAutoObj::NotifySettingChange(BSTR area, VARIANT* res)
                                                    SettingChangeTimeoutMs, &answer);
         SetResultBool(res, sent != 0);
     });
+}
+
+HRESULT TSystemAutoObj::AnsiText(BSTR hexBytes, VARIANT* res)
+{
+    return ScriptCall(res, [&] { SetResultText(res, WideFromAnsi(BytesOfHex(WideFromBstr(hexBytes)))); });
+}
+
+HRESULT TSystemAutoObj::PathPlace(BSTR path, VARIANT* res)
+{
+    return ScriptCall(res, [&] { SetResultText(res, std::wstring_view(PlaceOf(Expanded(WideFromBstr(path))))); });
 }

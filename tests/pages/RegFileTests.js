@@ -7,19 +7,26 @@ function regText(lines) {
     return lines.join("\r\n") + "\r\n";
 }
 
+function ansiText(pairs) {
+    return external.System.AnsiText(pairs);
+}
+
+// The entries, and after " | " the lines skipped with their reasons.
 function entriesText(text) {
-    var entries, result = [], i, e;
+    var read, result = [], skipped = [], i, e;
     try {
-        entries = RegFile.parse(text).entries;
+        read = RegFile.parse(text, ansiText);
     } catch (error) {
         return error.message;
     }
-    for (i = 0; i < entries.length; i++) {
-        e = entries[i];
+    for (i = 0; i < read.entries.length; i++) {
+        e = read.entries[i];
         result.push(e.root + "\\" + e.key + (e.deletesKey ? " deleted" : "|" + e.name + "|" + e.state.type +
                     (e.state.kind === undefined ? "" : e.state.kind) + ":" + e.state.data));
     }
-    return result.join("; ");
+    for (i = 0; i < read.skipped.length; i++)
+        skipped.push(read.skipped[i].line + ": " + read.skipped[i].reason);
+    return result.join("; ") + (skipped.length ? " | " + skipped.join("; ") : "");
 }
 
 var regFileCases = [
@@ -33,24 +40,107 @@ var regFileCases = [
     ["REGEDIT4 with narrow text and a key deletion", ["REGEDIT4", "[-HKEY_LOCAL_MACHINE\\Software\\T]",
         "[HKEY_CURRENT_USER\\T]", "\"e\"=hex(2):41,42,00"], "HKLM\\Software\\T deleted; HKCU\\T|e|expand:AB"],
     ["an unterminated string", [header, "[HKEY_CURRENT_USER\\T]", "\"a\"=\"b"],
-     "Line 3: a quoted text without its closing quote."],
-    ["a truncated hex line", [header, "[HKEY_CURRENT_USER\\T]", "\"f\"=hex:01,02,", "\"g\"=\"x\""],
-     "Line 3: the hex data ends with a comma, so it is cut short."],
-    ["a continuation that breaks off", [header, "[HKEY_CURRENT_USER\\T]", "\"f\"=hex:01,02,\\"],
-     "Line 3: the hex data breaks off after the \"\\\" that continues it."],
+     " | 3: a quoted text without its closing quote"],
+    ["a hex line ending in a comma", [header, "[HKEY_CURRENT_USER\\T]", "\"f\"=hex:01,02,", "\"g\"=\"x\""],
+     "HKCU\\T|f|binary:0102; HKCU\\T|g|sz:x"],
+    ["a continuation at the end of the file", [header, "[HKEY_CURRENT_USER\\T]", "\"f\"=hex:01,02,\\"],
+     "HKCU\\T|f|binary:0102"],
     ["no header", ["REGEDIT5", "[HKEY_CURRENT_USER\\T]"], "Line 1: not a registry file: it does not start with \"" +
      header + "\" or \"REGEDIT4\"."],
-    ["an unknown root", [header, "[HKEY_SOMEWHERE\\T]"], "Line 2: \"HKEY_SOMEWHERE\" is not a root key such as HKEY_CURRENT_USER."]
+    ["an unknown root", [header, "[HKEY_SOMEWHERE\\T]"], " | 2: \"HKEY_SOMEWHERE\" is not a root key such as HKEY_CURRENT_USER"]
 ];
 
+// Windows' rules of reading, a row each (regfile.js cites where each is stated): a row's lines
+// follow the version 5 header and [HKEY_CURRENT_USER\T] unless it starts with a header of its own
+// (or a blank line); what is read is given without "HKCU\T|", and " | " the lines skipped.
+var notRegFile = "Line 1: not a registry file: it does not start with \"" + header + "\" or \"REGEDIT4\".";
+var notALine = "neither a [key] line, a value line (\"name\"= or @=) nor a comment";
+var readingRules = [
+    [["#\"a\"=\"x\"", "  ;\"b\"=\"y\"", "\"c\"=\"z\" ;c", "\"d\"=\"z\" #c"],
+     "c|sz:z | 6: something other than a \";\" comment follows the data"],
+    [[" \t" + header + " ", "[HKEY_CURRENT_USER\\T]", "\"a\"=dword:1"], "a|dword:1"],
+    [["", header, "[HKEY_CURRENT_USER\\T]"], notRegFile],
+    [["regedit4"], notRegFile],
+    [["\"a\"=hex:01,02 ;c", "\"b\"=hex:01,02 #c", "\"c\"=hex:1,ab,\\ ;c", "", "  ;c", "  02,", "  03"],
+     "a|binary:0102; c|binary:01AB02 | 4: \"#\" follows a byte of the hex data; 9: " + notALine],
+    [["\"a\"=hex:01,\\", "\"b\"=\"x\"", "\"c\"=hex:01\\", "\"d\"=\"y\"", "\"e\"=hex:01,\\", "  ,02", "\"f\"=hex:\\", "\\",
+      "\"g\"=hex:1ab", "\"h\"=hex:01,,02"],
+     "d|sz:y | 3: \"\"\" is not a byte in hexadecimal (line 4); 5: a \"\\\" that continues hex data must follow a comma; " +
+     "7: a byte is missing before a comma in the hex data (line 8); 9: \"\\\" is not a byte in hexadecimal (line 10); " +
+     "11: \"1ab\" is not a byte in hexadecimal; 12: a byte is missing before a comma in the hex data"],
+    [["\"a\"=dword:123456789", "\"b\"=dword:  1234;5678", "\"c\"=dword:1234 #c", "\"d\"=dword:0x1", "\"e\"=dword:"],
+     "b|dword:4660 | 3: dword data has more than eight hexadecimal digits; 5: something other than a \";\" comment " +
+     "follows the data; 6: something other than a \";\" comment follows the data; 7: dword: without its hexadecimal number"],
+    [["\"a\"=\"x\"", "\u001A\"b\"=\"y\""], "a|sz:x"],
+    [["[-HKEY_CURRENT_USER\\T\\S]", "\"a\"=\"x\"", "[HKEY_NONE\\T]", "\"b\"=\"x\"", "[ HKEY_CURRENT_USER\\T]",
+      "[HKEY_CURRENT_USER\\T\\U \\\\]", "\"c\"=-"],
+     "HKCU\\T\\S deleted; HKCU\\T\\U |c|none: | 4: a value under a key that the file deletes; 5: \"HKEY_NONE\" is not a " +
+     "root key such as HKEY_CURRENT_USER; 6: a value under the key line 5, which is not imported; 7: \" HKEY_CURRENT_USER\"" +
+     " is not a root key such as HKEY_CURRENT_USER"],
+    [["\t\"a\"  =  \" x \"  ", "@\t=\tdword:1", "\"\"= - ;c", "\"b\"=-\"x\"", "\"c\"=\"x\\0\"", "\"d\"=\"x\\", "y\""],
+     "a|sz: x ; |dword:1; |none: | 6: something other than a \";\" comment follows the data; 7: \"\\0\" is not an " +
+     "escape that a registry file knows; 8: a quoted text without its closing quote; 9: " + notALine],
+    [["\"a\"=hex(ffffffff):01", "\"b\"=hex(100000000):01", "\"c\"=hex(2):", "\"d\"=hex(1):41,00,42", "\"e\"=hex(0x2):01"],
+     "a|other4294967295:01; c|expand: | 4: the data is none of \"text\", dword:, hex:, hex(N): or -; 6: text stored as hex " +
+     "has an odd number of bytes; 7: the data is none of \"text\", dword:, hex:, hex(N): or -"],
+    // REGEDIT4 text is in the system's code page, 1252 here: 0x80 is the euro sign.
+    [["REGEDIT4", "[HKEY_CURRENT_USER\\T]", "\"a\"=hex(2):80,41,00", "\"b\"=hex(7):80,00,41,00,00", "\"c\"=hex(1):80"],
+     "a|expand:\u20ACA; b|other7:AC200000410000000000; c|sz:\u20AC"]
+];
+
+function readingRulesHold() {
+    var i, lines;
+    for (i = 0; i < readingRules.length; i++) {
+        lines = readingRules[i][0];
+        if (lines[0] !== "" && lines[0].toUpperCase().indexOf("REGEDIT") < 0 && lines[0].indexOf(header) < 0)
+            lines = [header, "[HKEY_CURRENT_USER\\T]"].concat(lines);
+        check("reading rule " + (i + 1), entriesText(regText(lines)).split("HKCU\\T|").join(""), readingRules[i][1]);
+    }
+}
+
+function repeated(text, length) {
+    while (text.length < length)
+        text += text;
+    return text.substring(0, length);
+}
+
+// The pages' safeguards in the preview of a REGEDIT4 file: a caution, paths on another computer,
+// not found (its text in the code page) and here, each but the last for its own tick; and a key
+// deletion names the settings it clears.
+function importKeepsSafeguards() {
+    var plan = SettingsTransfer.importPlan(external, TweakDefinitions, regText(["REGEDIT4",
+        "[-HKEY_CURRENT_USER\\Control Panel\\Cursors]", "[HKEY_CURRENT_USER\\Control Panel\\Desktop]",
+        "\"Wallpaper\"=\"\\\\\\\\server\\\\share\\\\w.jpg\"", "\"WaitToKillAppTimeout\"=\"25000\"",
+        "[HKEY_CURRENT_USER\\Control Panel\\Cursors]", "\"Arrow\"=hex(2):43,3a,5c,80,5c,61,2e,63,75,72,00",
+        "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders]",
+        "\"Personal\"=\"%SystemRoot%\""])), seen = [], i, change;
+    for (i = 0; i < plan.changes.length; i++) {
+        change = plan.changes[i];
+        seen.push(change.def.id + ":" + change.place + ":" + SettingsTransfer.needsOwnTick(change) +
+                  (change.def.kind === "file" ? ":" + change.then.data : ""));
+    }
+    check("an import keeps the pages' safeguards", seen.join(" ") + " / " + plan.others[0].clears.join(", "),
+          "cursor-arrow:missing:true:C:\\\u20AC\\a.cur wallpaper:elsewhere:true:\\\\server\\share\\w.jpg " +
+          "documents-folder:null:false wait-to-kill:null:true / Normal pointer, Busy pointer, Working in the background " +
+          "pointer, Link pointer");
+}
+
 function regFilesAreRead() {
-    var i, big = header + "\r\n;";
+    var i, big = header + "\r\n;", plan, hostile;
     for (i = 0; i < regFileCases.length; i++)
         check("a registry file with " + regFileCases[i][0], entriesText(regText(regFileCases[i][1])), regFileCases[i][2]);
     while (big.length <= RegFile.maxLength)
         big += big;
     check("a file of 4 MiB + 1 is refused", entriesText(big.substring(0, RegFile.maxLength + 1)),
           "The file is larger than 4 MiB, which no file of settings is.");
+    readingRulesHold();
+    plan = SettingsTransfer.importPlan(external, TweakDefinitions, regText([header, "[HKEY_CURRENT_USER\\T]",
+        "\"a\"=hex:01" + repeated(" ", RegFile.maxLength - 100) + "x"]));
+    hostile = SettingsTransfer.importPlan(external, TweakDefinitions, regText([header,
+        "[-HKEY_CURRENT_USER\\" + repeated("\\", RegFile.maxLength - 100) + "x]"]));
+    check("a line of 4 MiB of blanks, and a key of as many backslashes, is read", plan.skipped[0].reason + " " +
+          hostile.others[0].where.length, "\"x\" follows a byte of the hex data " + (RegFile.maxLength - 100 + 6));
+    importKeepsSafeguards();
     check("what is written reads back", entriesText(RegFile.format([
         { root: "HKCU", key: "B", name: "x", state: { type: "expand", data: "%USERPROFILE%\\a long path to wrap it" } },
         { root: "HKCU", key: "A", name: "", state: { type: "sz", data: "two\r\nlines \"q\"" } },
@@ -106,7 +196,7 @@ function settingsTravel() {
         TweakEngine.restore(registry, changed[i]);
     check("a value shared by bits is written once", text.split("\"" + def.value + "\"=").length, 2);
     entries = TweakEngine.journal(registry).length;
-    plan = SettingsTransfer.importPlan(registry, TweakDefinitions, text.replace(/\r\n$/,
+    plan = SettingsTransfer.importPlan(external, TweakDefinitions, text.replace(/\r\n$/,
         "[HKEY_CURRENT_USER\\Software\\Lumivanta test]\r\n\"not ours\"=dword:00000001\r\n"));
     check("the preview lists the five settings and the value of no setting", chosenOf(plan, changed).length + " " +
           plan.others[plan.others.length - 1].what, "5 \"not ours\"");
@@ -118,11 +208,10 @@ function settingsTravel() {
     for (i = 0; i < changed.length; i++)
         TweakEngine.restore(registry, changed[i]);
     def = changed[0];
-    check("a malformed file is refused with its line and writes nothing", failure(function () {
-        SettingsTransfer.importPlan(registry, TweakDefinitions, text + "\"cut\"=\"short\r\n");
-    }) + " " + TweakEngine.isDefault(registry, def), "Line " + text.split("\r\n").length +
-          ": a quoted text without its closing quote. true");
-    plan = chosenOf(SettingsTransfer.importPlan(registry, TweakDefinitions, text), changed);
+    plan = SettingsTransfer.importPlan(external, TweakDefinitions, text + "\"cut\"=\"short\r\n");
+    check("a line that Windows skips is skipped and the rest planned", chosenOf(plan, changed).length + " " +
+          plan.skipped[0].line, "5 " + text.split("\r\n").length);
+    plan = chosenOf(SettingsTransfer.importPlan(external, TweakDefinitions, text), changed);
     entries = TweakEngine.journal(registry).length;
     for (broken = plan.length - 1; plan[broken].def.spi; broken--)
         continue;

@@ -192,7 +192,9 @@ function installExternalDouble(config) {
         NotifySettingChange: method(1, function (area) {
             calls.push({ method: "notify", args: [area] });
             return true;
-        })
+        }),
+        // No files here: every path is taken as found.
+        PathPlace: method(1, function () { return "here"; })
     };
 
     function split(where) {

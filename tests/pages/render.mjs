@@ -585,9 +585,11 @@ async function settingsTravel(context, defs) {
     TweakEngine.definition(TweakDefinitions, id))), moved.map((d) => d.id));
   await restoreMoved();
   const locked = defs.find((d) => d.root === "HKLM" && d.kind === "toggle");
-  await page.evaluate((text) => { window.lvDouble.answers.openText = text; }, saved[4] +
-    regText({ [`${locked.root}\\${locked.key}`]: { [locked.value]: [locked.type, locked.dflt] },
-      "HKCU\\Software\\Elsewhere": { Other: ["sz", "not ours"] } }).replace(/^.*\r\n/, ""));
+  const cautious = defs.find((d) => d.caution && d.root === "HKCU" && d.kind === "range" && isAvailable(d));
+  const opened = saved[4] + regText({ [`${locked.root}\\${locked.key}`]: { [locked.value]: [locked.type, locked.dflt] },
+    [`HKCU\\${cautious.key}`]: { [cautious.value]: [cautious.type, String(cautious.max)] },
+    "HKCU\\Software\\Elsewhere": { Other: ["sz", "not ours"] } }).replace(/^.*\r\n/, "") + "\"Nine\"=dword:123456789\r\n";
+  await page.evaluate((text) => { window.lvDouble.answers.openText = text; }, opened);
   await page.click("#import-settings");
   check("import: the preview is a dialog that takes the focus; Escape cancels it, the focus back on Import settings", await page.evaluate(
     () => document.activeElement.getAttribute("role") === "dialog") && (await byKey(page, null, "Escape", "Escape")) === "import-settings");
@@ -602,6 +604,10 @@ async function settingsTravel(context, defs) {
     r[1] && r[2].includes("Needs administrator rights")));
   check("import: a value of no setting is listed as such", (await page.textContent("#import-others")).includes(
     "HKCU\\Software\\Elsewhere, \"Other\": not one of this program's settings"));
+  check("import: a line that Windows skips is listed", (await page.textContent("#import-others")).includes(
+    `Not imported: line ${opened.split("\r\n").length - 1}: dword data has more than eight hexadecimal digits`));
+  check("import: a caution is shown, for its own tick", rows.some((r) => r[0] === cautious.id &&
+    r[2].includes(cautious.caution) && r[2].includes("Applied only when ticked")));
   await page.screenshot({ path: join(shots, "changes-import.png"), fullPage: true });
   await layouts(page, "changes.html with its preview");
   // Chosen: under Wine the file also holds System settings whose change Wine refuses.

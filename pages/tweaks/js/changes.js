@@ -179,6 +179,10 @@
             document.getElementById("import-settings").focus();
     }
 
+    var placeWords = { elsewhere: "On another computer", missing: "Not found on this computer" };
+
+    // A setting's caution is shown as its page shows it; such a setting, and a path that is not
+    // here, is applied only when ticked.
     function importRow(change) {
         var row = importRows.insertRow(-1), pick = element("input"), setting = row.insertCell(-1);
         pick.type = "checkbox";
@@ -190,28 +194,48 @@
         setting.appendChild(element("strong", "", change.def.title));
         if (change.problem)
             setting.appendChild(element("span", "badge locked", change.problem));
+        if (change.place)
+            setting.appendChild(element("span", "badge locked", placeWords[change.place]));
+        if (!change.problem && SettingsTransfer.needsOwnTick(change))
+            setting.appendChild(element("span", "badge", "Applied only when ticked"));
+        if (change.def.caution)
+            setting.appendChild(element("p", "caution", change.def.caution));
         row.insertCell(-1).appendChild(stateNode(change.def, change.now));
         row.insertCell(-1).appendChild(stateNode(change.def, change.then));
         row.setAttribute("data-tweak", change.def.id);
     }
 
-    function listOthers(others) {
-        var list = document.getElementById("import-others");
+    function otherText(other) {
+        var text = "Line " + other.line + ": " + other.where + ", " + other.what + ": ";
+        if (!other.clears || other.clears.length === 0)
+            return text + "not one of this program's settings, never written";
+        return text + "the key itself is never deleted; it clears " + (other.clears.length === 1 ? "the setting " :
+            "these settings ") + other.clears.join(", ");
+    }
+
+    // The lines that name none of the settings and those skipped, as Windows skips them, in the
+    // file's order.
+    function listOthers(read) {
+        var list = document.getElementById("import-others"), others = read.others, skipped = read.skipped;
+        var i = 0, j = 0;
         list.innerHTML = "";
-        for (var i = 0; i < others.length; i++) {
-            list.appendChild(element("li", "", "Line " + others[i].line + ": " + others[i].where + ", " + others[i].what +
-                                     ": not one of this program's settings, never written"));
+        while (i < others.length || j < skipped.length) {
+            if (j === skipped.length || (i < others.length && others[i].line < skipped[j].line))
+                list.appendChild(element("li", "", otherText(others[i++])));
+            else
+                list.appendChild(element("li", "", "Not imported: line " + skipped[j].line + ": " + skipped[j++].reason));
         }
-        list.className = others.length ? "others" : "others hidden";
+        list.className = list.firstChild ? "others" : "others hidden";
     }
 
     function showPlan() {
-        var applicable = 0, same = document.getElementById("import-same");
+        var applicable = 0, forAll = 0, same = document.getElementById("import-same");
         while (importRows.rows.length > 0)
             importRows.deleteRow(0);
         for (var i = 0; i < plan.changes.length; i++) {
             importRow(plan.changes[i]);
             applicable += plan.changes[i].problem ? 0 : 1;
+            forAll += plan.changes[i].problem || SettingsTransfer.needsOwnTick(plan.changes[i]) ? 0 : 1;
         }
         document.getElementById("import-changes").className = plan.changes.length ? "journal" : "journal hidden";
         same.innerHTML = "";
@@ -219,30 +243,40 @@
             plan.same === 0 ? "" : plan.same + (plan.same === 1 ? " setting is" : " settings are") +
             " already as the file has them."));
         same.className = same.firstChild.nodeValue ? "empty" : "empty hidden";
-        listOthers(plan.others);
-        document.getElementById("import-all").disabled = applicable === 0;
+        listOthers(plan);
+        document.getElementById("import-all").disabled = forAll === 0;
         document.getElementById("import-chosen").disabled = applicable === 0;
         showImport(true);
     }
 
-    function chosenChanges(all) {
-        var chosen = [];
-        for (var i = 0; i < plan.changes.length; i++) {
-            if (!plan.changes[i].problem && (all || importRows.rows[i].getElementsByTagName("input")[0].checked))
-                chosen.push(plan.changes[i]);
-        }
-        return chosen;
+    function isTicked(index) {
+        return importRows.rows[index].getElementsByTagName("input")[0].checked;
     }
 
+    // "Apply all" takes every change but those that want their own tick, which then stay in the
+    // preview.
     function applyPlan(all) {
         return act(function () {
-            var chosen = chosenChanges(all), count;
+            var chosen = [], left = [], count, change;
+            for (var i = 0; i < plan.changes.length; i++) {
+                change = plan.changes[i];
+                if (!change.problem && (all ? !SettingsTransfer.needsOwnTick(change) : isTicked(i)))
+                    chosen.push(change);
+                else if (all && !change.problem)
+                    left.push(change);
+            }
             if (chosen.length === 0)
                 throw new Error("Tick the settings to import first, or choose Apply all.");
             count = SettingsTransfer.applyImport(registry, chosen);
-            showImport(false);
+            if (left.length > 0) {
+                plan = { changes: left, same: 0, others: [], skipped: [] };
+                showPlan();
+            } else {
+                showImport(false);
+            }
             return "Imported " + count + (count === 1 ? " setting" : " settings") +
-                   "; each change is listed below and can be undone.";
+                   "; each change is listed below and can be undone." + (left.length > 0 ? " Left for you to tick: " +
+                   left.length + (left.length === 1 ? " setting" : " settings") + " with a caution or a path not on this computer." : "");
         });
     }
 
@@ -255,7 +289,7 @@
         if (text === "")
             return "";
         try {
-            plan = SettingsTransfer.importPlan(registry, TweakDefinitions, text);
+            plan = SettingsTransfer.importPlan(window.external, TweakDefinitions, text);
         } catch (e) {
             throw new Error("This file cannot be imported. " + PageDom.errorText(e));
         }

@@ -16,12 +16,12 @@ var SettingsTransfer = (function () {
     }
 
     function keyPath(key) {
-        return String(key).replace(/^\\+|\\+$/g, "").toLowerCase();
+        return RegFile.bareKey(key).toLowerCase();
     }
 
-    function isBelow(key, parent) {
-        var path = keyPath(parent) + "\\";
-        return (keyPath(key) + "\\").substring(0, path.length) === path;
+    // parentPath is the keyPath of the parent with a "\\" after it, worked out once for all keys.
+    function isBelow(key, parentPath) {
+        return (keyPath(key) + "\\").substring(0, parentPath.length) === parentPath;
     }
 
     // A key path holds no empty part, so the first "\\" after it ends it. (JScript's property
@@ -80,10 +80,17 @@ var SettingsTransfer = (function () {
             (build === null ? "unknown" : build)]) };
     }
 
+    function titles(defs) {
+        var result = [], i;
+        for (i = 0; i < defs.length; i++)
+            result.push(defs[i].title);
+        return result;
+    }
+
     // The settings' states that the file leaves, by definition id, last line winning, and the
     // lines that name no setting. Several settings may share a value (each its bits of it). A
-    // key deletion is taken as the deletion of the settings' values below it; the key itself is
-    // never deleted.
+    // key deletion is taken as the deletion of the settings' values below it, which its line
+    // names (clears); the key itself is never deleted.
     function fileStates(defs, entries) {
         var wanted = {}, others = [], byPlace = {}, i, j, entry, found, where, place;
         for (i = 0; i < defs.length; i++) {
@@ -96,11 +103,13 @@ var SettingsTransfer = (function () {
             where = entry.root + (entry.key ? "\\" + entry.key : "");
             found = [];
             if (entry.deletesKey) {
-                others.push({ line: entry.line, where: where, what: "the deletion of this key and all it holds" });
+                place = keyPath(entry.key) + "\\";
                 for (j = 0; j < defs.length; j++) {
-                    if (isCarried(defs[j]) && defs[j].root.toUpperCase() === entry.root && isBelow(defs[j].key, entry.key))
+                    if (isCarried(defs[j]) && defs[j].root.toUpperCase() === entry.root && isBelow(defs[j].key, place))
                         found.push(defs[j]);
                 }
+                others.push({ line: entry.line, where: where, what: "the deletion of this key and all it holds",
+                              clears: titles(found) });
             } else {
                 found = byPlace[placeOf(entry.root, entry.key, entry.name)] || [];
                 if (found.length === 0)
@@ -113,11 +122,27 @@ var SettingsTransfer = (function () {
         return { wanted: wanted, others: others };
     }
 
+    // A path to a file or folder that is not on this computer ("elsewhere") or not found
+    // ("missing"), as the System object finds it; null for one that is here, and for no path.
+    function pathPlace(system, def, value) {
+        var place;
+        if ((def.kind !== "file" && def.kind !== "folder") || typeof value !== "string" || value === "")
+            return null;
+        place = system.PathPlace(value);
+        return place === "here" ? null : place;
+    }
+
+    // A change that "Apply all" leaves for its own tick, as the pages ask before it: a setting
+    // with a caution, or a path that is not on this computer or not found.
+    function needsOwnTick(change) {
+        return !!change.def.caution || change.place !== null;
+    }
+
     // What importing would do to one setting: the states now and then, and a problem that
     // keeps it from being imported; null when the setting already is as the file has it.
     // A setting of bits is compared by its own bits, so that a value whose other bits differ
     // changes nothing of it.
-    function planned(reg, want) {
+    function planned(reg, system, want) {
         var def = want.def, change = { def: def, line: want.line, then: want.then, value: null, problem: null };
         change.now = TweakEngine.valueState(reg, def.root, def.key, def.value);
         if (want.then.type === "none") {
@@ -132,6 +157,7 @@ var SettingsTransfer = (function () {
         }
         change.problem = change.problem || TweakEngine.unavailableReason(reg, def) ||
                          (TweakEngine.canChange(reg, def) ? null : "Needs administrator rights");
+        change.place = change.problem ? null : pathPlace(system, def, change.value);
         return change;
     }
 
@@ -146,23 +172,28 @@ var SettingsTransfer = (function () {
         }
     }
 
-    // The changes that importing text would make, in the order of the definitions, and the
-    // lines that it leaves alone because they name none of the settings. A file that is not
-    // well formed fails with the line and the reason.
-    function importPlan(reg, defs, text) {
-        var states = fileStates(defs, RegFile.parse(text).entries), changes = [], same = 0;
+    // The changes that importing text would make, in the order of the definitions; the lines
+    // that it leaves alone because they name none of the settings (others); and the lines that
+    // Windows would skip too (skipped). A file without the header of a registry file, or above
+    // the bound, fails with the reason.
+    function importPlan(external, defs, text) {
+        var reg = external.Registry, system = external.System, read, states, changes = [], same = 0;
         var i, want, change;
+        read = RegFile.parse(text, function (pairs) {
+            return system.AnsiText(pairs);
+        });
+        states = fileStates(defs, read.entries);
         for (i = 0; i < defs.length; i++) {
             if (!Object.prototype.hasOwnProperty.call(states.wanted, defs[i].id))
                 continue;
             want = states.wanted[defs[i].id];
-            change = planned(reg, want);
+            change = planned(reg, system, want);
             if (change === null)
                 same++;
             else
                 changes.push(change);
         }
-        return { changes: changes, same: same, others: states.others };
+        return { changes: changes, same: same, others: states.others, skipped: read.skipped };
     }
 
     // The number of the journal's newest entry, -1 when it holds none.
@@ -230,5 +261,6 @@ var SettingsTransfer = (function () {
                 "cannot carry them: " + exported.skipped.join(", ") + ".");
     }
 
-    return { exportText: exportText, exportToFile: exportToFile, importPlan: importPlan, applyImport: applyImport };
+    return { exportText: exportText, exportToFile: exportToFile, importPlan: importPlan, needsOwnTick: needsOwnTick,
+             applyImport: applyImport };
 }());
