@@ -60,7 +60,7 @@ else
   sandbox=()
   [ "$(id -u)" != 0 ] || sandbox=(--no-sandbox)
   chromium "${sandbox[@]}" --app="$url" --user-data-dir="$bin/../chromium-profile" --no-first-run \
-    --no-default-browser-check --window-position=320,0 --window-size=700,760 >/dev/null 2>&1 &
+    --no-default-browser-check --window-position=720,0 --window-size=700,560 >/dev/null 2>&1 &
   pids+=($!)
 fi
 wait -n "${pids[@]}" || true
