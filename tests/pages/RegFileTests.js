@@ -112,17 +112,16 @@ function importKeepsSafeguards() {
         "[-HKEY_CURRENT_USER\\Control Panel\\Cursors]", "[HKEY_CURRENT_USER\\Control Panel\\Desktop]",
         "\"Wallpaper\"=\"\\\\\\\\server\\\\share\\\\w.jpg\"", "\"WaitToKillAppTimeout\"=\"25000\"",
         "[HKEY_CURRENT_USER\\Control Panel\\Cursors]", "\"Arrow\"=hex(2):43,3a,5c,80,5c,61,2e,63,75,72,00",
-        "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders]",
-        "\"Personal\"=\"%SystemRoot%\""])), seen = [], i, change;
+        "\"Hand\"=\"%SystemRoot%\\\\win.ini\""])), seen = [], i, change;
     for (i = 0; i < plan.changes.length; i++) {
         change = plan.changes[i];
         seen.push(change.def.id + ":" + change.place + ":" + SettingsTransfer.needsOwnTick(change) +
                   (change.def.kind === "file" ? ":" + change.then.data : ""));
     }
     check("an import keeps the pages' safeguards", seen.join(" ") + " / " + plan.others[0].clears.join(", "),
-          "cursor-arrow:missing:true:C:\\\u20AC\\a.cur wallpaper:elsewhere:true:\\\\server\\share\\w.jpg " +
-          "documents-folder:null:false wait-to-kill:null:true / Normal pointer, Busy pointer, Working in the background " +
-          "pointer, Link pointer");
+          "cursor-arrow:missing:true:C:\\\u20AC\\a.cur cursor-link:null:false:%SystemRoot%\\win.ini " +
+          "wallpaper:elsewhere:true:\\\\server\\share\\w.jpg wait-to-kill:null:true / Normal pointer, Busy pointer, " +
+          "Working in the background pointer, Link pointer");
 }
 
 function regFilesAreRead() {
@@ -226,7 +225,7 @@ function settingsTravel() {
 // below that key, none of a sibling key whose name starts the same.
 function regFileEdgesHold() {
     function settingsTaken(key) {
-        var plan = SettingsTransfer.importPlan(registry, TweakDefinitions,
+        var plan = SettingsTransfer.importPlan(external, TweakDefinitions,
                                                regText([header, "[-HKEY_CURRENT_USER\\" + key + "]"]));
         return plan.changes.length + plan.same;
     }
