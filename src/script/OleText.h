@@ -9,8 +9,11 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A failed platform call that carries its HRESULT.
 class EOleSysError : public Exception {
@@ -32,6 +35,10 @@ std::wstring WideFromBstr(BSTR text);
 
 // A new BSTR, owned by the caller; std::bad_alloc when there is no memory for it.
 BSTR BstrFromAnsi(std::string_view text);
+
+// Binary data passes as pairs of hexadecimal digits in either case, nothing between them; none
+// for any other text.
+std::optional<std::vector<std::uint8_t>> BytesFromHex(const std::wstring& text);
 
 void SetResultBool(VARIANT* result, bool value);
 void SetResultInt(VARIANT* result, long value);

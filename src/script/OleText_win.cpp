@@ -20,6 +20,17 @@ void SetResultBstr(VARIANT* result, BSTR value)
     V_BSTR(result) = value;
 }
 
+std::optional<std::uint8_t> HexDigit(wchar_t digit)
+{
+    if (digit >= L'0' && digit <= L'9')
+        return static_cast<std::uint8_t>(digit - L'0');
+    if (digit >= L'A' && digit <= L'F')
+        return static_cast<std::uint8_t>(digit - L'A' + 10);
+    if (digit >= L'a' && digit <= L'f')
+        return static_cast<std::uint8_t>(digit - L'a' + 10);
+    return std::nullopt;
+}
+
 }
 
 void OleCheck(HRESULT code)
@@ -69,4 +80,20 @@ void SetResultText(VARIANT* result, std::wstring_view text)
 {
     if (result)
         SetResultBstr(result, BstrFromWide(text));
+}
+
+std::optional<std::vector<std::uint8_t>> BytesFromHex(const std::wstring& text)
+{
+    if (text.size() % 2 != 0)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(text.size() / 2);
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const std::optional<std::uint8_t> high = HexDigit(text[i]);
+        const std::optional<std::uint8_t> low = HexDigit(text[i + 1]);
+        if (!high || !low)
+            return std::nullopt;
+        bytes.push_back(static_cast<std::uint8_t>(*high << 4 | *low));
+    }
+    return bytes;
 }

@@ -156,29 +156,14 @@ TScriptValue ScriptValueOf(VARIANT& value)
     return {};
 }
 
-int HexDigit(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
-
-std::string BytesOfHex(std::wstring_view pairs)
+std::string BytesOfHex(const std::wstring& pairs)
 {
     if (pairs.size() % 2 != 0)
         throw Exception("Bytes in hexadecimal come in pairs of digits; an odd number of digits was given.");
-    std::string bytes(pairs.size() / 2, '\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const int high = HexDigit(pairs[2 * i]), low = HexDigit(pairs[2 * i + 1]);
-        if (high < 0 || low < 0)
-            throw Exception("Bytes in hexadecimal hold only the digits 0-9 and A-F.");
-        bytes[i] = static_cast<char>(high << 4 | low);
-    }
-    return bytes;
+    const std::optional<std::vector<std::uint8_t>> bytes = BytesFromHex(pairs);
+    if (!bytes)
+        throw Exception("Bytes in hexadecimal hold only the digits 0-9 and A-F.");
+    return std::string(bytes->begin(), bytes->end());
 }
 
 std::wstring Expanded(const std::wstring& path)
