@@ -1,15 +1,15 @@
-// The program's part in its installation. Windows Installer runs the copy of the program that
-// the package carries with "/close PROGRAM PRODUCTCODE" before it replaces or removes the files
-// (an older version's program may not know the switch, or may not be found where this one
-// looks), and with "/reopen PROGRAM PRODUCTCODE" when it is done, whether it succeeded, failed
-// or was cancelled: the program that is then in place starts again as it ran, and the note of
-// the closed copy goes either way. It runs the installed program with "/offerstart" at the end of an interactive
-// install, "/uninstall" (and "/purge") when it removes the program, "/restore" when such a
-// removal fails and is rolled back, and the carried copy with "/dropbackup" once it succeeded.
-// Only a running copy of the named program file is ended, through its tray menu's Exit, so it
-// saves its placement and withdraws its user-agent token as always; a portable copy elsewhere
-// runs on. Then the values the program wrote outside its package go, each only while it belongs
-// to this copy.
+// The program's part in its installation. Windows Installer runs the copy of the program that the
+// package carries with "/close PROGRAM PRODUCTCODE" before it replaces or removes the files (an
+// older version's program may not know the switch, or may not be found where this one looks), and
+// with "/reopen PROGRAM PRODUCTCODE" when it is done, whether it succeeded, failed or was
+// cancelled: the program that is then in place starts again as it ran, and the note of the closed
+// copy goes either way. It runs the installed program with "/offerstart" at the end of an
+// interactive install, "/uninstall" (and "/purge") when it removes the program, "/restore" when
+// such a removal fails and is rolled back, and the carried copy with "/dropbackup" once it
+// succeeded. Only a running copy of the named program file is ended, through its tray menu's Exit,
+// so it saves its placement and withdraws its user-agent token as always; a portable copy elsewhere
+// runs on. Then the values the program wrote outside its package go, each only while it belongs to
+// this copy.
 #include "app/InstallerSwitches.h"
 
 #include "UniqueKernelHandle.h"
