@@ -362,7 +362,7 @@ var DocumentedBy = { "nf-winuser-systemparametersinfow": "SPI|Keyboard Layout\\T
     "cc939703(v=technet.10)": "AutoRestartShell", "policy-csp-admx-taskbar": "TaskbarNoThumbnail|TaskbarNoNotification|" +
         "NoSystraySystemPromotion|DisableNotificationCenter|NoPinningToTaskbar|NoRemoteDestinations",
     "policy-csp-admx-startmenu": "HideClock|NoTaskGrouping|LockTaskbar|ClearRecentDocsOnExit|NoInstrumentation",
-    "policy-csp-windowsai": "TurnOffWindowsCopilot", "policy-csp-newsandinterests": "AllowNewsAndInterests" };
+    "policy-csp-windowsai": "TurnOffWindowsCopilot|DisableAIDataAnalysis", "policy-csp-newsandinterests": "AllowNewsAndInterests" };
 
 // A setting cites a page of Microsoft's that names its value, its key, or its System action.
 function sourceNamesTheValue(def) {
