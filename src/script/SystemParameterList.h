@@ -19,7 +19,9 @@
 // TYPE is Bool or Int; bounds are the documented ones, NoLimit where the reference gives none.
 // Left out: MOUSECLICKLOCKTIME, whose reference says pvParam points to a DWORD while the
 // platform's other implementations read uiParam or pvParam's own value, so no one form can be
-// trusted; CARETBROWSING, which the reference does not know.
+// trusted; MOUSEWHEELROUTING, whose SET the reference describes as its GET (pvParam points to a
+// DWORD "that receives" the option), so its form cannot be trusted either; CARETBROWSING, which
+// the reference does not know.
 
 // Windows parameters
 LV_SPI_PV(ACTIVEWINDOWTRACKING, Bool, 0, 1)
