@@ -9,6 +9,8 @@ case "$(basename "${WINEPREFIX:-}")" in
   *) echo "FAIL refusing to run outside a throw-away prefix of scripts/with-wine-session.sh"; exit 1 ;;
 esac
 includes=(--include "$(dirname "$0")/../scripts/Checks.js" --include "$(dirname "$0")/WineDiffers.js"
+  --include "$pages/tweaks/js/engine/values.js" --include "$pages/tweaks/js/engine/access.js"
+  --include "$pages/tweaks/js/engine/system.js" --include "$pages/tweaks/js/engine/journal.js"
   --include "$pages/tweaks/js/engine.js" --include "$pages/tweaks/js/regfile.js" --include "$pages/tweaks/js/transfer.js"
   --include "$(dirname "$0")/RegFileTests.js")
 for definitions in "$pages"/tweaks/js/defs/*.js; do

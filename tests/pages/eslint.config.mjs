@@ -19,7 +19,7 @@ export default [
     },
   },
   {
-    files: ["**/js/engine.js", "**/js/regfile.js", "**/js/transfer.js", "**/js/defs/*.js", "**/tests/pages/WineDiffers.js"],
+    files: ["**/js/engine.js", "**/js/engine/*.js", "**/js/regfile.js", "**/js/transfer.js", "**/js/defs/*.js", "**/tests/pages/WineDiffers.js"],
     languageOptions: { ecmaVersion: 3 },
     rules: {
       "no-restricted-globals": ["error", { name: "JSON", message: "JScript at ES3 has no JSON" },
