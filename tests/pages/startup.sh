@@ -35,7 +35,7 @@ win reg add "$run" /v "$first" /t REG_SZ /d "$first_command" /f >/dev/null
 win reg add "$run" /v "$second" /t REG_EXPAND_SZ /d "$second_command" /f >/dev/null
 import_lines "$run" "${unicode_lines[@]}"
 engine=()
-for part in engine/values engine/access engine/system engine/journal engine; do
+for part in engine/values engine/access engine/system engine/keep engine/journal engine; do
   engine+=(--include "$pages/tweaks/js/$part.js")
 done
 output=$(win "$lvscript" --include "$(dirname "$0")/../scripts/Checks.js" "${engine[@]}" \

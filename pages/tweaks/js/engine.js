@@ -3,7 +3,8 @@
 // It never touches a page, so lvscript runs it exactly as the pages do; it keeps to ES3
 // because that is the level of the platform's script engine. Each concern has a file of its
 // own under engine/, loaded before this one in this order: values.js (values and bits),
-// access.js (availability and access), system.js (System entries), journal.js (the journal);
+// access.js (availability and access), system.js (System entries), keep.js (the settings
+// kept for the user), journal.js (the journal);
 // they add themselves to TweakParts, and this file puts TweakEngine together from them.
 /* global TweakParts */
 var TweakEngine = (function () {
@@ -16,6 +17,7 @@ var TweakEngine = (function () {
     var access = TweakParts.access, refuseUnavailable = access.refuseUnavailable;
     var system = TweakParts.system, spiSetting = system.spiSetting, systemObject = system.systemObject,
         writeSpi = system.writeSpi, announce = system.announce;
+    var keep = TweakParts.keep;
     var journal = TweakParts.journal, record = journal.record, confirmRecord = journal.confirmRecord,
         changedOrForgotten = journal.changedOrForgotten;
 
@@ -64,7 +66,7 @@ var TweakEngine = (function () {
         return def.spi ? spiSetting(def, systemObject().GetSystemParameter(def.spi)) : registryValue(reg, def);
     }
 
-    function apply(reg, def, value) {
+    function change(reg, def, value) {
         refuseUnavailable(reg, def);
         if (def.spi)
             writeSpi(reg, def, allowedValue(def, value));
@@ -72,6 +74,12 @@ var TweakEngine = (function () {
             writeBits(reg, def, !!value);
         else
             writeRaw(reg, def, rawFromValue(def, value));
+    }
+
+    // The value the user chose is kept (see engine/keep.js), also when the setting already held it.
+    function apply(reg, def, value) {
+        change(reg, def, value);
+        keep.keep(reg, def, def.kind === "toggle" || def.bit ? !!value : value);
     }
 
     function toggle(reg, def) {
@@ -85,9 +93,10 @@ var TweakEngine = (function () {
         if (def.dfltAbsent)
             removeValue(reg, def);
         else if (def.bit || def.spi)
-            apply(reg, def, defaultValue(def));
+            change(reg, def, defaultValue(def));
         else
             writeRaw(reg, def, def.dflt);
+        keep.forget(reg, def.id);
     }
 
     function isDefault(reg, def) {
@@ -162,6 +171,11 @@ var TweakEngine = (function () {
         undoAll: journal.undoAll,
         clearJournal: journal.clearJournal,
         journalPlace: journal.journalPlace,
+        recordOutside: journal.recordOutside,
+        keepPlace: keep.keepPlace,
+        isKeepable: keep.isKeepable,
+        kept: keep.kept,
+        stopKeeping: keep.forget,
         stateWords: journal.stateWords,
         listEntries: listEntries,
         removeEntry: removeEntry,

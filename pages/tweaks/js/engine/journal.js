@@ -6,9 +6,11 @@ TweakParts.journal = (function () {
     var values = TweakParts.values, failure = values.failure, escapeField = values.escapeField,
         unescapeField = values.unescapeField, valueState = values.valueState,
         sameState = values.sameState, putValue = values.putValue, definition = values.definition,
-        valueOfState = values.valueOfState, choiceOf = values.choiceOf;
+        valueOfState = values.valueOfState, choiceOf = values.choiceOf,
+        stateOfValue = values.stateOfValue;
     var systemPart = TweakParts.system, systemObject = systemPart.systemObject, spiSetting = systemPart.spiSetting,
-        takeUp = systemPart.takeUp;
+        takeUp = systemPart.takeUp, spiArgument = systemPart.spiArgument;
+    var forget = TweakParts.keep.forget;
 
     // The journal: every change, recorded before it is made, so that each one can be put back
     // exactly. Its entries are string values under one key, kept in a ring of journalCap names:
@@ -96,6 +98,7 @@ TweakParts.journal = (function () {
         if (hasSystemFields(fields))
             entry.system = { name: fields[13], before: systemValue(fields[14]), after: systemValue(fields[15]) };
         entry.ref = entry.number + ":" + entry.token;
+        entry.outside = entry.token.substring(0, outsideMark.length) === outsideMark;
         return entry.number % journalCap === Number(name) ? entry : null;
     }
 
@@ -228,12 +231,14 @@ TweakParts.journal = (function () {
 
     // Records one change before it is made and gives its entry; a change that cannot be
     // recorded is refused. system: Windows' values for a change through a System entry.
-    function record(reg, def, name, before, after, system) {
+    // mark: before the token, for a change from outside.
+    function record(reg, def, name, before, after, system, mark) {
         var claimed;
         if (before === null)
             throw failure(def, "its value is of a type that could not be put back, so it is left as it is");
-        claimed = { token: writer + "." + (++entriesWritten), time: new Date().getTime(), id: def.id, title: def.title,
-                    root: def.root, key: def.key, name: name, before: before, after: after, system: system };
+        claimed = { token: (mark || "") + writer + "." + (++entriesWritten), time: new Date().getTime(), id: def.id,
+                    title: def.title, root: def.root, key: def.key, name: name, before: before, after: after,
+                    system: system };
         claimed.fields = entryFields(claimed);
         try {
             claimed = claim(reg, claimed);
@@ -243,6 +248,22 @@ TweakParts.journal = (function () {
         if (claimed === null)
             throw unrecorded(def);
         return claimed;
+    }
+
+    // A change from outside (Windows or another program changed a kept setting back) is recorded
+    // when it is noticed, as an entry of the format "2" whose token starts with outsideMark, so
+    // that older builds read it as any change: before it, the kept value as the registry holds
+    // it; after it, the registry as it is now; for a System setting Windows' value for each.
+    // Undoing it puts the kept value back. Gives the entry.
+    var outsideMark = "outside.";
+
+    function recordOutside(reg, def, kept) {
+        var before = stateOfValue(reg, def, kept), system = null, current;
+        if (def.spi) {
+            current = systemObject().GetSystemParameter(def.spi);
+            system = { name: def.spi, before: spiArgument(def, kept, typeof current === "boolean"), after: current };
+        }
+        return record(reg, def, def.value, before, valueState(reg, def.root, def.key, def.value), system, outsideMark);
     }
 
     // A writer of an older build, which takes no number, can still have written over the entry
@@ -401,7 +422,9 @@ TweakParts.journal = (function () {
     }
 
     // Puts back the state before one change, only while the value is still what the change
-    // made it, and takes its entry out. Anything that fails leaves the value as it was found.
+    // made it, and takes its entry out; a change made through the engine is then no longer
+    // kept, while undoing one from outside gives back the kept value, which stays kept. Anything
+    // that fails leaves the value as it was found.
     // Gives "" when Windows, too, holds the earlier state again, else what holds until sign-in.
     function undoEntry(reg, entry, defs) {
         var def = defs ? definition(defs, entry.id) : null, held = slotEntry(reg, {}, entry.number % journalCap), now, why;
@@ -421,6 +444,8 @@ TweakParts.journal = (function () {
             throw new Error(subject(entry, def) + ": not undone, because its entry could not be taken out of " +
                             "the history (" + journalPlace.root + "\\" + journalPlace.key + " cannot be written).");
         }
+        if (!entry.outside)
+            forget(reg, entry.id);
         if (entry.system)
             return heldUntilSignIn(entry, def, why);
         takeUpRestored(reg, entry, def);
@@ -493,6 +518,7 @@ TweakParts.journal = (function () {
         journalPlace: journalPlace,
         record: record,
         confirmRecord: confirmRecord,
+        recordOutside: recordOutside,
         changedOrForgotten: changedOrForgotten,
         journal: journal,
         stateWords: stateWords,

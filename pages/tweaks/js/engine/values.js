@@ -216,6 +216,19 @@ TweakParts.values = (function () {
         }
     }
 
+    // The registry's state that holds value for def, a bit setting's other bits as they are now:
+    // what a kept value is put back as. For a System switch whose data the definition does not
+    // name, and binary data without bits, the state as it is now.
+    function stateOfValue(reg, def, value) {
+        var whole, raw;
+        if (def.bit) {
+            whole = readWhole(reg, def);
+            return stateOfWhole(def, withBits(def, whole === null ? baseWhole(def) : whole, value ? def.bit.mask >>> 0 : 0));
+        }
+        raw = def.type === "binary" ? undefined : rawFromValue(def, value);
+        return raw === undefined ? valueState(reg, def.root, def.key, def.value) : { type: def.type, data: raw };
+    }
+
     // The value a page would set for a registry state (a registry file's line): a bit setting's
     // state in the whole value, or the data's value; null when the state is of another type or
     // no state that the definition offers.
@@ -318,6 +331,7 @@ TweakParts.values = (function () {
         defaultValue: defaultValue,
         definition: definition,
         valueState: valueState,
+        stateOfValue: stateOfValue,
         sameState: sameState,
         putValue: putValue
     };
