@@ -752,7 +752,8 @@ function keptIds(defs) {
 // A setting changed through the engine is kept, and forgotten on restore, undo and Stop keeping;
 // a damaged entry of the store is skipped and named.
 function settingsAreKept() {
-    var def = testDef({ value: "Kept", type: "dword", on: 1, off: 0, dflt: 0 }), at = TweakEngine.keepPlace, found, ids = [];
+    var def = testDef({ value: "Kept", type: "dword", on: 1, off: 0, dflt: 0 }), at = TweakEngine.keepPlace, found, ids = [],
+        other = testDef({ value: "Other", type: "dword", on: 1, off: 0, dflt: 0 }), whys = [], i;
     registry.RegDeleteKey(at.root, at.key, true);
     TweakEngine.apply(registry, def, true);
     ids.push(keptIds([def]));
@@ -769,9 +770,14 @@ function settingsAreKept() {
     registry.RegWriteInt(at.root, at.key, "dword-entry", 1);
     registry.RegWriteString(at.root, at.key, "no-such-setting", "1|boolean|true|1|Gone");
     registry.RegWriteString(at.root, at.key, def.id, "1|boolean|tr");
-    found = TweakEngine.kept(registry, [def]);
-    check("damaged entries skipped, named at start", found.settings.length + " " + found.damaged.length + " " +
-          KeptSettings.check(registry, [def], "start"), "0 3 3 kept settings cannot be read; the Changes page lists them.");
+    registry.RegWriteString(at.root, at.key, other.id, "1|number|5|1|Other");
+    found = TweakEngine.kept(registry, [def, other]);
+    for (i = 0; i < found.damaged.length; i++)
+        whys.push(found.damaged[i].name + ": " + found.damaged[i].why);
+    check("damaged entries skipped, named at start", found.settings.length + " " + whys.sort().join(", ") + " " +
+          KeptSettings.check(registry, [def, other], "start"), "0 dword-entry: it is not text, no-such-setting: this " +
+          "version of the program has no such setting, test-Kept: its text is damaged, test-Other: its value is not one " +
+          "the setting offers 4 kept settings cannot be read; the Changes page lists them.");
     registry.RegDeleteKey(at.root, at.key, true);
 }
 
