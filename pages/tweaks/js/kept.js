@@ -69,6 +69,12 @@ var KeptSettings = (function () {
         return typeof a === "string" && typeof b === "string" ? a.toLowerCase() === b.toLowerCase() : a === b;
     }
 
+    // A setting whose value cannot be read now (Windows gives no value for its System entry) is not
+    // told as changed back: nothing is known of it.
+    function holds(now, kept) {
+        return now === undefined || isSame(now, kept);
+    }
+
     // What the checks remember of an enforced setting, { time, by }, or null.
     function enforcedMark(reg, id) {
         var fields = checkText(reg, id).split("|");
@@ -95,7 +101,7 @@ var KeptSettings = (function () {
         for (i = 0; i < found.settings.length; i++) {
             setting = found.settings[i];
             setting.now = valueNow(reg, setting.def);
-            setting.holds = isSame(setting.now, setting.value);
+            setting.holds = holds(setting.now, setting.value);
             setting.enforced = enforcedMark(reg, setting.def.id);
         }
         return found;
@@ -117,7 +123,11 @@ var KeptSettings = (function () {
                 continue;
             if (entry.time < setting.time || !sameState(entry.after, TweakEngine.valueState(reg, def.root, def.key, def.value)))
                 return true;
-            return !!entry.system && external.System.GetSystemParameter(entry.system.name) !== entry.system.after;
+            try {
+                return !!entry.system && external.System.GetSystemParameter(entry.system.name) !== entry.system.after;
+            } catch (e) {
+                return false;
+            }
         }
         return true;
     }
@@ -206,7 +216,7 @@ var KeptSettings = (function () {
             text;
         for (i = 0; i < found.settings.length; i++) {
             setting = found.settings[i];
-            if (isSame(valueNow(reg, setting.def), setting.value)) {
+            if (holds(valueNow(reg, setting.def), setting.value)) {
                 if (Object.prototype.hasOwnProperty.call(marks, setting.def.id))
                     reg.RegDeleteValue(place().root, place().checkKey, setting.def.id);
                 continue;
