@@ -936,7 +936,7 @@ try {
       await keyboardWalk(context, categories[0] + ".html");
     } else if (category === "changes") {
       await changesPage(context, defs);
-      await keptSettings(context, defs);
+      await keptSettings(context, defs).catch((error) => problems.push(`kept settings: ${error.message.split("\n")[0]}`));
       await settingsTravel(context, defs).catch((error) => problems.push(`import: ${error.message.split("\n")[0]}`));
     }
     else
