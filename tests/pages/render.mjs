@@ -567,6 +567,35 @@ async function changesPage(context, defs) {
   await page.close();
 }
 
+// A setting changed on its page is kept; changed behind its back it is listed at "Changed back", where the
+// notification opens the page, with yours and the value now, in every window size; Put back sets yours
+// again as a change of the history, and Stop keeping forgets it.
+async function keptSettings(context, defs) {
+  const def = defs.find((d) => d.kind === "toggle" && d.root === "HKCU" && !d.spi && !d.bit && isAvailable(d));
+  const { page, errors } = await openPage(context, def.category + ".html");
+  const isOn = () => page.evaluate((id) => TweakEngine.read(window.external.Registry, TweakEngine.definition(TweakDefinitions,
+    id)), def.id), setRaw = (raw) => page.evaluate(([d, r]) => window.external.Registry[d.type === "dword" ? "RegWriteInt" :
+    "RegWriteString"](d.root, d.key, d.value, r), [def, raw]), row = (table) => `#${table} tr[data-tweak="${def.id}"]`;
+  await clickIn(page, def, ".switch");
+  const chosen = await isOn(), words = (on) => (on ? "On" : "Off");
+  await setRaw(chosen ? def.off : def.on);
+  await page.goto(backend.url("changes.html#changed-back"), { waitUntil: "load" });
+  const cells = await page.$$eval(`${row("changed-back-list")} td`, (tds) => tds.map((td) => td.textContent));
+  check(`changed back: focused, with yours and the value now (${cells.join(" | ")})`, await page.evaluate(() =>
+    document.activeElement.id) === "changed-back" && `${cells}` === `${def.title},${words(chosen)},${words(!chosen)},Put backKeep Windows' value`);
+  await page.screenshot({ path: join(shots, "changes-changed-back.png"), fullPage: true });
+  await layouts(page, "changes.html at Changed back");
+  await accessible(page, "changes.html at Changed back");
+  await page.click(`${row("changed-back-list")} button[data-action="put-back"]`);
+  check(`changed back: Put back sets yours again, recorded (${await messageText(page)})`, (await isOn()) === chosen &&
+    (await page.$$(row("changed-back-list"))).length === 0 && (await page.$$(row("changes"))).length >= 2);
+  await page.click(`${row("kept")} button[data-action="stop"]`);
+  check("your settings: Stop keeping forgets it", (await page.$$(row("kept"))).length === 0);
+  await setRaw(seededValue(def).raw);
+  errors.forEach((e) => problems.push(`changes.html kept: ${e}`));
+  await page.close();
+}
+
 // Three categories' settings exported from the Changes page, restored, and imported again after
 // a preview that also shows a setting without full access and a value of no setting: every value
 // back with its type; with the preview, `reg import` of the same file gives the same registry.
@@ -907,6 +936,7 @@ try {
       await keyboardWalk(context, categories[0] + ".html");
     } else if (category === "changes") {
       await changesPage(context, defs);
+      await keptSettings(context, defs).catch((error) => problems.push(`kept settings: ${error.message.split("\n")[0]}`));
       await settingsTravel(context, defs).catch((error) => problems.push(`import: ${error.message.split("\n")[0]}`));
     }
     else

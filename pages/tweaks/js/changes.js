@@ -1,13 +1,16 @@
 // The "Changes" page: the engine's journal, newest first, each change with the state before and
 // after it in the words of its setting's page and an "Undo"; the whole history undone or
 // cleared at once; and every setting exported to a registry file, or a registry file imported
-// after a preview of what it would change. After every action the focus lands on a control
-// that is still there and the result is said to screen readers. ES5 and the DOM of the browser
-// control in its standards mode.
+// after a preview of what it would change; and the settings kept for the user, with those that
+// Windows or another program changed back, which are put back or let go. After every action the
+// focus lands on a control that is still there and the result is said to screen readers. ES5 and
+// the DOM of the browser control in its standards mode.
 (function () {
     var registry = null;
     var dialogs = null;
     var rows = document.getElementById("changes").tBodies[0];
+    var keptRows = document.getElementById("kept").tBodies[0];
+    var backRows = document.getElementById("changed-back-list").tBodies[0];
     var messageBox = document.getElementById("message");
     var importBox = document.getElementById("import");
     var importRows = document.getElementById("import-changes").tBodies[0];
@@ -55,7 +58,7 @@
     // there and enabled; an Undo taken out of the list hands it to the Undo now in its place.
     function act(action) {
         return function () {
-            var used = document.activeElement, row = undoRowOf(used), said;
+            var used = document.activeElement, table = tableOf(used), row = rowOf(table, used), said;
             try {
                 said = action() || "";
                 showMessage(said.held === undefined ? said : said.held, said.held === undefined);
@@ -63,15 +66,25 @@
                 showMessage(PageDom.errorText(e));
             }
             render();
-            landFocus(used, row);
+            landFocus(used, table, row);
         };
     }
 
-    // The position in the list of the row whose Undo has the focus, -1 for any other control.
-    function undoRowOf(node) {
+    // The list whose button has the focus: the history, a list of the kept settings, or none.
+    function tableOf(node) {
+        var lists = [rows, backRows, keptRows], i;
+        for (i = 0; node && i < lists.length; i++) {
+            if (lists[i].contains(node))
+                return lists[i];
+        }
+        return null;
+    }
+
+    // The position in the list of the row whose button has the focus, -1 for any other control.
+    function rowOf(table, node) {
         var i;
-        for (i = 0; node && i < rows.rows.length; i++) {
-            if (rows.rows[i].contains(node))
+        for (i = 0; table && i < table.rows.length; i++) {
+            if (table.rows[i].contains(node))
                 return i;
         }
         return -1;
@@ -82,15 +95,21 @@
                node.offsetWidth > 0;
     }
 
-    // An action that put the focus somewhere itself (the import preview opened or closed) keeps it there.
-    function landFocus(used, row) {
-        var undos = rows.getElementsByTagName("button"), next = null;
+    // An action that put the focus somewhere itself (the import preview opened or closed) keeps it
+    // there. A button of a row still there keeps it; one taken out of its list hands it to the
+    // same button of the row now in its place.
+    function landFocus(used, table, row) {
+        var next = null, kind = used ? used.getAttribute("data-action") : null, buttons;
         if (document.activeElement !== used && isUsable(document.activeElement))
             return;
-        if (row >= 0 && undos.length > 0)
-            next = undos[Math.min(row, undos.length - 1)];
-        else if (isUsable(used))
+        if (isUsable(used)) {
             next = used;
+        } else if (row >= 0 && table.rows.length > 0) {
+            buttons = table.rows[Math.min(row, table.rows.length - 1)].getElementsByTagName("button");
+            next = buttons.length > 0 ? buttons[0] : null;
+            for (var i = 0; i < buttons.length; i++)
+                next = buttons[i].getAttribute("data-action") === kind ? buttons[i] : next;
+        }
         (next || PageDom.firstControl(document.getElementById("actions"))).focus();
     }
 
@@ -122,7 +141,8 @@
             return;
         }
         row.setAttribute("data-tweak", entry.id);
-        row.insertCell(-1).appendChild(document.createTextNode(timeText(entry.time)));
+        row.insertCell(-1).appendChild(document.createTextNode((entry.outside ? "Changed from outside, noticed " : "") +
+                                                               timeText(entry.time)));
         setting = row.insertCell(-1);
         setting.appendChild(settingTitle(entry, def));
         if (def && def.kind === "entries")
@@ -147,7 +167,108 @@
         document.getElementById("empty").className = entries.length ? "empty hidden" : "empty";
         document.getElementById("undo-all").disabled = entries.length === 0;
         document.getElementById("clear-history").disabled = entries.length === 0;
+        renderKept();
     }
+
+    function keptButton(text, name, setting, change) {
+        var node = PageDom.button(text, "small", act(change));
+        node.setAttribute("data-action", name);
+        node.setAttribute("aria-label", text + ": " + setting.def.title);
+        return node;
+    }
+
+    function keptWords(setting, value) {
+        return KeptSettings.valueWords(setting.def, value);
+    }
+
+    // A kept setting's row: the setting (marked when enforced), your value, the value now, buttons.
+    function keptRow(list, setting, buttons) {
+        var row = list.insertRow(-1), cell = row.insertCell(-1), enforced = setting.enforced;
+        row.setAttribute("data-tweak", setting.def.id);
+        cell.appendChild(settingTitle(setting.def, setting.def));
+        if (enforced)
+            cell.appendChild(element("span", "badge locked", "Enforced" + (enforced.by ? " by " + enforced.by : "")));
+        row.insertCell(-1).appendChild(document.createTextNode(keptWords(setting, setting.value)));
+        row.insertCell(-1).appendChild(document.createTextNode(keptWords(setting, setting.now)));
+        cell = row.insertCell(-1);
+        cell.className = "kept-actions";
+        for (var i = 0; i < buttons.length; i++)
+            cell.appendChild(buttons[i]);
+    }
+
+    function putBackButton(setting) {
+        return keptButton("Put back", "put-back", setting, function () {
+            KeptSettings.putBack(registry, TweakDefinitions, setting.def.id);
+            return "Put back: " + setting.def.title + " is " + keptWords(setting, setting.value) + " again.";
+        });
+    }
+
+    function stopButton(text, action, setting) {
+        return keptButton(text, action, setting, function () {
+            KeptSettings.stopKeeping(registry, setting.def.id);
+            return setting.def.title + " is no longer kept" + (setting.holds ? "." : "; it stays " +
+                   keptWords(setting, setting.now) + ".");
+        });
+    }
+
+    function damagedText(entry) {
+        return "A kept setting that cannot be read, skipped: \"" + (entry.title || entry.name) + "\": " + entry.why + ".";
+    }
+
+    function clearRows(list) {
+        while (list.rows.length > 0)
+            list.deleteRow(0);
+    }
+
+    // "Changed back" is shown while a kept setting does not hold, and when the page was opened
+    // at it (from the notification).
+    function renderKept() {
+        var found = { settings: [], damaged: [] }, back = [], damaged = document.getElementById("kept-damaged"), i, setting;
+        try {
+            found = KeptSettings.list(registry, TweakDefinitions);
+        } catch (e) {
+            showMessage("Your settings cannot be read: " + PageDom.errorText(e));
+        }
+        clearRows(keptRows);
+        clearRows(backRows);
+        for (i = 0; i < found.settings.length; i++) {
+            setting = found.settings[i];
+            keptRow(keptRows, setting, [stopButton("Stop keeping", "stop", setting)]);
+            if (!setting.holds) {
+                back.push(setting);
+                keptRow(backRows, setting, [putBackButton(setting), stopButton("Keep Windows' value", "keep-windows", setting)]);
+            }
+        }
+        damaged.innerHTML = "";
+        for (i = 0; i < found.damaged.length; i++)
+            damaged.appendChild(element("li", "", damagedText(found.damaged[i])));
+        damaged.className = found.damaged.length ? "others" : "others hidden";
+        document.getElementById("kept").className = found.settings.length ? "journal" : "journal hidden";
+        document.getElementById("kept-empty").className = found.settings.length ? "empty hidden" : "empty";
+        document.getElementById("changed-back").className = back.length || window.location.hash === "#changed-back" ?
+            "kept-back" : "kept-back hidden";
+        document.getElementById("changed-back-list").className = back.length ? "journal" : "journal hidden";
+        document.getElementById("changed-back-none").className = back.length ? "empty hidden" : "empty";
+        document.getElementById("put-all-back").disabled = back.length === 0;
+        document.getElementById("put-back-option").checked = KeptSettings.putBackWithoutAsking(registry);
+    }
+
+    document.getElementById("put-all-back").onclick = act(function () {
+        var back = KeptSettings.list(registry, TweakDefinitions).settings, count = 0;
+        for (var i = 0; i < back.length; i++) {
+            if (!back[i].holds) {
+                KeptSettings.putBack(registry, TweakDefinitions, back[i].def.id);
+                count++;
+            }
+        }
+        return "Put back " + count + (count === 1 ? " setting." : " settings.");
+    });
+    document.getElementById("put-back-option").onclick = act(function () {
+        var on = document.getElementById("put-back-option").checked;
+        KeptSettings.setPutBackWithoutAsking(registry, on);
+        return on ? "Your settings are put back without asking when something changes them back, unless they are enforced."
+                  : "You are asked before your settings are put back.";
+    });
 
     document.getElementById("undo-all").onclick = act(function () {
         var count, held = [], done;
@@ -318,9 +439,12 @@
     }
     if (registry) {
         render();
+        if (window.location.hash === "#changed-back")
+            document.getElementById("changed-back").focus();
     } else {
         showMessage("The history of changes can only be shown and undone inside Lumivanta Manager.");
         document.getElementById("actions").className = "actions hidden";
         document.getElementById("changes").className = "journal hidden";
+        document.getElementById("kept-settings").className = "hidden";
     }
 }());
