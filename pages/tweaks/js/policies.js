@@ -5,7 +5,7 @@
 //
 // A policy of class "Both" stands under the computer and under users alike: "side" says which
 // ("machine" writes under HKLM, "user" under HKCU).
-/* global TweakEngine */
+/* global TweakEngine, external */
 var Policies = (function () {
     function unescapeField(text) {
         return text.replace(/%([0-9A-F]{2})/g, function (all, code) {
@@ -272,6 +272,11 @@ var Policies = (function () {
         }
     }
 
+    // Programs that read policies take a change up when told of it, as after a policy refresh.
+    function announce() {
+        external.System.NotifySettingChange("Policy");
+    }
+
     function refuseReadOnly(policy) {
         if (policy.readOnly)
             throw new Error(policy.name + ": " + policy.readOnly);
@@ -286,6 +291,7 @@ var Policies = (function () {
             writeItem(reg, policy, side, policy.enabled[i]);
         for (i = 0; i < policy.options.length; i++)
             writeOption(reg, policy, side, policy.options[i], values ? values[policy.options[i].id] : null);
+        announce();
     }
 
     // Disabled: what the template writes for it; the options' values go.
@@ -297,6 +303,7 @@ var Policies = (function () {
             writeItem(reg, policy, side, policy.disabled[i]);
         for (i = 0; i < policy.options.length; i++)
             removeValue(reg, policy, side, policy.options[i]);
+        announce();
     }
 
     // Not configured: every value the policy names goes.
@@ -305,6 +312,7 @@ var Policies = (function () {
         refuseReadOnly(policy);
         for (i = 0; i < places.length; i++)
             removeValue(reg, policy, side, places[i]);
+        announce();
     }
 
     // Whether this user may change the policy here: a machine's policies need an administrator.

@@ -2,9 +2,8 @@
 // policies, and one policy opened with its explanation, "Supported on", state and options. Only
 // the category opened is listed; texts of the templates are put in as text, never as markup.
 // ES5 and the DOM of the browser control.
-/* global external */
 (function () {
-    var reg = external.Registry, object = external.Policies, folder = "";
+    var reg = null, object = null, folder = "";
     var side = document.getElementById("policy-side");
     var tree = document.getElementById("policy-categories");
     var list = document.getElementById("policy-list");
@@ -179,6 +178,18 @@
         showRefused(found.refused);
     }
 
+    // Outside the program (or in one without the Policies object) there is nothing to read.
+    try {
+        reg = window.external.Registry;
+        object = window.external.Policies;
+    } catch (e) {
+        object = null;
+    }
+    side.disabled = !object;
+    if (!object) {
+        PageDom.showMessage(message, "Policies can only be shown and changed inside Lumivanta Manager.");
+        return;
+    }
     side.onchange = showSide;
     showSide();
 }());
