@@ -236,7 +236,7 @@ TTemplate ReadOne(const std::wstring& folder, const std::wstring& language, cons
         const TXmlNode definitions = LoadTemplateXml(folder + L"\\" + admx);
         const std::wstring resources = ResourcePath(folder, language, admx);
         if (resources.empty())
-            throw ETemplateRefused(L"it has no .adml for " + language + L" or en-US");
+            throw ETemplateRefused(L"it has no .adml for " + (language == L"en-US" ? language : language + L" or en-US"));
         const TXmlNode texts = LoadTemplateXml(resources);
         return ReadTemplate(admx, definitions, &texts);
     } catch (const ETemplateRefused& refusal) {
