@@ -71,12 +71,14 @@ function(picture_of name result)
   endif()
 endfunction()
 
-# The side menu: the categories, then the Changes page; the page shown is marked.
+# The side menu: the categories, then the Policies and Changes pages; the page shown is marked.
 function(menu_of page result)
   set(menu "")
-  foreach(name IN LISTS categories ITEMS changes)
+  foreach(name IN LISTS categories ITEMS policies changes)
     if(name STREQUAL "changes")
       set(title "Changes")
+    elseif(name STREQUAL "policies")
+      set(title "Policies")
     else()
       set(title "${title_${name}}")
     endif()

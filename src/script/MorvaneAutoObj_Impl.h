@@ -12,7 +12,7 @@ using TDialogsObjectFactory = Microsoft::WRL::ComPtr<IDialogsAutoObj> (*)();
 void SetDialogsObjectFactory(TDialogsObjectFactory factory);
 
 // The root object that page scripts reach as window.external. The browser host makes a new
-// one for every request; each makes its Registry, Dialogs and System objects once and keeps them.
+// one for every request; each makes its Registry, Dialogs, System and Policies objects once and keeps them.
 class TTweakExternal final : public TAutoIntfObject<ITweakExternal> {
 public:
     HRESULT STDMETHODCALLTYPE CheckVer(LONG minVer, VARIANT* res) override;
@@ -20,9 +20,11 @@ public:
     HRESULT STDMETHODCALLTYPE get_Dialogs(IDialogsAutoObj** value) override;
     HRESULT STDMETHODCALLTYPE ProcessMessages() override;
     HRESULT STDMETHODCALLTYPE get_System(ISystemAutoObj** value) override;
+    HRESULT STDMETHODCALLTYPE get_Policies(IPoliciesAutoObj** value) override;
 
 private:
     Microsoft::WRL::ComPtr<IRegistryAutoObj> RegistryObj;
     Microsoft::WRL::ComPtr<IDialogsAutoObj> DialogsObj;
     Microsoft::WRL::ComPtr<ISystemAutoObj> SystemObj;
+    Microsoft::WRL::ComPtr<IPoliciesAutoObj> PoliciesObj;
 };

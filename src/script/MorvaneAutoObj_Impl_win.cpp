@@ -4,6 +4,7 @@
 #include "script/ProgramValues.h"
 #include "script/RegistryAutoObj_Impl.h"
 #include "script/MessageLoop.h"
+#include "script/PoliciesAutoObj_Impl.h"
 #include "script/SystemAutoObj_Impl.h"
 
 namespace {
@@ -62,5 +63,17 @@ HRESULT TTweakExternal::get_System(ISystemAutoObj** value)
         if (!SystemObj)
             SystemObj = new TSystemAutoObj;
         SystemObj.CopyTo(value);
+    });
+}
+
+HRESULT TTweakExternal::get_Policies(IPoliciesAutoObj** value)
+{
+    if (!value)
+        return E_POINTER;
+    *value = nullptr;
+    return ScriptCall(nullptr, [&] {
+        if (!PoliciesObj)
+            PoliciesObj = new TPoliciesAutoObj;
+        PoliciesObj.CopyTo(value);
     });
 }

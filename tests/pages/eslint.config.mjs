@@ -20,7 +20,7 @@ export default [
   },
   {
     files: ["**/js/engine.js", "**/js/engine/*.js", "**/js/regfile.js", "**/js/transfer.js", "**/js/kept.js",
-      "**/js/host.js", "**/js/defs/*.js", "**/tests/pages/WineDiffers.js"],
+      "**/js/host.js", "**/js/policies.js", "**/js/defs/*.js", "**/tests/pages/WineDiffers.js"],
     languageOptions: { ecmaVersion: 3 },
     rules: {
       "no-restricted-globals": ["error", { name: "JSON", message: "JScript at ES3 has no JSON" },
@@ -36,10 +36,10 @@ export default [
   },
   {
     files: ["**/js/page.js", "**/js/start.js", "**/js/filter.js", "**/js/search.js", "**/js/changes.js",
-      "**/js/appmode.js", "**/js/nav.js"],
+      "**/js/appmode.js", "**/js/nav.js", "**/js/policypage.js"],
     languageOptions: {
       globals: { window: "readonly", document: "readonly", TweakEngine: "readonly", TweakDefinitions: "readonly",
-        PageDom: "readonly", SettingsTransfer: "readonly", KeptSettings: "readonly" },
+        PageDom: "readonly", SettingsTransfer: "readonly", KeptSettings: "readonly", Policies: "readonly" },
     },
   },
   {

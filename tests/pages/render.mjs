@@ -656,6 +656,53 @@ async function settingsTravel(context, defs) {
   await page.close();
 }
 
+// The Policies page over lines such as the program's Policies object gives, in the test double:
+// the users' tree, a category opened, a policy with every kind of option the page changes, in
+// every window size; the templates' texts stay text; Enabled with its options reaches the registry.
+const policyKey = "Software\\Policies\\LvRender";
+const policyLines = {
+  CategoryList: "category|T:Root||Root|0|0\ncategory|T:Sub|T:Root|Sub <b>not bold</b>|0|1\nrefused|bad.admx|it is not well-formed XML\n",
+  PolicyList: "policy|T:P|Turn off something with a long name that wraps in a narrow window|User|\n",
+  PolicyDetail: `policy|T:P|Turn off something|User|${policyKey}|On|At least Windows 10|One%0A<img src=x onerror=alert(1)>|
+enabled|${policyKey}|On|dword|1
+disabled|${policyKey}|On|dword|0
+option|Box|boolean|Also this|${policyKey}|Box|1|0|dword|1|dword|0
+option|Num|decimal|How many|${policyKey}|Num|4|1|1|20|0
+option|Txt|text|Which text|${policyKey}|Txt||0|100|0
+option|Pick|enum|Which one|${policyKey}|Pick|1|0
+choice|First|dword|1
+choice|Second|sz|second
+` };
+const policiesDouble = `window.external.Policies = { ${Object.entries(policyLines).map(([name, text]) =>
+  `${name}: function () { return ${JSON.stringify(text)}; }`).join(", ")} };`;
+
+async function policiesPage(context) {
+  await context.addInitScript({ content: policiesDouble });
+  const { page, errors } = await openPage(context, "policies.html");
+  check("policies.html: a refused template is named", (await page.textContent("#policy-refused")).includes("bad.admx"));
+  check("policies.html: the computer's tree holds no category of users' policies alone",
+    (await page.$$("#policy-categories button")).length === 0);
+  await page.selectOption("#policy-side", "user");
+  await page.click("#policy-categories ul ul button");
+  await page.click(".policy-name");
+  check("policies.html: the explanation is text", (await page.textContent(".explain")).includes("<img src=x") &&
+    (await page.$$(".policy-body img")).length === 0 && !errors.length);
+  check("policies.html: Supported on", (await page.textContent(".supported")) === "Supported on: At least Windows 10");
+  check("policies.html: a control for each option and the state", (await page.$$(".policy-body select, .policy-body input")).length === 5);
+  await layouts(page, "policies.html");
+  await page.setViewportSize(windows.at(-1));
+  await accessible(page, "policies.html");
+  await page.screenshot({ path: join(shots, "policies.png"), fullPage: true });
+  await page.selectOption(".policy-body p:nth-of-type(3) select", "enabled");
+  await page.fill(".policy-body input[type=number]", "12");
+  await page.click(".policy-body .apply");
+  check(`policies.html: Enabled is applied (${await messageText(page)})`, (await messageText(page)) === "Turn off something: Enabled.");
+  const written = `${await backend.value(page, "HKCU\\" + policyKey, "On")} ${await backend.value(page, "HKCU\\" + policyKey, "Num")}`;
+  check(`policies.html: Enabled writes the policy's value and the options' (${written})`, written === "dword,1 dword,12");
+  errors.forEach((e) => problems.push(`policies.html: ${e}`));
+  await page.close();
+}
+
 // Outside the program window.external has no Registry: the page must say so, not fail.
 async function withoutProgram(context) {
   const { page, errors } = await openPage(context, "explorer.html");
@@ -663,6 +710,10 @@ async function withoutProgram(context) {
     (await messageText(page)).includes("inside Lumivanta Manager"));
   errors.forEach((e) => problems.push(`explorer.html outside the program: ${e}`));
   await page.close();
+  const policies = await openPage(context, "policies.html");
+  check("outside the program: the Policies page says it needs the program",
+    (await messageText(policies.page)).includes("inside Lumivanta Manager") && !policies.errors.length);
+  await policies.page.close();
 }
 
 async function launch(profile, failures, routed = true) {
@@ -950,6 +1001,9 @@ try {
   await featuresStartPage(context, features);
   await categoryPage(context, smallest, defs.filter((d) => d.category === smallest).concat(features), "features");
   await context.close();
+  context = await pageContext(join(profile, "policies"), failures, null, null);
+  await policiesPage(context).catch((error) => problems.push(`policies.html: ${error.message.split("\n")[0]}`));
+  await context.close();
   context = await pageContext(join(profile, "light"), failures, null, preview, [], "light");
   await lightPages(context);
   await context.close();
@@ -960,5 +1014,5 @@ try {
 problems.push(...failures);
 for (const problem of problems)
   console.log("FAIL " + problem);
-console.log(`render: ${categories.length + 3} pages, ${checks} checks, ${problems.length} problems; screenshots in ${shots}`);
+console.log(`render: ${categories.length + 4} pages, ${checks} checks, ${problems.length} problems; screenshots in ${shots}`);
 process.exit(problems.length ? 1 : 0);
