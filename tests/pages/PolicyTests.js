@@ -5,6 +5,8 @@
 var reg = external.Registry, object = external.Policies;
 var folder = host.args[0], step = host.args[1];
 TweakEngine.journalPlace.key = host.args[2] + "\\Journal";
+TweakEngine.keepPlace.key = host.args[2] + "\\Kept";
+TweakEngine.keepPlace.checkKey = host.args[2] + "\\Kept checks";
 var found = Policies.categories(object, folder);
 var every = Policies.detail(object, folder, "Lv.App:Every");
 var machine = Policies.detail(object, folder, "Lv.App:Machine");
@@ -28,6 +30,8 @@ if (step === "enable") {
                                 Policies.optionValue(reg, "user", every.options[2]),
                                 Policies.optionValue(reg, "user", every.options[3])].join(","), "true,12,%TEMP%\\lv,1");
     check("each value is one entry of the history", TweakEngine.journal(reg).length, 6);
+    check("and none is kept, since no definition of the pages reads it back",
+          TweakEngine.kept(reg, []).settings.length + TweakEngine.kept(reg, []).damaged.length, 0);
     check("a machine's policy asks for an administrator's rights, which Wine gives", Policies.canChange(reg, machine, "machine"), true);
     Policies.enable(reg, machine, "machine", {});
 } else if (step === "disable") {

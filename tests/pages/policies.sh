@@ -52,8 +52,12 @@ expect() {
   got=$(exported "${3:-HKCU}")
   if [ "$got" = "$2" ]; then echo "ok   $1"; else echo "FAIL $1: reg export gives '$got', expected '$2'"; failures=$((failures + 1)); fi
 }
+engine=()
+while read -r script; do
+  engine+=(--include "$pages/tweaks/js/$script")
+done < <(grep '^engine' "$pages/host-scripts.txt")
 step() {
-  win "$lvscript" --include "$(dirname "$0")/../scripts/Checks.js" --include "$pages/tweaks/js/engine.js" \
+  win "$lvscript" --include "$(dirname "$0")/../scripts/Checks.js" "${engine[@]}" \
     --include "$pages/tweaks/js/policies.js" "$(dirname "$0")/PolicyTests.js" "$windows_folder" "$1" "$own"
 }
 step enable

@@ -139,12 +139,13 @@ var Policies = (function () {
         return side === "machine" ? "HKLM" : "HKCU";
     }
 
-    // An engine definition for one registry value of the policy.
+    // An engine definition for one registry value of the policy. It is journaled but not kept:
+    // the kept settings are read back through the pages' own definitions, which it is not one of.
     function definition(policy, side, place, extra) {
         var def = { id: "policy:" + side + ":" + policy.id + ":" + place.key + "\\" + place.value,
                     title: policy.name + " (" + (place.value || "default value") + ")", root: rootOf(side),
                     key: place.key, value: place.value, makeKey: true, dfltAbsent: true, kind: "choice", type: "dword",
-                    choices: [] }, name;
+                    choices: [], notKept: true }, name;
         for (name in extra)
             def[name] = extra[name];
         return def;

@@ -24,9 +24,10 @@ TweakParts.keep = (function () {
 
     // A list's items are the user's own notes and start-up entries name programs that come and
     // go with their installers: neither has one value to hold. Binary data without named bits
-    // has no value a page sets.
+    // has no value a page sets. A definition made on the spot (notKept, a template's policy) is
+    // not among the pages' definitions, through which a check reads the store back.
     function isKeepable(def) {
-        return def.kind !== "list" && def.kind !== "entries" && (def.type !== "binary" || !!def.bit);
+        return def.kind !== "list" && def.kind !== "entries" && (def.type !== "binary" || !!def.bit) && !def.notKept;
     }
 
     function storeText(def, value, time) {
