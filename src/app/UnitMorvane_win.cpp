@@ -10,6 +10,7 @@
 #include "app/CommandLine.h"
 #include "app/InstallerSwitches.h"
 #include "app/MainForm.h"
+#include "app/ProgramCommand.h"
 #include "app/Maker.h"
 #include "app/ProgramWindows.h"
 #include "diagnostics/JclDebugHandler.h"
@@ -180,6 +181,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     try {
         const std::vector<std::string> args = ArgumentsAfterProgramName(::GetCommandLineA());
         if (const std::optional<int> done = RunSwitch(args))
+            return *done;
+        // The forms for scripts and management tools run beside a running copy, never through it.
+        if (const std::optional<int> done = RunProgramCommand(args))
             return *done;
         exitCode = RunModules(args, failedAt);
     } catch (...) {
