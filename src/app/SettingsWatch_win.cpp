@@ -32,6 +32,11 @@ struct TThreadRegistry {
     TThreadRegistry& operator=(const TThreadRegistry&) = delete;
 };
 
+bool Signalled(HANDLE event)
+{
+    return ::WaitForSingleObject(event, 0) == WAIT_OBJECT_0;
+}
+
 UniqueKernelHandle NewEvent(bool manualReset)
 {
     UniqueKernelHandle event(::CreateEventW(nullptr, manualReset, FALSE, nullptr));
@@ -126,11 +131,16 @@ void TSettingsWatch::Run() noexcept
     }
 }
 
+// The keys are armed before a check, so that a change while it runs is not lost. A change seen
+// while a check ran may be that check's own writing (the history, a setting put back): the check
+// it leads to has the keys armed after it, so that the program never checks its own writing in a
+// loop. The list is read again each time, as a setting may have been kept anew.
 void TSettingsWatch::Watch(TProgramHost& host)
 {
     TKeyWatches watches;
-    CheckAndTell(host, CheckAtStart);
     watches.Arm(ParseWatchedKeys(host.WatchedKeys()));
+    CheckAndTell(host, CheckAtStart);
+    bool changedWhileChecking = Signalled(watches.Changed());
     const HANDLE events[] = {FStop.Get(), FWake.Get(), watches.Changed()};
     for (;;) {
         const DWORD signalled = ::WaitForMultipleObjects(3, events, FALSE, INFINITE);
@@ -143,17 +153,19 @@ void TSettingsWatch::Watch(TProgramHost& host)
             resumed = std::exchange(FResumed, false);
             settingChanged = std::exchange(FSettingChanged, false);
         }
-        const bool keyChanged =
-            signalled == WAIT_OBJECT_0 + 2 || ::WaitForSingleObject(watches.Changed(), 0) == WAIT_OBJECT_0;
+        const bool keyChanged = signalled == WAIT_OBJECT_0 + 2 || Signalled(watches.Changed());
+        const bool armAfter = keyChanged && changedWhileChecking;
+        if (!armAfter)
+            watches.Arm(ParseWatchedKeys(host.WatchedKeys()));
         if (resumed)
             CheckAndTell(host, CheckAfterResume);
         if (settingChanged)
             CheckAndTell(host, CheckAfterSettingChange);
         if (keyChanged)
             CheckAndTell(host, CheckAfterKeyChange);
-        // Armed after the check, so that what the check itself writes (the history, a setting put
-        // back) is no change to check again; the list is read again, as a setting may be kept anew.
-        watches.Arm(ParseWatchedKeys(host.WatchedKeys()));
+        if (armAfter)
+            watches.Arm(ParseWatchedKeys(host.WatchedKeys()));
+        changedWhileChecking = !armAfter && Signalled(watches.Changed());
     }
 }
 

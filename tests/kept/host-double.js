@@ -1,6 +1,7 @@
 // A stand-in for the pages' ProgramHost, to the same contract: DWORD settings of a registry file
 // are applied and kept under one store key ("KEY|NAME" = the value kept), a change is noticed,
-// recorded ("History") and told; the Windows build last seen is named when it changed. ES3.
+// recorded ("History", naming the value found, as Wine signals no write of the same data) and
+// told; the Windows build last seen is named when it changed. ES3.
 /* global external, host */
 var ProgramHost = (function () {
     var reg = external.Registry, store = "Software\\LumivantaKeptDouble", v = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
@@ -19,7 +20,7 @@ var ProgramHost = (function () {
     function changed() {
         var k = kept(), out = [], i;
         for (i = 0; i < k.length; i++)
-            if (reg.RegReadInt("HKCU", k[i].key, k[i].name) !== k[i].value) out.push(k[i].name);
+            if (reg.RegReadInt("HKCU", k[i].key, k[i].name) !== k[i].value) out.push(k[i].name + "=" + reg.RegReadInt("HKCU", k[i].key, k[i].name));
         return out;
     }
     function check(reason) {
