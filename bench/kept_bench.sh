@@ -22,6 +22,7 @@ idle_cpu() {
   before=$(awk '{print $14 + $15}' "/proc/$pid/stat")
   sleep "$idle"
   after=$(awk '{print $14 + $15}' "/proc/$pid/stat")
+  echo "  (the copy's whole time, its start included: $(( after * 1000 / ticks )) ms)" >&2
   kill "$pid" "$started" 2>/dev/null || true
   wait "$started" 2>/dev/null || true
   echo $(( (after - before) * 1000 / ticks ))

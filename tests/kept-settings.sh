@@ -60,10 +60,12 @@ version='HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion'
 old_build=$(reg_value "$version" CurrentBuild) old_ubr=$(reg_value "$version" UBR)
 win reg add "$version" /v CurrentBuild /d 26100 /f /reg:64 >/dev/null
 win reg add "$version" /v UBR /t REG_DWORD /d 2605 /f /reg:64 >/dev/null
+win reg add "$outside_key" /v "$outside_value" /t REG_DWORD /d "$outside_data" /f /reg:64 >/dev/null
 damage_store
 win app/LumivantaManager.exe -hidden & tray=$!
 check "a damaged kept-settings store does not stop the tray copy" win "$poke" tray-icon
-check "the start check names the old and the new build" eventually build_change_told "$old_build" 26100
+check "the start check names the old and the new build, with the setting changed back meanwhile" \
+  eventually build_change_told "$old_build" 26100
 lm /check
 check "and /check reports the damaged entry as skipped" said "$skipped_line"
 win "$poke" end-session; wait $tray

@@ -37,7 +37,8 @@ public:
 private:
     void Run() noexcept;
     void Watch(TProgramHost& host);
-    void CheckAndTell(TProgramHost& host, const wchar_t* reason);
+    // Whether the check had something to tell.
+    bool CheckAndTell(TProgramHost& host, const wchar_t* reason);
     // Waits until nothing more arrives on event for a moment, or stop is asked; false on stop.
     bool Settle(HANDLE event);
 

@@ -16,6 +16,9 @@ constexpr DWORD SettleMilliseconds = 150;
 // However long a burst lasts, a check follows after this.
 constexpr DWORD LongestSettleMilliseconds = 1000;
 
+// Checks in a row that a change during the check before started.
+constexpr int MostEchoes = 2;
+
 constexpr DWORD KeyChangeFilter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
 
 struct TThreadApartment {
@@ -131,16 +134,19 @@ void TSettingsWatch::Run() noexcept
     }
 }
 
-// The keys are armed before a check, so that a change while it runs is not lost. A change seen
-// while a check ran may be that check's own writing (the history, a setting put back): the check
-// it leads to has the keys armed after it, so that the program never checks its own writing in a
-// loop. The list is read again each time, as a setting may have been kept anew.
+// The keys are armed before each check, so that a change while it runs is not lost. A change seen
+// while a check ran may be that check's own writing (the history, a setting put back), which the
+// next check finds to be nothing new; a script that wrote at every check would thus start check
+// after check, so after a few such checks in a row that told nothing the keys are armed after the
+// check instead.
+// The list is read again each time, as a setting may have been kept anew.
 void TSettingsWatch::Watch(TProgramHost& host)
 {
     TKeyWatches watches;
     watches.Arm(ParseWatchedKeys(host.WatchedKeys()));
     CheckAndTell(host, CheckAtStart);
     bool changedWhileChecking = Signalled(watches.Changed());
+    int echoes = 0;
     const HANDLE events[] = {FStop.Get(), FWake.Get(), watches.Changed()};
     for (;;) {
         const DWORD signalled = ::WaitForMultipleObjects(3, events, FALSE, INFINITE);
@@ -154,17 +160,20 @@ void TSettingsWatch::Watch(TProgramHost& host)
             settingChanged = std::exchange(FSettingChanged, false);
         }
         const bool keyChanged = signalled == WAIT_OBJECT_0 + 2 || Signalled(watches.Changed());
-        const bool armAfter = keyChanged && changedWhileChecking;
+        echoes = keyChanged && changedWhileChecking && !resumed && !settingChanged ? echoes + 1 : 0;
+        const bool armAfter = echoes > MostEchoes;
         if (!armAfter)
             watches.Arm(ParseWatchedKeys(host.WatchedKeys()));
         if (resumed)
             CheckAndTell(host, CheckAfterResume);
         if (settingChanged)
             CheckAndTell(host, CheckAfterSettingChange);
-        if (keyChanged)
-            CheckAndTell(host, CheckAfterKeyChange);
-        if (armAfter)
+        if (keyChanged && CheckAndTell(host, CheckAfterKeyChange))
+            echoes = 0;
+        if (armAfter) {
             watches.Arm(ParseWatchedKeys(host.WatchedKeys()));
+            echoes = 0;
+        }
         changedWhileChecking = !armAfter && Signalled(watches.Changed());
     }
 }
@@ -184,20 +193,21 @@ bool TSettingsWatch::Settle(HANDLE event)
     }
 }
 
-void TSettingsWatch::CheckAndTell(TProgramHost& host, const wchar_t* reason)
+bool TSettingsWatch::CheckAndTell(TProgramHost& host, const wchar_t* reason)
 {
     std::wstring text;
     try {
         text = host.Check(reason);
     } catch (const Exception&) {
         // Logged as it was raised; the next event checks again.
-        return;
+        return false;
     }
     if (text.empty())
-        return;
+        return false;
     {
         const std::lock_guard lock(FLock);
         FNotification = std::move(text);
     }
     ::PostMessageW(FWindow, SettingsNotifyMessage, 0, 0);
+    return true;
 }
