@@ -8,8 +8,7 @@
 # SCENARIO.sh names the settings and where the pages keep them; a HOST.js in place of the pages'
 # archive is packed alone as the archive's host script (RUN_TOOL runs Windows programs).
 set -uo pipefail
-program=$1 archive=$2 poke=$3
-source "$4"
+program=$1 archive=$2 poke=$3 scenario=$4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/app" "$work/pages/tweaks/js"
@@ -35,7 +34,17 @@ said() { grep -q "$1" said.txt; }
 reg_value() { win reg query "$1" /v "$2" /reg:64 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n {print $3}'; }
 # Waits up to ten seconds for a command to succeed (the time it took is the benchmarks' matter).
 eventually() { for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done; return 1; }
+source "$scenario"
 printf '%s\r\n' "Windows Registry Editor Version 5.00" "" "${settings_file[@]}" >three.reg
+# A Windows 11 that updates to build 26100.2605 below (the prefix's own values are put back at the end).
+version='HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion'
+old_build=$(reg_value "$version" CurrentBuildNumber) old_ubr=$(reg_value "$version" UBR)
+set_build() {
+  win reg add "$version" /v CurrentBuildNumber /d "$1" /f /reg:64 >/dev/null
+  win reg add "$version" /v CurrentBuild /d "$1" /f /reg:64 >/dev/null
+  win reg add "$version" /v UBR /t REG_DWORD /d "$(($2))" /f /reg:64 >/dev/null
+}
+set_build 22631 4169
 
 lm /apply three.reg /log run.log
 check "/apply of three settings of three categories exits 0" test "$code" -eq 0
@@ -56,21 +65,17 @@ lm /check
 check "then /check exits 0" test "$code" -eq 0
 win "$poke" end-session; wait $tray
 
-version='HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion'
-old_build=$(reg_value "$version" CurrentBuild) old_ubr=$(reg_value "$version" UBR)
-win reg add "$version" /v CurrentBuild /d 26100 /f /reg:64 >/dev/null
-win reg add "$version" /v UBR /t REG_DWORD /d 2605 /f /reg:64 >/dev/null
+set_build 26100 2605
 win reg add "$outside_key" /v "$outside_value" /t REG_DWORD /d "$outside_data" /f /reg:64 >/dev/null
 damage_store
 win app/LumivantaManager.exe -hidden & tray=$!
 check "a damaged kept-settings store does not stop the tray copy" win "$poke" tray-icon
 check "the start check names the old and the new build, with the setting changed back meanwhile" \
-  eventually build_change_told "$old_build" 26100
+  eventually build_change_told 22631 26100
 lm /check
 check "and /check reports the damaged entry as skipped" said "$skipped_line"
 win "$poke" end-session; wait $tray
-win reg add "$version" /v CurrentBuild /d "$old_build" /f /reg:64 >/dev/null
-win reg add "$version" /v UBR /t REG_DWORD /d "$((old_ubr))" /f /reg:64 >/dev/null
+set_build "$old_build" "${old_ubr:-0}"
 
 win reg add "$outside_key" /v "$outside_value" /t REG_DWORD /d "$outside_data" /f /reg:64 >/dev/null
 printf '%s\r\n' "REGEDIT4 is not this" "${settings_file[@]}" >malformed.reg

@@ -1,8 +1,12 @@
 # The settings of the end-to-end test against the pages: three of three categories (File
-# Explorer, Taskbar and Start, Accessibility), and where the pages keep them and their history.
+# Explorer, Taskbar and Start, Privacy), and where the pages keep them and their history. Wine's
+# registry lacks the keys of the first two, which Windows has.
 cu='HKEY_CURRENT_USER' explorer='Software\Microsoft\Windows\CurrentVersion\Explorer'
 settings_file=("[$cu\\$explorer\\CabinetState]" '"FullPath"=dword:00000001' "[$cu\\$explorer\\Advanced]"
-  '"Start_TrackProgs"=dword:00000000' "[$cu\\Control Panel\\Accessibility]" '"MessageDuration"=dword:00000007')
+  '"Start_TrackProgs"=dword:00000000' "[$cu\\Control Panel\\International\\User Profile]"
+  '"HttpAcceptLanguageOptOut"=dword:00000001')
+win reg add "HKCU\\$explorer\\CabinetState" /f >/dev/null
+win reg add "HKCU\\$explorer\\Advanced" /f >/dev/null
 applied_line='Applied: '
 outside_key="HKCU\\$explorer\\CabinetState" outside_value=FullPath outside_data=0
 outside_title='Display the full path in the title bar'
