@@ -63,7 +63,7 @@ lm /apply three.reg
 check "putting it back with /apply exits 0" test "$code" -eq 0
 lm /check
 check "then /check exits 0" test "$code" -eq 0
-win "$poke" end-session; wait $tray
+win "$poke" end-session; wait $tray; win "$poke" ended
 
 set_build 26100 2605
 win reg add "$outside_key" /v "$outside_value" /t REG_DWORD /d "$outside_data" /f /reg:64 >/dev/null
@@ -74,7 +74,7 @@ check "the start check names the old and the new build, with the setting changed
   eventually build_change_told 22631 26100
 lm /check
 check "and /check reports the damaged entry as skipped" said "$skipped_line"
-win "$poke" end-session; wait $tray
+win "$poke" end-session; wait $tray; win "$poke" ended
 set_build "$old_build" "${old_ubr:-0}"
 
 win reg add "$outside_key" /v "$outside_value" /t REG_DWORD /d "$outside_data" /f /reg:64 >/dev/null
