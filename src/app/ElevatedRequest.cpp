@@ -169,7 +169,7 @@ TElevatedItem ReadItem(std::string_view line)
     if (verb == "undo") {
         if (!IsJournalRef(rest))
             Refuse("an undo names no entry of the history");
-        return {TElevatedAction::Undo, std::string(rest)};
+        return {TElevatedAction::Undo, std::string(rest), 0, ""};
     }
     const std::size_t idEnd = verb == "set" ? rest.find(' ') : rest.size();
     if ((verb != "set" && verb != "restore") || idEnd == std::string_view::npos || !IsSubject(rest.substr(0, idEnd)))
