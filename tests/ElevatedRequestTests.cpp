@@ -63,4 +63,6 @@ TEST(ElevatedRequest, AnythingElseIsRefusedWhole)
     for (std::size_t i = 0; i <= MostElevatedItems; ++i)
         many += "restore a\n";
     EXPECT_THROW(ReadElevatedRequest(Request(many), Nonce), EElevatedRequest);
+    EXPECT_THROW(ReadElevatedItems(many), EElevatedRequest);
+    EXPECT_EQ(ReadElevatedItems(many.substr(10)).size(), MostElevatedItems);
 }

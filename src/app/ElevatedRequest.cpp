@@ -209,6 +209,20 @@ std::vector<std::string_view> Lines(std::string_view bytes)
 
 }
 
+std::vector<TElevatedItem> ReadElevatedItems(std::string_view lines)
+{
+    if (lines.size() > MostElevatedRequestBytes)
+        Refuse("it is too large");
+    std::vector<TElevatedItem> items;
+    for (std::string_view line : Lines(lines))
+        items.push_back(ReadItem(line));
+    if (items.empty())
+        Refuse("it asks for no change");
+    if (items.size() > MostElevatedItems)
+        Refuse("it holds too many changes");
+    return items;
+}
+
 TElevatedRequest ReadElevatedRequest(std::string_view bytes, std::string_view expectedNonce)
 {
     if (bytes.size() > MostElevatedRequestBytes)
@@ -218,15 +232,11 @@ TElevatedRequest ReadElevatedRequest(std::string_view bytes, std::string_view ex
         Refuse("it is not a request of this program");
     if (lines.size() < 3 || lines.back() != End)
         Refuse("it is cut short");
-    if (lines.size() == 3)
-        Refuse("it asks for no change");
     const std::string_view nonce = lines[1].substr(0, 6) == "nonce " ? lines[1].substr(6) : std::string_view();
     if (nonce.size() != NonceDigits || !AllOf(nonce, IsLowerHex) || !SameNonce(nonce, expectedNonce))
         Refuse("it was not made for this copy of the program");
-    TElevatedRequest request{std::string(nonce), {}};
-    for (std::size_t i = 2; i + 1 < lines.size(); ++i)
-        request.Items.push_back(ReadItem(lines[i]));
-    return request;
+    const std::size_t itemsStart = lines[0].size() + lines[1].size() + 2;
+    return {std::string(nonce), ReadElevatedItems(bytes.substr(itemsStart, bytes.size() - itemsStart - End.size() - 1))};
 }
 
 std::string ElevatedRequestText(const TElevatedRequest& request)

@@ -48,6 +48,9 @@ inline constexpr std::size_t MostElevatedItems = 1000;
 // EElevatedRequest naming the first fault otherwise.
 TElevatedRequest ReadElevatedRequest(std::string_view bytes, std::string_view expectedNonce);
 
+// The items alone, as a page writes them: the lines between a request's nonce and its end.
+std::vector<TElevatedItem> ReadElevatedItems(std::string_view lines);
+
 // The text ReadElevatedRequest reads back to the same request; throws EElevatedRequest for an
 // item that no request may carry (the asking side refuses it before any prompt).
 std::string ElevatedRequestText(const TElevatedRequest& request);

@@ -1,5 +1,8 @@
 #include "script/SystemAutoObj_Impl.h"
 
+#include "app/ElevatedChannel.h"
+#include "script/OwnerWindow.h"
+#include "script/ProgramValues.h"
 #include "script/SystemParameters.h"
 #include "store/FileStream.h"
 
@@ -233,6 +236,22 @@ const wchar_t* PlaceOf(const std::wstring& path)
     }
 }
 
+std::string Utf8FromWide(const std::wstring& text)
+{
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
+std::wstring WideFromUtf8(const std::string& bytes)
+{
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
+    return text;
+}
+
 }
 
 HRESULT TSystemAutoObj::GetSystemParameter(BSTR name, VARIANT* res)
@@ -278,4 +297,18 @@ HRESULT TSystemAutoObj::AnsiText(BSTR hexBytes, VARIANT* res)
 HRESULT TSystemAutoObj::PathPlace(BSTR path, VARIANT* res)
 {
     return ScriptCall(res, [&] { SetResultText(res, std::wstring_view(PlaceOf(Expanded(WideFromBstr(path))))); });
+}
+
+HRESULT TSystemAutoObj::ChangeAsAdministrator(BSTR items, VARIANT* res)
+{
+    return ScriptCall(res, [&] {
+        std::string lines = Utf8FromWide(WideFromBstr(items));
+        if (!lines.empty() && lines.back() != '\n')
+            lines += '\n';
+        // A request that the elevated copy would refuse is refused before the user is asked.
+        const std::vector<TElevatedItem> asked = ReadElevatedItems(lines);
+        const TElevatedOutcome outcome = RunElevated(WideFromAnsi(ProgramFileName()), asked, ProgramOwnerWindow());
+        SetResultText(res, outcome.Declined ? std::wstring(L"declined\n")
+                                            : L"exit " + std::to_wstring(outcome.ExitCode) + L"\n" + WideFromUtf8(outcome.Output));
+    });
 }
