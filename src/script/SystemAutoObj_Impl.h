@@ -24,4 +24,6 @@ public:
     // program file started as administrator, after the user's one consent. Gives "declined\n",
     // or "exit N\n" followed by what that copy said. The call returns once that copy has ended.
     HRESULT STDMETHODCALLTYPE ChangeAsAdministrator(BSTR items, VARIANT* res) override;
+    // The system's shield, which marks what needs an administrator, as a "data:" URL of an icon.
+    HRESULT STDMETHODCALLTYPE ShieldIcon(VARIANT* res) override;
 };
