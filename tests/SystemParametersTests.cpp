@@ -21,4 +21,6 @@ TEST(SystemParameterTable, NamesAreUniqueAndExactAndBoundsHoldAValueOfTheType)
     EXPECT_THROW(SystemParameterNamed("dockmoving"), Exception);
     EXPECT_THROW(SystemParameterArgument(SystemParameterNamed("KEYBOARDDELAY"), {TScriptValue::TKind::Number, 1.5}),
                  Exception);
+    EXPECT_THROW(SystemParameterArgument(SystemParameterNamed("MOUSE.ACCELERATION"), {TScriptValue::TKind::Number, 3}),
+                 Exception);
 }

@@ -10,6 +10,7 @@
 
 #include <shellapi.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -112,6 +113,34 @@ bool WriteField(long value)
     return ChangeStruct<Struct, Get, Set>([value](Struct& data) { data.*Field = value; });
 }
 
+template <UINT Get, std::size_t Count>
+bool ReadItems(std::array<int, Count>& items)
+{
+    items = {};
+    return ::SystemParametersInfoW(Get, 0, items.data(), 0);
+}
+
+template <UINT Get, std::size_t Count, std::size_t Index>
+bool ReadItem(long& value)
+{
+    std::array<int, Count> items;
+    if (!ReadItems<Get>(items))
+        return false;
+    value = items[Index];
+    return true;
+}
+
+// The integers are read first and written back together, so that only the one item changes.
+template <UINT Get, UINT Set, std::size_t Count, std::size_t Index>
+bool WriteItem(long value)
+{
+    std::array<int, Count> items;
+    if (!ReadItems<Get>(items))
+        return false;
+    items[Index] = static_cast<int>(value);
+    return ::SystemParametersInfoW(Set, 0, items.data(), ChangeFlags);
+}
+
 // In the order of SystemParameters(), from the same list.
 constexpr TSystemParameterCalls Calls[] = {
 #define LV_SPI_UI(NAME, TYPE, MIN, MAX) {ReadVariable<SPI_GET##NAME>, WriteUiParam<SPI_SET##NAME>},
@@ -121,12 +150,15 @@ constexpr TSystemParameterCalls Calls[] = {
     {ReadFlag<STRUCT, SPI_GET##ACTIONS, FLAG>, WriteFlag<STRUCT, SPI_GET##ACTIONS, SPI_SET##ACTIONS, FLAG>},
 #define LV_SPI_FIELD(ACTIONS, STRUCT, FIELD) \
     {ReadField<STRUCT, SPI_GET##ACTIONS, &STRUCT::FIELD>, WriteField<STRUCT, SPI_GET##ACTIONS, SPI_SET##ACTIONS, &STRUCT::FIELD>},
+#define LV_SPI_ITEM(ACTIONS, COUNT, INDEX, ITEM, MIN, MAX) \
+    {ReadItem<SPI_GET##ACTIONS, COUNT, INDEX>, WriteItem<SPI_GET##ACTIONS, SPI_SET##ACTIONS, COUNT, INDEX>},
 #include "script/SystemParameterList.h"
 #undef LV_SPI_UI
 #undef LV_SPI_PV
 #undef LV_SPI_UI_READ_BY
 #undef LV_SPI_FLAG
 #undef LV_SPI_FIELD
+#undef LV_SPI_ITEM
 };
 
 const TSystemParameterCalls& CallsOf(const TSystemParameter& entry)

@@ -13,10 +13,15 @@
 //   LV_SPI_FLAG(ACTIONS, STRUCT, FLAG)   bit FLAG of dwFlags of STRUCT, read with SPI_GETACTIONS,
 //                                     changed alone and written back with SPI_SETACTIONS.
 //   LV_SPI_FIELD(ACTIONS, STRUCT, FIELD)  the field FIELD of STRUCT, nonzero for on, the same way.
+//   LV_SPI_ITEM(ACTIONS, COUNT, INDEX, ITEM, MIN, MAX)  the integer INDEX of the COUNT integers that
+//                                     SPI_GETACTIONS fills, named ITEM, changed alone and written back
+//                                     whole with SPI_SETACTIONS.
 // TYPE is Bool or Int; bounds are the documented ones, NoLimit where the reference gives none.
 // Left out: MOUSECLICKLOCKTIME, whose reference says pvParam points to a DWORD while the
 // platform's other implementations read uiParam or pvParam's own value, so no one form can be
-// trusted; CARETBROWSING, which the reference does not know.
+// trusted; MOUSEWHEELROUTING, whose SET the reference describes as its GET (pvParam points to a
+// DWORD "that receives" the option), so its form cannot be trusted either; CARETBROWSING, which
+// the reference does not know.
 
 // Windows parameters
 LV_SPI_PV(ACTIVEWINDOWTRACKING, Bool, 0, 1)
@@ -62,6 +67,7 @@ LV_SPI_UI(KEYBOARDSPEED, Int, 0, 31)
 LV_SPI_UI(MOUSEHOVERHEIGHT, Int, 0, NoLimit)
 LV_SPI_UI(MOUSEHOVERTIME, Int, UserTimerMinimum, UserTimerMaximum)
 LV_SPI_UI(MOUSEHOVERWIDTH, Int, 0, NoLimit)
+LV_SPI_ITEM(MOUSE, 3, 2, ACCELERATION, 0, 2)
 LV_SPI_PV(MOUSESPEED, Int, 1, 20)
 LV_SPI_UI(MOUSETRAILS, Int, 0, NoLimit)
 LV_SPI_UI(SNAPTODEFBUTTON, Bool, 0, 1)

@@ -15,12 +15,14 @@ constexpr TSystemParameter Table[] = {
 #define LV_SPI_UI_READ_BY(NAME, TYPE, MIN, MAX, GETTER) {#NAME, TYPE, MIN, MAX},
 #define LV_SPI_FLAG(ACTIONS, STRUCT, FLAG) {#ACTIONS "." #FLAG, Bool, 0, 1},
 #define LV_SPI_FIELD(ACTIONS, STRUCT, FIELD) {#ACTIONS "." #FIELD, Bool, 0, 1},
+#define LV_SPI_ITEM(ACTIONS, COUNT, INDEX, ITEM, MIN, MAX) {#ACTIONS "." #ITEM, Int, MIN, MAX},
 #include "script/SystemParameterList.h"
 #undef LV_SPI_UI
 #undef LV_SPI_PV
 #undef LV_SPI_UI_READ_BY
 #undef LV_SPI_FLAG
 #undef LV_SPI_FIELD
+#undef LV_SPI_ITEM
 };
 
 // "Policy", "intl" and "Environment" are the reference's own; the others are the areas that

@@ -30,7 +30,7 @@ var WindowsValues = [
     { root: "HKCU", key: "Control Panel\\Desktop\\WindowMetrics", type: "sz", values: { MinAnimate: "1", IconTitleWrap: "1" } },
     { root: "HKCU", key: "Control Panel\\Mouse", type: "sz", values: {
         DoubleClickSpeed: "500", MouseHoverTime: "400", MouseHoverWidth: "4", MouseHoverHeight: "4", SnapToDefaultButton: "0",
-        MouseSensitivity: "10", MouseTrails: "0" } },
+        MouseSensitivity: "10", MouseTrails: "0", MouseSpeed: "1", MouseThreshold1: "6", MouseThreshold2: "10" } },
     { root: "HKCU", key: "Keyboard Layout\\Toggle", type: "sz", values: { Hotkey: "1" } },
     { root: "HKCU", key: "Control Panel\\Accessibility", type: "dword", values: { MessageDuration: 5 } },
     { root: "HKCU", key: "Control Panel\\Accessibility\\StickyKeys", type: "sz", values: { Flags: "510" } },
@@ -347,6 +347,7 @@ var DocumentedBy = { "nf-winuser-systemparametersinfow": "SPI|Keyboard Layout\\T
     "ns-winuser-animationinfo": "SPI", "ns-winuser-stickykeys": "SPI", "ns-winuser-filterkeys": "SPI",
     "ns-winuser-togglekeys": "SPI", "ns-winuser-mousekeys": "SPI", "ns-winuser-highcontrastw": "SPI",
     "cc957204(v=technet.10)": "UserPreferencesMask", "cc957203(v=technet.10)": "ActiveWndTrkTimeout",
+    "cc978664(v=technet.10)": "MouseSpeed",
     "themesfileformat-overview": "Arrow|Wait|AppStarting|Hand|Hilight|HilightText|Background|Window|WindowText|" +
         "InfoWindow|InfoText|GrayText|ButtonFace|Wallpaper|WallpaperStyle|TileWallpaper",
     "a6ca3a17-1971-4b22-bf3b-e1a5d5c50fca": "HideFileExt|Hidden|ShowSuperHidden|SeparateProcess|FolderContentsInfoTip|" +
@@ -361,7 +362,7 @@ var DocumentedBy = { "nf-winuser-systemparametersinfow": "SPI|Keyboard Layout\\T
     "cc939703(v=technet.10)": "AutoRestartShell", "policy-csp-admx-taskbar": "TaskbarNoThumbnail|TaskbarNoNotification|" +
         "NoSystraySystemPromotion|DisableNotificationCenter|NoPinningToTaskbar|NoRemoteDestinations",
     "policy-csp-admx-startmenu": "HideClock|NoTaskGrouping|LockTaskbar|ClearRecentDocsOnExit|NoInstrumentation",
-    "policy-csp-windowsai": "TurnOffWindowsCopilot", "policy-csp-newsandinterests": "AllowNewsAndInterests" };
+    "policy-csp-windowsai": "TurnOffWindowsCopilot|DisableAIDataAnalysis", "policy-csp-newsandinterests": "AllowNewsAndInterests" };
 
 // A setting cites a page of Microsoft's that names its value, its key, or its System action.
 function sourceNamesTheValue(def) {
@@ -692,6 +693,12 @@ function systemParametersApply() {
     TweakEngine.undo(registry, entry.ref, [def]);
     check("undo puts it back, and Windows holds it", external.System.GetSystemParameter("MENUSHOWDELAY") + " " +
           TweakEngine.readRaw(registry, def), "400 400");
+    def = TweakEngine.definition(TweakDefinitions, "pointer-precision");
+    TweakEngine.apply(registry, def, false);
+    check("of Windows' three mouse numbers only the acceleration changes", external.System.GetSystemParameter(def.spi) +
+          " " + TweakEngine.readRaw(registry, def) + " " + registry.RegReadString(def.root, def.key, "MouseThreshold1") +
+          " " + registry.RegReadString(def.root, def.key, "MouseThreshold2"), "0 0 6 10");
+    TweakEngine.restore(registry, def);
 }
 
 // A change whose key cannot be made (a name of 300 characters) records nothing. A writer that counts

@@ -71,6 +71,15 @@ var TweakDefinitions = TweakDefinitions || [];
             source: "https://learn.microsoft.com/en-us/previous-versions/windows/it-pro/windows-2000-server/cc957203(v=technet.10)",
             root: "HKCU", key: desktop, value: "ActiveWndTrkTimeout", type: "dword", min: 0, max: 5000, dfltAbsent: true
         },
+        {
+            id: "pointer-precision", category: "input", kind: "toggle", takesEffect: "now", windows: win10,
+            title: "Enhance pointer precision",
+            description: "Mouse acceleration: the pointer moves twice as far while the mouse moves faster than a threshold, so that slow movements place it precisely and fast ones cross the screen. Turned off, the pointer moves in proportion to the mouse, however fast.",
+            caution: "Turned on here, the pointer speeds up at the first threshold only; a stronger acceleration set by another program, which speeds it up again at the second, reads as off and is replaced.",
+            spi: "MOUSE.ACCELERATION",
+            source: "https://learn.microsoft.com/en-us/previous-versions/windows/it-pro/windows-2000-server/cc978664(v=technet.10)",
+            root: "HKCU", key: mouse, value: "MouseSpeed", type: "sz", on: "1", off: "0", dflt: "1"
+        },
         pointerFeature("click-lock", "MOUSECLICKLOCK", "ClickLock",
             "Holding the primary mouse button down for a moment locks it, so that you can drag without holding it; the next click releases it."),
         pointerFeature("mouse-sonar", "MOUSESONAR", "Show the pointer's location when Ctrl is pressed",

@@ -8,6 +8,7 @@ var TweakDefinitions = TweakDefinitions || [];
     var win1607 = { from: 14393, why: "Needs Windows 10 version 1607 or later." };
     var machine = " A policy for the whole computer: changing it needs administrator rights.";
     var enterprise = " Windows acts on this policy only in its Enterprise and Education editions.";
+    var editions = " Windows acts on this policy only in its Pro, Enterprise and Education editions.";
     // A policy that turns a feature off with 1; a fresh Windows has no such value, and the feature is on.
     function offPolicy(id, root, key, value, windows, source, title, description) {
         return {
@@ -15,6 +16,12 @@ var TweakDefinitions = TweakDefinitions || [];
             windows: windows, title: title, description: description, source: source,
             root: root, key: key, value: value, type: "dword", makeKey: true, on: 0, off: 1, dflt: 0, dfltAbsent: true
         };
+    }
+    function withFields(def, fields) {
+        var name;
+        for (name in fields)
+            def[name] = fields[name];
+        return def;
     }
     // "Let Windows apps access ...": the user decides unless the policy allows or denies it for every app.
     function appAccess(id, value, title, what) {
@@ -67,6 +74,14 @@ var TweakDefinitions = TweakDefinitions || [];
             root: "HKLM", key: "SOFTWARE\\Policies\\Microsoft\\Windows\\System", value: "EnableCdp", type: "dword",
             makeKey: true, on: 1, off: 0, dflt: 1, dfltAbsent: true
         },
+        withFields(offPolicy("recall-snapshots", "HKLM", "SOFTWARE\\Policies\\Microsoft\\Windows\\WindowsAI",
+            "DisableAIDataAnalysis", { from: "26100.3915",
+                why: "Needs Windows 11 version 24H2 with update KB5055627 (build 26100.3915) or later." },
+            "https://learn.microsoft.com/en-us/windows/client-management/mdm/policy-csp-windowsai#disableaidataanalysis",
+            "Save snapshots for Recall",
+            "Lets each user choose in Settings whether Recall saves pictures of the screen, to search later for what they have seen on this computer. Turned off, no snapshots are saved. Left at the Windows default, each user chooses, except on a computer that an organisation manages, where none are saved." +
+            editions + machine),
+            { caution: "Turned off, the snapshots saved so far are deleted, and cannot be brought back." }),
         appAccess("app-camera", "LetAppsAccessCamera", "Apps' access to the camera", "use the camera"),
         appAccess("app-microphone", "LetAppsAccessMicrophone", "Apps' access to the microphone", "use the microphone"),
         appAccess("app-location", "LetAppsAccessLocation", "Apps' access to the location", "use this device's location"),
