@@ -65,3 +65,20 @@ TEST(RuntimeErrorText, NumberBetweenBlanksAndEightHexDigits)
     EXPECT_EQ(RuntimeErrorText(217, 0), "Runtime error 217 at 00000000");
     EXPECT_EQ(RuntimeErrorText(5, 0xFFFFFFFF), "Runtime error   5 at FFFFFFFF");
 }
+
+TEST(FindProgramCommand, TheFormsForScriptsAndWhatIsNotOne)
+{
+    const auto found = [](const Args& args) {
+        const TCommandRequest request = FindProgramCommand(args);
+        return std::to_string(static_cast<int>(request.Command)) + " " + request.File + " " + request.LogFile;
+    };
+    EXPECT_EQ(found({"/apply", "a b.reg"}), "1 a b.reg ");
+    EXPECT_EQ(found({"-LOG", "x.log", "/Export", "out.reg", "/data=web"}), "2 out.reg x.log");
+    EXPECT_EQ(found({"/check"}), "3  ");
+    EXPECT_EQ(found({"-hidden"}), "0  ");
+    EXPECT_EQ(found({}), "0  ");
+    for (const Args& wrong : {Args{"/apply"}, Args{"/apply", "/log", "x"}, Args{"/check", "x.reg"},
+                              Args{"/check", "/apply", "a.reg"}, Args{"/log", "x.log"}, Args{"/check", "/log"},
+                              Args{"/check", "/log", "a", "/log", "b"}, Args{"-hidden", "/check"}})
+        EXPECT_EQ(found(wrong), "4  ") << wrong.front() << " " << wrong.back();
+}

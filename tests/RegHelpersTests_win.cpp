@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <stdexcept>
+#include <thread>
 #include <string_view>
 #include <vector>
 
@@ -42,6 +43,26 @@ TEST(SharedRegistry, ExistsFromStartUpToTheEndWithFlushingOn)
     FreeSharedRegistry();
     EXPECT_THROW(SharedRegistry(), std::logic_error);
     EXPECT_THROW(RegGetString(HKEY_CURRENT_USER, "Software", ""), std::logic_error);
+}
+
+TEST_F(RegistryHelpers, AnotherThreadMakesItsOwnAndLeavesThisThreadsKeyOpen)
+{
+    Scratch.SetValue("", "plain", REG_SZ, "text\0"sv);
+    ASSERT_TRUE(SharedRegistry().OpenForRead(Scratch.Path()));
+    std::string other;
+    std::thread([&] {
+        try {
+            SharedRegistry();
+            other = "shared";
+        } catch (const std::logic_error&) {
+            other = "none";
+        }
+        CreateSharedRegistry();
+        other += RegGetString(HKEY_CURRENT_USER, Scratch.Path(), "plain") == L"text" ? " own" : " wrong";
+        FreeSharedRegistry();
+    }).join();
+    EXPECT_EQ(other, "none own");
+    EXPECT_EQ(SharedRegistry().CurrentPath(), WideFromAnsi(Scratch.Path()));
 }
 
 TEST_F(RegistryHelpers, RegGetStringGivesTheTextOrEmptyTextForWhatIsMissing)

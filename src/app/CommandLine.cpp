@@ -111,3 +111,52 @@ std::string RuntimeErrorText(int error, std::uint32_t address)
     std::snprintf(text, sizeof text, "Runtime error %3d at %08X", error, address);
     return text;
 }
+
+namespace {
+
+bool IsOperand(const std::vector<std::string>& args, std::size_t at)
+{
+    return at < args.size() && !args[at].empty() && args[at][0] != '-' && args[at][0] != '/';
+}
+
+bool SelectsDataFolder(const std::string& arg)
+{
+    return LowerAscii(std::string_view(arg).substr(0, 6)) == "/data=";
+}
+
+// Reads the operand of the switch at i into operand, once; false when there is none or it was given before.
+bool TakeOperand(const std::vector<std::string>& args, std::size_t& i, std::string& operand)
+{
+    if (!operand.empty() || !IsOperand(args, i + 1))
+        return false;
+    operand = args[++i];
+    return true;
+}
+
+}
+
+TCommandRequest FindProgramCommand(const std::vector<std::string>& args)
+{
+    if (!HasSwitch(args, "apply") && !HasSwitch(args, "export") && !HasSwitch(args, "check") && !HasSwitch(args, "log"))
+        return {};
+    TCommandRequest request;
+    bool understood = true;
+    for (std::size_t i = 0; i < args.size() && understood; ++i) {
+        const std::string& arg = args[i];
+        const bool command = IsSwitch(arg, "apply") || IsSwitch(arg, "export") || IsSwitch(arg, "check");
+        if (command && request.Command != TProgramCommand::None)
+            understood = false;
+        else if (IsSwitch(arg, "apply") || IsSwitch(arg, "export")) {
+            request.Command = IsSwitch(arg, "apply") ? TProgramCommand::Apply : TProgramCommand::Export;
+            understood = TakeOperand(args, i, request.File);
+        } else if (IsSwitch(arg, "check"))
+            request.Command = TProgramCommand::Check;
+        else if (IsSwitch(arg, "log"))
+            understood = TakeOperand(args, i, request.LogFile);
+        else
+            understood = SelectsDataFolder(arg);
+    }
+    if (!understood || request.Command == TProgramCommand::None)
+        return {TProgramCommand::NotUnderstood, {}, {}};
+    return request;
+}

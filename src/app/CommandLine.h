@@ -40,3 +40,28 @@ std::string LocalServerProgram(std::string_view command);
 
 // The fatal start-up report: "Runtime error 217 at 0040A1B2".
 std::string RuntimeErrorText(int error, std::uint32_t address);
+
+// The forms for logon scripts, scheduled tasks and management tools: "/apply FILE.reg",
+// "/export FILE.reg" or "/check", each with "/log FILE" beside it if wanted, the switches matched
+// as the COM switches are. They run beside a running copy and show nothing but their text. An
+// operand is the next argument; one that begins with "-" or "/" is taken for a switch. "/data="
+// arguments select the pages' folder as they do for the program.
+enum class TProgramCommand { None, Apply, Export, Check, NotUnderstood };
+struct TCommandRequest {
+    TProgramCommand Command = TProgramCommand::None;
+    std::string File;
+    std::string LogFile;
+};
+// None when no argument is one of these switches; NotUnderstood when one is but the whole
+// command line is not one of the forms.
+TCommandRequest FindProgramCommand(const std::vector<std::string>& args);
+
+// The exit codes of those forms: 0 to 3 are the scripts' answer, the others the program's.
+enum TCommandExit : int {
+    CommandDone = 0,
+    CommandNotCompliant = 1,
+    CommandPartlyApplied = 2,
+    CommandFileRefused = 3,
+    CommandCouldNotRun = 4,
+    CommandNotUnderstood = 5,
+};

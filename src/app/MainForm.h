@@ -2,6 +2,8 @@
 
 #include "UniqueHandle.h"
 #include "app/EmbeddedWB.h"
+#include "app/ProgramHost.h"
+#include "app/SettingsWatch.h"
 #include "app/TrayIcon.h"
 #include "diagnostics/JclDebugHandler.h"
 #include "dialogs/Dpi.h"
@@ -44,6 +46,12 @@ public:
     // placement, the user-agent token, the scheme).
     void SessionEnding() noexcept;
     TEmbeddedWB& Browser() { return *FBrowser; }
+    // Makes the window visible and in front, showing the page at url.
+    void ShowPage(const std::wstring& url);
+
+    // The tray copy watches the kept settings with these scripts, until the window goes; a
+    // notification appears from the tray icon and a click on it opens the changed settings.
+    void StartWatching(std::vector<TScriptSource> sources);
 
     const TTrayIcon& TrayIcon() const { return *FTrayIcon; }
     HMENU TrayPopup() const { return FTrayPopup.Handle(); }
@@ -76,6 +84,8 @@ private:
     void FitBrowser();
 
     void TrayIconMessage(LPARAM mouseMessage);
+    void SettingsNotification();
+    void PowerBroadcast(WPARAM event);
     void TrayIconDblClick();
     void TrayIconRightButtonUp();
     void TrayPopupPopup();
@@ -98,4 +108,7 @@ private:
     TTrayPopup FTrayPopup;
     std::unique_ptr<TTrayIcon> FTrayIcon;
     UINT FTaskbarCreated = 0;
+    std::unique_ptr<TSettingsWatch> FSettingsWatch;
+    // A notification is shown, so a click on a balloon is ours.
+    bool FNotificationShown = false;
 };

@@ -8,6 +8,7 @@
 #include "app/TrayRules.h"
 #include "app/WindowPlacement.h"
 #include "protocol/MyLVHandler.h"
+#include "script/ComServer.h"
 #include "script/MorvaneAutoObj_Impl.h"
 #include "script/ProgramValues.h"
 #include "script/RegHelpers.h"
@@ -27,6 +28,7 @@ constexpr char PlacementValue[] = "MainFormSettings";
 // The window's DPI when its placement was stored; older versions, unaware of DPI, stored none.
 constexpr char PlacementDpiValue[] = "MainFormDpi";
 constexpr wchar_t StartPageUrl[] = L"tweaks://tweaks/start.html";
+constexpr wchar_t ChangedBackPageUrl[] = L"tweaks://tweaks/changes.html#changed-back";
 // The icon as the program's resource script names it.
 constexpr WORD ProgramIconId = 1;
 constexpr char ExitWarningTitle[] = "COM Server Warning";
@@ -241,6 +243,7 @@ void TMainForm::FormClose()
 
 void TMainForm::FormDestroy() noexcept
 {
+    FSettingsWatch.reset();
     FTrayIcon.reset();
     SaveWindowPlacementQuietly();
     WithdrawScheme();
@@ -350,9 +353,41 @@ void TMainForm::TrayPopupClick(UINT command)
     }
 }
 
+void TMainForm::ShowPage(const std::wstring& url)
+{
+    ::ShowWindow(Handle(), ::IsIconic(Handle()) ? SW_RESTORE : SW_SHOW);
+    ::SetForegroundWindow(Handle());
+    FBrowser->Navigate(url);
+}
+
+void TMainForm::StartWatching(std::vector<TScriptSource> sources)
+{
+    // The type library is loaded once for every thread: here, before a second thread needs it.
+    ComServer().TypeLib();
+    FSettingsWatch = std::make_unique<TSettingsWatch>(Handle(), std::move(sources));
+}
+
+void TMainForm::SettingsNotification()
+{
+    const std::wstring text = FSettingsWatch ? FSettingsWatch->TakeNotification() : std::wstring();
+    if (!text.empty() && FTrayIcon)
+        FNotificationShown = FTrayIcon->ShowBalloon(WideFromAnsi(ProductName), text);
+}
+
+void TMainForm::PowerBroadcast(WPARAM event)
+{
+    if (FSettingsWatch && (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND))
+        FSettingsWatch->Recheck(CheckAfterResume);
+}
+
 void TMainForm::TrayIconMessage(LPARAM mouseMessage)
 {
-    if (mouseMessage == WM_RBUTTONUP)
+    if (mouseMessage == NIN_BALLOONUSERCLICK && FNotificationShown) {
+        FNotificationShown = false;
+        ShowPage(ChangedBackPageUrl);
+    } else if (mouseMessage == NIN_BALLOONTIMEOUT || mouseMessage == NIN_BALLOONHIDE)
+        FNotificationShown = false;
+    else if (mouseMessage == WM_RBUTTONUP)
         TrayIconRightButtonUp();
     else if (mouseMessage == WM_LBUTTONDBLCLK)
         TrayIconDblClick();
@@ -437,9 +472,17 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         FormDpiChanged(DpiOfDpiChanged(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_SETTINGCHANGE:
+        if (FSettingsWatch)
+            FSettingsWatch->Recheck(CheckAfterSettingChange);
         if (IsAppModeChange(lParam))
             AppModeChanged();
         break;
+    case WM_POWERBROADCAST:
+        PowerBroadcast(wParam);
+        return TRUE;
+    case SettingsNotifyMessage:
+        SettingsNotification();
+        return 0;
     case WM_COMMAND:
         // A menu command sent from another program: the uninstaller ends us through Exit.
         if (HIWORD(wParam) == 0 && lParam == 0) {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // The program's icon in the notification area and its owner-drawn popup menu. The icon sends
 // TrayCallbackMessage to its window with the mouse message in lParam; the menu sends its
 // WM_MEASUREITEM and WM_DRAWITEM to the window that tracks it, which passes them to
@@ -31,6 +33,9 @@ public:
 
     // Puts the icon into the notification area: at creation, and again when the shell restarts.
     bool Add();
+    // A notification from the icon (a balloon), replacing the one shown; a click on it sends
+    // NIN_BALLOONUSERCLICK as the mouse message.
+    bool ShowBalloon(const std::wstring& title, const std::wstring& text);
     // The program's small icon at the size the notification area shows at the system DPI.
     HICON Icon() const { return FIcon.Get(); }
 

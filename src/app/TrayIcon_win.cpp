@@ -132,6 +132,19 @@ bool TTrayIcon::Add()
     return ::Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
 }
 
+bool TTrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text)
+{
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = FWindow;
+    data.uID = TrayIconId;
+    data.uFlags = NIF_INFO;
+    data.dwInfoFlags = NIIF_INFO;
+    ::lstrcpynW(data.szInfoTitle, title.c_str(), static_cast<int>(std::size(data.szInfoTitle)));
+    ::lstrcpynW(data.szInfo, text.c_str(), static_cast<int>(std::size(data.szInfo)));
+    return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
 NOTIFYICONDATAA TTrayIcon::Data() const
 {
     NOTIFYICONDATAA data{};

@@ -10,6 +10,8 @@
 #include "app/CommandLine.h"
 #include "app/InstallerSwitches.h"
 #include "app/MainForm.h"
+#include "app/ProgramHost.h"
+#include "app/ProgramCommand.h"
 #include "app/Maker.h"
 #include "app/ProgramWindows.h"
 #include "diagnostics/JclDebugHandler.h"
@@ -96,6 +98,18 @@ __attribute__((noinline)) std::unique_ptr<TProgramWindows> CreateWindows(TJclDeb
     return std::make_unique<TProgramWindows>(debugger);
 }
 
+// The scripts of the program's own host, read here on the thread that serves the pages, as the
+// content manager serves one thread. Without them (pages of an older version, a damaged entry)
+// the program runs unwatched; why is in the exception log.
+std::optional<std::vector<TScriptSource>> HostScripts()
+{
+    try {
+        return LoadHostScripts(*FileManager);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
 std::uint32_t CodeAddress(const void* code)
 {
     return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(code));
@@ -113,6 +127,8 @@ int RunWindows(const std::vector<std::string>& args, IClassFactory* factory, TJc
 
     runningStep = CodeAddress(reinterpret_cast<const void*>(&CreateWindows));
     const std::unique_ptr<TProgramWindows> windows = CreateWindows(debugger);
+    if (std::optional<std::vector<TScriptSource>> sources = HostScripts())
+        windows->MainForm().StartWatching(std::move(*sources));
     Application().SetShowMainForm(!StartsHidden(args));
     if (Application().ShowMainForm())
         windows->MainForm().Show();
@@ -180,6 +196,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     try {
         const std::vector<std::string> args = ArgumentsAfterProgramName(::GetCommandLineA());
         if (const std::optional<int> done = RunSwitch(args))
+            return *done;
+        // The forms for scripts and management tools run beside a running copy, never through it.
+        if (const std::optional<int> done = RunProgramCommand(args))
             return *done;
         exitCode = RunModules(args, failedAt);
     } catch (...) {

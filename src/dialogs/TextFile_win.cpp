@@ -62,19 +62,6 @@ std::optional<std::wstring> FromUtf16(std::string_view bytes)
     return text;
 }
 
-// A file without a mark is UTF-8 when it is valid UTF-8, as an editor saves it today; a text
-// in the system code page almost never is.
-std::optional<std::wstring> DecodeText(std::string_view bytes)
-{
-    if (StartsWith(bytes, "\xFF\xFE"))
-        return FromUtf16(bytes.substr(2));
-    if (StartsWith(bytes, "\xEF\xBB\xBF"))
-        return FromUtf8(bytes.substr(3));
-    if (auto text = FromUtf8(bytes))
-        return text;
-    return WideFromAnsi(bytes);
-}
-
 std::string Utf16WithMark(std::wstring_view text)
 {
     std::string bytes("\xFF\xFE", 2);
@@ -144,6 +131,20 @@ std::pair<std::wstring, UniqueKernelHandle> CreateTemporaryBeside(const std::wst
 
 } // namespace
 
+// A file without a mark is UTF-8 when it is valid UTF-8, as an editor saves it today; a text
+// in the system code page almost never is.
+std::optional<std::wstring> DecodeText(std::string_view bytes)
+{
+    if (StartsWith(bytes, "\xFF\xFE"))
+        return FromUtf16(bytes.substr(2));
+    if (StartsWith(bytes, "\xEF\xBB\xBF"))
+        return FromUtf8(bytes.substr(3));
+    if (auto text = FromUtf8(bytes))
+        return text;
+    return WideFromAnsi(bytes);
+}
+
+
 std::wstring ReadTextFile(const std::wstring& path)
 {
     const UniqueKernelHandle file = OpenFile(path, GENERIC_READ, OPEN_EXISTING);
@@ -151,7 +152,7 @@ std::wstring ReadTextFile(const std::wstring& path)
     if (!file || !::GetFileSizeEx(file.Get(), &size))
         FailOn("open", path);
     if (static_cast<unsigned long long>(size.QuadPart) > TextFileLimit)
-        throw Exception("The file " + NameOf(path) + " is larger than 4 MiB and is not read.");
+        throw ETextFileRefused("The file " + NameOf(path) + " is larger than 4 MiB and is not read.");
     std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
     DWORD read = 0;
     if (!bytes.empty() && (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
@@ -159,7 +160,7 @@ std::wstring ReadTextFile(const std::wstring& path)
         FailOn("read", path);
     std::optional<std::wstring> text = DecodeText(bytes);
     if (!text)
-        throw Exception("The file " + NameOf(path) + " is not text: its byte-order mark says UTF-16 or UTF-8, "
+        throw ETextFileRefused("The file " + NameOf(path) + " is not text: its byte-order mark says UTF-16 or UTF-8, "
                         "but the bytes after it are not.");
     return *text;
 }

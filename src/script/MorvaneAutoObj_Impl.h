@@ -13,8 +13,13 @@ void SetDialogsObjectFactory(TDialogsObjectFactory factory);
 
 // The root object that page scripts reach as window.external. The browser host makes a new
 // one for every request; each makes its Registry, Dialogs and System objects once and keeps them.
+// The program's own script host, which runs with no one before the screen, makes it without
+// dialogs: reading Dialogs then fails as a script error.
 class TTweakExternal final : public TAutoIntfObject<ITweakExternal> {
 public:
+    enum class TDialogs { Shown, None };
+    explicit TTweakExternal(TDialogs dialogs = TDialogs::Shown) : FDialogs(dialogs) {}
+
     HRESULT STDMETHODCALLTYPE CheckVer(LONG minVer, VARIANT* res) override;
     HRESULT STDMETHODCALLTYPE get_Registry(IRegistryAutoObj** value) override;
     HRESULT STDMETHODCALLTYPE get_Dialogs(IDialogsAutoObj** value) override;
@@ -25,4 +30,5 @@ private:
     Microsoft::WRL::ComPtr<IRegistryAutoObj> RegistryObj;
     Microsoft::WRL::ComPtr<IDialogsAutoObj> DialogsObj;
     Microsoft::WRL::ComPtr<ISystemAutoObj> SystemObj;
+    TDialogs FDialogs;
 };

@@ -40,7 +40,7 @@ HRESULT TTweakExternal::get_Dialogs(IDialogsAutoObj** value)
         return E_POINTER;
     *value = nullptr;
     return ScriptCall(nullptr, [&] {
-        if (!DialogsObj && !DialogsObjectFactory)
+        if (!DialogsObj && (!DialogsObjectFactory || FDialogs == TDialogs::None))
             throw Exception("The dialogs are not available here");
         if (!DialogsObj)
             DialogsObj = DialogsObjectFactory();

@@ -176,10 +176,10 @@ std::int32_t FromLittleEndian(const std::array<std::uint8_t, 4>& bytes);
 // send HKLM\Software to Wow6432Node; none elsewhere. Asked of the system once.
 REGSAM NativeRegistryView();
 
-// The one accessor that the script objects, the tray menu and the list editor share.
+// The one accessor that the script objects, the tray menu and the list editor share on a thread.
 // Start-up makes it, in the native view and flushing every key it closes, before any window
-// exists; the end of the program frees it. SharedRegistry fails with std::logic_error outside
-// that time.
+// exists; the end of the program frees it. Another thread that runs the script objects makes
+// and frees its own. SharedRegistry fails with std::logic_error outside that time.
 void CreateSharedRegistry();
 void FreeSharedRegistry();
 TRegistry& SharedRegistry();

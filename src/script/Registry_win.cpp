@@ -206,7 +206,9 @@ std::wstring TextOfData(const std::uint8_t* data, std::size_t size)
     return text;
 }
 
-std::unique_ptr<TRegistry> sharedRegistry;
+// One a thread: the accessor keeps its current key between the calls of one operation, and the
+// program's watching runs the script objects on a thread of its own beside the pages'.
+thread_local std::unique_ptr<TRegistry> sharedRegistry;
 
 }
 
