@@ -5,4 +5,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 pages=${2:-$here/../pages}
-wine "$1" --include "$pages/tweaks/js/engine.js" "$here/JournalBench.js" 2>&1 | tr -d '\r'
+engine=()
+for part in engine/values engine/access engine/system engine/keep engine/journal engine; do
+  engine+=(--include "$pages/tweaks/js/$part.js")
+done
+wine "$1" "${engine[@]}" "$here/JournalBench.js" 2>&1 | tr -d '\r'

@@ -749,6 +749,103 @@ function undoGivesWindowsItsValue() {
           "takes a whole number of at least 0). dword:-1");
 }
 
+function keptIds(defs) {
+    var settings = TweakEngine.kept(registry, defs).settings, ids = [], i;
+    for (i = 0; i < settings.length; i++)
+        ids.push(settings[i].def.id + "=" + settings[i].value);
+    return ids.join(" ");
+}
+
+// A setting changed through the engine is kept, and forgotten on restore, undo and Stop keeping;
+// a damaged entry of the store is skipped and named.
+function settingsAreKept() {
+    var def = testDef({ value: "Kept", type: "dword", on: 1, off: 0, dflt: 0 }), at = TweakEngine.keepPlace, found, ids = [],
+        other = testDef({ value: "Other", type: "dword", on: 1, off: 0, dflt: 0 }), whys = [], i;
+    registry.RegDeleteKey(at.root, at.key, true);
+    TweakEngine.apply(registry, def, true);
+    ids.push(keptIds([def]));
+    TweakEngine.undo(registry, TweakEngine.journal(registry)[0].ref);
+    ids.push(keptIds([def]));
+    TweakEngine.toggle(registry, def);
+    TweakEngine.restore(registry, def);
+    ids.push(keptIds([def]));
+    SettingsTransfer.applyImport(registry, [{ def: def, then: { type: "dword", data: 1 }, value: true }]);
+    ids.push(keptIds([def]));
+    KeptSettings.stopKeeping(registry, def.id);
+    check("kept on apply and import; forgotten on undo, restore and Stop keeping", ids.join("|") + "|" + keptIds([def]),
+          def.id + "=true|||" + def.id + "=true|");
+    registry.RegWriteInt(at.root, at.key, "dword-entry", 1);
+    registry.RegWriteString(at.root, at.key, "no-such-setting", "1|boolean|true|1|Gone");
+    registry.RegWriteString(at.root, at.key, def.id, "1|boolean|tr");
+    registry.RegWriteString(at.root, at.key, other.id, "1|number|5|1|Other");
+    found = TweakEngine.kept(registry, [def, other]);
+    for (i = 0; i < found.damaged.length; i++)
+        whys.push(found.damaged[i].name + ": " + found.damaged[i].why);
+    check("damaged entries skipped, named at start", found.settings.length + " " + whys.sort().join(", ") + " " +
+          KeptSettings.check(registry, [def, other], "start"), "0 dword-entry: it is not text, no-such-setting: this " +
+          "version of the program has no such setting, test-Kept: its text is damaged, test-Other: its value is not one " +
+          "the setting offers 4 kept settings cannot be read; the Changes page lists them.");
+    registry.RegDeleteKey(at.root, at.key, true);
+}
+
+// Changes behind the engine's back: recorded once as from outside, the build named when it changed, put
+// back only when the user chose that, and enforced on the fifth time within a minute, then left alone.
+function checksFindChangesBack() {
+    var one = testDef({ value: "Watched", type: "dword", on: 1, off: 0, dflt: 0 }), policy = testKey.replace(/^Software/, "Software\\Policies"),
+        two = testDef({ value: "Also", kind: "range", type: "dword", min: 0, max: 9, dflt: 0 }), defs = [one, two],
+        policyKeyMade = firstMissingKey("HKCU", policy), texts = [], i;
+    seeWindows("22631.4169");
+    KeptSettings.check(registry, defs, "start");
+    TweakEngine.apply(registry, one, true);
+    registry.RegWriteInt("HKCU", testKey, "Watched", 0);
+    check("a change behind its back is told once and recorded", KeptSettings.check(registry, defs, "registry") + "|" +
+          KeptSettings.check(registry, defs, "registry") + "|" + TweakEngine.journal(registry)[0].outside + " " +
+          readTyped("HKCU", testKey, "Watched", "dword"), "Something changed 'Test Watched' back||true 0");
+    TweakEngine.undo(registry, TweakEngine.journal(registry)[0].ref);
+    TweakEngine.apply(registry, two, 7);
+    registry.RegWriteInt("HKCU", testKey, "Watched", 0);
+    registry.RegWriteInt("HKCU", testKey, "Also", 3);
+    seeWindows("26100.2605");
+    check("after an update both builds are named", KeptSettings.check(registry, defs, "start"), "Windows changed 2 of " +
+          "your settings back after updating from build 22631.4169 to 26100.2605");
+    KeptSettings.setPutBackWithoutAsking(registry, true);
+    registry.RegCreateKey("HKCU", policy);
+    registry.RegWriteInt("HKCU", policy, "Watched", 0);
+    KeptSettings.putBack(registry, defs, one.id);
+    // The update's change counts too: the fourth here is the fifth within a minute.
+    for (i = 0; i < 5; i++) {
+        registry.RegWriteInt("HKCU", testKey, "Watched", 0);
+        texts.push(KeptSettings.check(registry, [one], "registry"));
+    }
+    check("put back until enforced, then left alone", texts.join("|") + " " + readTyped("HKCU", testKey, "Watched", "dword"),
+          new Array(4).join("Something changed 'Test Watched' back. It was put back.|") + "Something changed 'Test Watched' " +
+          "back. 'Test Watched' was changed back 5 times within a minute: it is enforced by a policy (HKCU\\" + policy +
+          "\\Watched), and is not put back without asking.| 0");
+    check("the keys to watch, each once", KeptSettings.watchedKeys(registry, defs), "HKCU\t" + TweakEngine.keepPlace.key +
+          "\nHKCU\t" + testKey);
+    KeptSettings.setPutBackWithoutAsking(registry, false);
+    registry.RegDeleteKey("HKCU", policyKeyMade, true);
+    seeWindows();
+}
+
+// The command line's forms: a file applied (refused when malformed, writing nothing; in part when a line
+// holds no value of its setting), the kept settings checked, every setting off its default exported.
+function commandsGiveExitCodes() {
+    var def = firstOfKind("toggle", "dword"), lines = [], written = [], raw = TweakEngine.read(registry, def) ? def.off : def.on,
+        file = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\" + def.key + "]\r\n\"" + def.value +
+               "\"=dword:" + ("0000000" + raw.toString(16)).slice(-8) + "\r\n", entries = TweakEngine.journal(registry).length,
+        codes;
+    ProgramHost.out = { echo: function (line) { lines.push(line); }, write: function (text) { written.push(text); } };
+    codes = ProgramHost.command("apply", "not a registry file") + " " + TweakEngine.journal(registry).length + " " +
+            ProgramHost.command("apply", file.replace(/dword:[0-9a-f]{8}/, "dword:00000007")) + " " +
+            ProgramHost.command("apply", file) + " " + ProgramHost.command("check", "");
+    registry.RegWriteInt(def.root, def.key, def.value, 7);
+    codes += " " + ProgramHost.command("check", "") + " " + ProgramHost.command("export", "");
+    check("exit codes: refused, partly applied, applied, compliant, not compliant, exported", codes + " " + written.length +
+          " " + (lines.join("\n").indexOf("Changed back: " + def.title + ": yours") >= 0), "3 " + entries + " 2 0 0 1 0 1 true");
+    TweakEngine.restore(registry, def);
+}
+
 // Everything else, on the values of a fresh Windows.
 function engineWorks() {
     var undo = seedWindowsValues(), journalKeyMade = firstMissingKey("HKCU", TweakEngine.journalPlace.key);
@@ -775,6 +872,9 @@ function engineWorks() {
         systemParametersApply();
         undoGivesWindowsItsValue();
         journalKeepsOnlyChangesMade();
+        settingsAreKept();
+        checksFindChangesBack();
+        commandsGiveExitCodes();
         unrecordedChangeIsRefused();
     } finally {
         undoSeeding(undo);
@@ -784,6 +884,8 @@ function engineWorks() {
 }
 
 registry.RegCreateKey("HKCU", testKey);
+TweakEngine.keepPlace.key = testKey + "\\Kept";
+TweakEngine.keepPlace.checkKey = testKey + "\\Kept checks";
 try {
     seeWindows();
     engineWorks();

@@ -8,9 +8,12 @@ case "$(basename "${WINEPREFIX:-}")" in
   lv-wine.*) ;;
   *) echo "FAIL refusing to run outside a throw-away prefix of scripts/with-wine-session.sh"; exit 1 ;;
 esac
-includes=(--include "$(dirname "$0")/../scripts/Checks.js" --include "$(dirname "$0")/WineDiffers.js"
-  --include "$pages/tweaks/js/engine.js" --include "$pages/tweaks/js/regfile.js" --include "$pages/tweaks/js/transfer.js"
-  --include "$(dirname "$0")/RegFileTests.js")
+includes=(--include "$(dirname "$0")/../scripts/Checks.js" --include "$(dirname "$0")/WineDiffers.js")
+# The scripts of the program's own host, as the archive lists them (the definitions come below).
+while read -r script; do
+  includes+=(--include "$pages/tweaks/js/$script")
+done < <(grep -v '^#' "$pages/host-scripts.txt")
+includes+=(--include "$(dirname "$0")/RegFileTests.js")
 for definitions in "$pages"/tweaks/js/defs/*.js; do
   includes+=(--include "$definitions")
 done

@@ -19,7 +19,8 @@ export default [
     },
   },
   {
-    files: ["**/js/engine.js", "**/js/regfile.js", "**/js/transfer.js", "**/js/defs/*.js", "**/tests/pages/WineDiffers.js"],
+    files: ["**/js/engine.js", "**/js/engine/*.js", "**/js/regfile.js", "**/js/transfer.js", "**/js/kept.js",
+      "**/js/host.js", "**/js/defs/*.js", "**/tests/pages/WineDiffers.js"],
     languageOptions: { ecmaVersion: 3 },
     rules: {
       "no-restricted-globals": ["error", { name: "JSON", message: "JScript at ES3 has no JSON" },
@@ -38,12 +39,20 @@ export default [
       "**/js/appmode.js", "**/js/nav.js"],
     languageOptions: {
       globals: { window: "readonly", document: "readonly", TweakEngine: "readonly", TweakDefinitions: "readonly",
-        PageDom: "readonly", SettingsTransfer: "readonly" },
+        PageDom: "readonly", SettingsTransfer: "readonly", KeptSettings: "readonly" },
     },
   },
   {
     files: ["**/js/transfer.js"],
     languageOptions: { globals: { TweakEngine: "readonly", RegFile: "readonly" } },
+  },
+  {
+    files: ["**/js/kept.js"],
+    languageOptions: { globals: { TweakEngine: "readonly", external: "readonly" } },
+  },
+  {
+    files: ["**/js/host.js"],
+    languageOptions: { globals: { TweakEngine: "readonly", SettingsTransfer: "readonly", KeptSettings: "readonly" } },
   },
   {
     files: ["**/js/dom.js"],

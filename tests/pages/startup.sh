@@ -34,7 +34,11 @@ trap cleanup EXIT
 win reg add "$run" /v "$first" /t REG_SZ /d "$first_command" /f >/dev/null
 win reg add "$run" /v "$second" /t REG_EXPAND_SZ /d "$second_command" /f >/dev/null
 import_lines "$run" "${unicode_lines[@]}"
-output=$(win "$lvscript" --include "$(dirname "$0")/../scripts/Checks.js" --include "$pages/tweaks/js/engine.js" \
+engine=()
+for part in engine/values engine/access engine/system engine/keep engine/journal engine; do
+  engine+=(--include "$pages/tweaks/js/$part.js")
+done
+output=$(win "$lvscript" --include "$(dirname "$0")/../scripts/Checks.js" "${engine[@]}" \
   --include "$pages/tweaks/js/defs/startup.js" \
   "$(dirname "$0")/StartupTests.js" "$first" "$first_command" "$second" "$second_command" "LvPageTest$$")
 echo "$output"

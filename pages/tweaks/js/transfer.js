@@ -215,23 +215,27 @@ var SettingsTransfer = (function () {
         return held.join(" ");
     }
 
+    // One change of an import, through the engine: journaled, and kept for the user, or forgotten
+    // where the file restores the Windows default.
+    function applyChange(reg, change) {
+        if (change.then.type === "none")
+            TweakEngine.restore(reg, change.def);
+        else
+            TweakEngine.apply(reg, change.def, change.value);
+    }
+
     // Makes the changes through the engine, all of them or none: when one fails, those made
     // before it are undone and the failure says so, and what Windows keeps until sign-in.
     function applyImport(reg, changes) {
-        var since = newestNumber(reg), defs = [], i, change, held;
+        var since = newestNumber(reg), defs = [], i, held;
         for (i = 0; i < changes.length; i++) {
             if (changes[i].problem)
                 throw new Error(changes[i].def.title + ": " + changes[i].problem + ". Nothing was imported.");
             defs.push(changes[i].def);
         }
         try {
-            for (i = 0; i < changes.length; i++) {
-                change = changes[i];
-                if (change.then.type === "none")
-                    TweakEngine.restore(reg, change.def);
-                else
-                    TweakEngine.apply(reg, change.def, change.value);
-            }
+            for (i = 0; i < changes.length; i++)
+                applyChange(reg, changes[i]);
         } catch (e) {
             try {
                 held = takeBack(reg, since, i + 1, defs);
@@ -243,6 +247,24 @@ var SettingsTransfer = (function () {
                                               : ". Nothing was imported."));
         }
         return changes.length;
+    }
+
+    // Makes each change that has no problem through the engine, one after another, as the command
+    // line applies a file to many computers: one that fails leaves the others. Gives the number
+    // made, and the changes that failed, each { change, why }.
+    function applyEach(reg, changes) {
+        var applied = 0, failed = [], i;
+        for (i = 0; i < changes.length; i++) {
+            if (changes[i].problem)
+                continue;
+            try {
+                applyChange(reg, changes[i]);
+                applied++;
+            } catch (e) {
+                failed.push({ change: changes[i], why: e.message });
+            }
+        }
+        return { applied: applied, failed: failed };
     }
 
     // Asks where to save the export of defs and writes it there; gives the sentence for the
@@ -262,5 +284,5 @@ var SettingsTransfer = (function () {
     }
 
     return { exportText: exportText, exportToFile: exportToFile, importPlan: importPlan, needsOwnTick: needsOwnTick,
-             applyImport: applyImport };
+             applyImport: applyImport, applyEach: applyEach };
 }());
