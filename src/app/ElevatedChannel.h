@@ -42,3 +42,19 @@ private:
     UniqueKernelHandle FPipe;
     TElevatedRequest FRequest;
 };
+
+// For as long as it lives, HKEY_CURRENT_USER of this process is the hive of the user who runs
+// the process askerProcessId, when that is another account: a standard user whom an
+// administrator let through works as that administrator, yet the changes, the history and the
+// kept settings are the user's own. The user comes from the asking process's token, never
+// from the request.
+class TAskersHive {
+public:
+    explicit TAskersHive(DWORD askerProcessId);
+    ~TAskersHive();
+    TAskersHive(const TAskersHive&) = delete;
+    TAskersHive& operator=(const TAskersHive&) = delete;
+
+private:
+    bool FOverridden = false;
+};

@@ -1,6 +1,7 @@
 #include "app/ElevatedChannel.h"
 
 #include "Exception.h"
+#include "script/Registry.h"
 #include "store/FileStream.h"
 
 #include <bcrypt.h>
@@ -51,10 +52,10 @@ bool IsPipeName(const std::wstring& name)
     return true;
 }
 
-std::wstring CurrentUserSid()
+std::wstring UserSidOf(HANDLE process)
 {
     HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
+    if (!::OpenProcessToken(process, TOKEN_QUERY, &token))
         Fail("The program's user could not be found");
     const UniqueKernelHandle owned(token);
     DWORD size = 0;
@@ -72,7 +73,7 @@ std::wstring CurrentUserSid()
 // join a pipe of that name that another program made first.
 UniqueKernelHandle MakePipe(const std::wstring& name)
 {
-    const std::wstring sddl = L"D:P(A;;GA;;;" + CurrentUserSid() + L")(A;;GA;;;BA)";
+    const std::wstring sddl = L"D:P(A;;GA;;;" + UserSidOf(::GetCurrentProcess()) + L")(A;;GA;;;BA)";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
         Fail("The way to the administrator's copy could not be secured");
@@ -252,4 +253,29 @@ void TElevatedConnection::Say(const std::string& text)
     DWORD written = 0;
     if (!::WriteFile(FPipe.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) || written != text.size())
         Fail("The asking copy of the program could not be answered");
+}
+
+TAskersHive::TAskersHive(DWORD askerProcessId)
+{
+    const UniqueKernelHandle asker(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, askerProcessId));
+    if (!asker)
+        Fail("The asking copy of the program could not be named");
+    const std::wstring user = UserSidOf(asker.Get());
+    if (user == UserSidOf(::GetCurrentProcess()))
+        return;
+    HKEY hive = nullptr;
+    const LONG opened = ::RegOpenKeyExW(HKEY_USERS, user.c_str(), 0, MAXIMUM_ALLOWED, &hive);
+    if (opened != ERROR_SUCCESS)
+        Fail("The asking user's settings could not be opened", static_cast<DWORD>(opened));
+    const UniqueKey owned(hive);
+    const LONG overridden = ::RegOverridePredefKey(HKEY_CURRENT_USER, hive);
+    if (overridden != ERROR_SUCCESS)
+        Fail("The asking user's settings could not be opened", static_cast<DWORD>(overridden));
+    FOverridden = true;
+}
+
+TAskersHive::~TAskersHive()
+{
+    if (FOverridden)
+        ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
 }

@@ -239,10 +239,10 @@ TElevatedRequest ReadElevatedRequest(std::string_view bytes, std::string_view ex
     return {std::string(nonce), ReadElevatedItems(bytes.substr(itemsStart, bytes.size() - itemsStart - End.size() - 1))};
 }
 
-std::string ElevatedRequestText(const TElevatedRequest& request)
+std::string ElevatedItemLines(const std::vector<TElevatedItem>& items)
 {
-    std::string text = std::string(Header) + "\nnonce " + request.Nonce + "\n";
-    for (const TElevatedItem& item : request.Items) {
+    std::string text;
+    for (const TElevatedItem& item : items) {
         if (item.Action == TElevatedAction::Undo)
             text += "undo " + item.Subject;
         else
@@ -251,7 +251,13 @@ std::string ElevatedRequestText(const TElevatedRequest& request)
             text += std::string(" ") + item.ValueType + ":" + (item.ValueType == 's' ? Escaped(item.Value) : item.Value);
         text += "\n";
     }
-    text += std::string(End) + "\n";
+    return text;
+}
+
+std::string ElevatedRequestText(const TElevatedRequest& request)
+{
+    const std::string text = std::string(Header) + "\nnonce " + request.Nonce + "\n" + ElevatedItemLines(request.Items) +
+                             std::string(End) + "\n";
     ReadElevatedRequest(text, request.Nonce);
     return text;
 }

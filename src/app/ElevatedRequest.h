@@ -51,6 +51,9 @@ TElevatedRequest ReadElevatedRequest(std::string_view bytes, std::string_view ex
 // The items alone, as a page writes them: the lines between a request's nonce and its end.
 std::vector<TElevatedItem> ReadElevatedItems(std::string_view lines);
 
+// The items' lines, as ReadElevatedItems reads them.
+std::string ElevatedItemLines(const std::vector<TElevatedItem>& items);
+
 // The text ReadElevatedRequest reads back to the same request; throws EElevatedRequest for an
 // item that no request may carry (the asking side refuses it before any prompt).
 std::string ElevatedRequestText(const TElevatedRequest& request);
