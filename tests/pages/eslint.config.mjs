@@ -39,7 +39,7 @@ export default [
       "**/js/appmode.js", "**/js/nav.js"],
     languageOptions: {
       globals: { window: "readonly", document: "readonly", TweakEngine: "readonly", TweakDefinitions: "readonly",
-        PageDom: "readonly", SettingsTransfer: "readonly", KeptSettings: "readonly" },
+        PageDom: "readonly", SettingsTransfer: "readonly", KeptSettings: "readonly", AdminChanges: "readonly" },
     },
   },
   {
@@ -54,6 +54,10 @@ export default [
     files: ["**/js/host.js"],
     languageOptions: { globals: { TweakEngine: "readonly", SettingsTransfer: "readonly", KeptSettings: "readonly",
       ElevatedChanges: "readonly" } },
+  },
+  {
+    files: ["**/js/admin.js"],
+    languageOptions: { globals: { window: "readonly", PageDom: "readonly" } },
   },
   {
     files: ["**/js/dom.js"],
