@@ -10,7 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <wincrypt.h>
 #include <wrl/client.h>
+
+#include <algorithm>
 
 #include <string>
 #include <vector>
@@ -276,6 +279,42 @@ TEST_F(ScriptObjects, ChangesThroughTheSystemObjectAreAnnouncedToEveryWindow)
     ::DestroyWindow(window);
     EXPECT_EQ(SettingChanges,
               (std::vector<std::wstring>{std::to_wstring(SPI_SETMENUSHOWDELAY) + L" ", L"0 Environment"}));
+}
+
+// What a page shows beside a change that needs an administrator: an icon the system can load.
+TEST_F(ScriptObjects, TheShieldIsAnIconAPageCanShow)
+{
+    const ComPtr<IDispatch> system = RegistryOf(Root.Get(), L"System");
+    VARIANT url;
+    ::VariantInit(&url);
+    ASSERT_EQ(Call(system.Get(), L"ShieldIcon", {}, &url), S_OK);
+    const std::string text = AnsiFromBstr(V_BSTR(&url));
+    ::VariantClear(&url);
+    const std::string prefix = "data:image/x-icon;base64,";
+    ASSERT_EQ(text.substr(0, prefix.size()), prefix);
+    DWORD size = 0;
+    ASSERT_TRUE(::CryptStringToBinaryA(text.c_str() + prefix.size(), 0, CRYPT_STRING_BASE64, nullptr, &size, nullptr, nullptr));
+    std::vector<BYTE> file(size);
+    ASSERT_TRUE(::CryptStringToBinaryA(text.c_str() + prefix.size(), 0, CRYPT_STRING_BASE64, file.data(), &size, nullptr, nullptr));
+    const int side = ::GetSystemMetrics(SM_CXSMICON);
+    const int offset = ::LookupIconIdFromDirectoryEx(file.data(), TRUE, side, side, 0);
+    ASSERT_EQ(offset, 22);
+    const HICON icon = ::CreateIconFromResourceEx(file.data() + offset, size - offset, TRUE, 0x00030000, side, side, 0);
+    ASSERT_NE(icon, nullptr);
+    ICONINFO parts{};
+    ASSERT_TRUE(::GetIconInfo(icon, &parts));
+    BITMAP shape{};
+    ::GetObjectW(parts.hbmColor, sizeof shape, &shape);
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(side * side));
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), side, side, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    const HDC screen = ::GetDC(nullptr);
+    ::GetDIBits(screen, parts.hbmColor, 0, static_cast<UINT>(side), pixels.data(), &info, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    ::DeleteObject(parts.hbmColor);
+    ::DeleteObject(parts.hbmMask);
+    ::DestroyIcon(icon);
+    EXPECT_EQ(shape.bmWidth, side);
+    EXPECT_GT(std::count_if(pixels.begin(), pixels.end(), [](std::uint32_t p) { return (p >> 24) == 0xFF; }), side * side / 4);
 }
 
 TEST_F(ScriptObjects, ProcessMessagesDispatchesWaitingMessagesAndKeepsAQuitForTheMainLoop)

@@ -2,6 +2,7 @@
 
 #include "UniqueKernelHandle.h"
 #include "app/CommandLine.h"
+#include "app/ElevatedChannel.h"
 #include "app/Maker.h"
 #include "app/ProgramHost.h"
 #include "diagnostics/JclDebugHandler.h"
@@ -74,6 +75,14 @@ std::string Utf8(const std::wstring& text)
     ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
                           nullptr);
     return bytes;
+}
+
+std::wstring WideFromUtf8(const std::string& bytes)
+{
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
+    return text;
 }
 
 std::string LocalTimeStamp()
@@ -197,4 +206,29 @@ std::optional<int> RunProgramCommand(const std::vector<std::string>& args)
     const int code = RunRequest(request, args, output);
     output.Line("Exit code " + std::to_string(code));
     return code;
+}
+
+std::optional<int> RunElevatedChanges(const std::vector<std::string>& args)
+{
+    if (args.size() != 3 || args[0] != "/elevated")
+        return std::nullopt;
+    TComApartment apartment;
+    TJclDebugHandler debugger([] { return std::string(ProductName); });
+    debugger.SetLogFileName(ProgramFolder() + "debugger.log");
+    const TRegistryLifetime registry;
+    try {
+        TElevatedConnection connection(WideFromAnsi(args[1]), args[2]);
+        const TAskersHive hive(connection.AskerProcessId());
+        // The definitions come from the archive beside this program file, never from a folder.
+        TFileManager content(ProgramFolder() + "Ruroda.db", ProgramFolder(), {});
+        TProgramHost host(LoadHostScripts(content),
+                          {[&connection](const std::wstring& line) { connection.Say(Utf8(line) + "\n"); },
+                           [](const std::wstring&) {}});
+        return host.Command(L"elevated", WideFromUtf8(ElevatedItemLines(connection.Request().Items)));
+    } catch (const EElevatedRequest&) {
+        // Refused whole and logged (the exception log sees every throw); nothing was written.
+        return CommandFileRefused;
+    } catch (const std::exception&) {
+        return CommandCouldNotRun;
+    }
 }

@@ -200,6 +200,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         // The forms for scripts and management tools run beside a running copy, never through it.
         if (const std::optional<int> done = RunProgramCommand(args))
             return *done;
+        if (const std::optional<int> done = RunElevatedChanges(args))
+            return *done;
         exitCode = RunModules(args, failedAt);
     } catch (...) {
         // Before any step: the command line or OLE itself.

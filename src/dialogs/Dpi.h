@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UniqueHandle.h"
+#include "UniqueGdiHandle.h"
 #include "dialogs/DpiScale.h"
 
 #include <windows.h>
@@ -32,23 +32,11 @@ SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD extendedStyle, int dpi)
 // area scaled, its frame the system's at dpi. At 96 DPI it is width x height.
 SIZE ScaledWindowSize(int width, int height, DWORD style, DWORD extendedStyle, int dpi);
 
-inline void DeleteFontHandle(HFONT font)
-{
-    ::DeleteObject(font);
-}
-using UniqueFont = UniqueHandle<HFONT, DeleteFontHandle>;
-
 // The system's message-box font (the font of dialogs) and menu font at dpi.
 UniqueFont MessageFontForDpi(int dpi);
 UniqueFont MenuFontForDpi(int dpi);
 // The height of the font's characters, accents and descenders included.
 int FontHeight(HFONT font);
-
-inline void DestroyIconHandle(HICON icon)
-{
-    ::DestroyIcon(icon);
-}
-using UniqueIcon = UniqueHandle<HICON, DestroyIconHandle>;
 
 // The module's icon resource at the size of the system metric sizeIndex (SM_CXICON or
 // SM_CXSMICON) at dpi, scaled down from a larger image of the icon where it has no image of

@@ -1,9 +1,17 @@
 #include "script/SystemAutoObj_Impl.h"
 
+#include "UniqueGdiHandle.h"
+#include "app/ElevatedChannel.h"
+#include "script/IconFile.h"
+#include "script/OwnerWindow.h"
+#include "script/ProgramValues.h"
 #include "script/SystemParameters.h"
 #include "store/FileStream.h"
 
+#include <shellapi.h>
+
 #include <array>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -265,6 +273,68 @@ const wchar_t* PlaceOf(const std::wstring& path)
     }
 }
 
+// The shield that marks what needs an administrator, as SHGetStockIconInfo gives it; where the
+// shell has none (Wine's), the stock icon of the same name (IDI_SHIELD).
+UniqueIcon SystemShield()
+{
+    SHSTOCKICONINFO info{};
+    info.cbSize = sizeof info;
+    if (SUCCEEDED(::SHGetStockIconInfo(SIID_SHIELD, SHGSI_ICON | SHGSI_SMALLICON, &info)) && info.hIcon)
+        return UniqueIcon(info.hIcon);
+    const int size = ::GetSystemMetrics(SM_CXSMICON);
+    return UniqueIcon(static_cast<HICON>(::LoadImageW(nullptr, MAKEINTRESOURCEW(32518), IMAGE_ICON, size, size, 0)));
+}
+
+// A bitmap's rows, bottom row first, at bits per pixel.
+std::vector<std::uint8_t> RowsOf(HBITMAP bitmap, LONG width, LONG height, WORD bits)
+{
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, bits, BI_RGB, 0, 0, 0, 0, 0};
+    // A 1-bit bitmap's two palette entries follow the header.
+    std::vector<std::uint8_t> header(sizeof(BITMAPINFO) + sizeof(RGBQUAD));
+    std::memcpy(header.data(), &info, sizeof info);
+    const std::size_t rowBytes = (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
+    std::vector<std::uint8_t> rows(rowBytes * static_cast<std::size_t>(height));
+    const HDC screen = ::GetDC(nullptr);
+    const int copied = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), rows.data(),
+                                   reinterpret_cast<BITMAPINFO*>(header.data()), DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    if (copied != height)
+        throw Exception("The shield's picture could not be read.");
+    return rows;
+}
+
+std::string IconFileOf(HICON icon)
+{
+    ICONINFO parts{};
+    if (!icon || !::GetIconInfo(icon, &parts))
+        throw Exception("Windows has no shield to show.");
+    const UniqueBitmap color(parts.hbmColor);
+    const UniqueBitmap mask(parts.hbmMask);
+    BITMAP shape{};
+    if (!color || !::GetObjectW(color.Get(), sizeof shape, &shape))
+        throw Exception("Windows has no shield to show.");
+    return IconFileBytes(static_cast<std::uint32_t>(shape.bmWidth), static_cast<std::uint32_t>(shape.bmHeight),
+                         RowsOf(color.Get(), shape.bmWidth, shape.bmHeight, 32),
+                         RowsOf(mask.Get(), shape.bmWidth, shape.bmHeight, 1));
+}
+
+std::string Utf8FromWide(const std::wstring& text)
+{
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
+std::wstring WideFromUtf8(const std::string& bytes)
+{
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
+    return text;
+}
+
 }
 
 HRESULT TSystemAutoObj::GetSystemParameter(BSTR name, VARIANT* res)
@@ -310,4 +380,23 @@ HRESULT TSystemAutoObj::AnsiText(BSTR hexBytes, VARIANT* res)
 HRESULT TSystemAutoObj::PathPlace(BSTR path, VARIANT* res)
 {
     return ScriptCall(res, [&] { SetResultText(res, std::wstring_view(PlaceOf(Expanded(WideFromBstr(path))))); });
+}
+
+HRESULT TSystemAutoObj::ChangeAsAdministrator(BSTR items, VARIANT* res)
+{
+    return ScriptCall(res, [&] {
+        std::string lines = Utf8FromWide(WideFromBstr(items));
+        if (!lines.empty() && lines.back() != '\n')
+            lines += '\n';
+        // A request that the elevated copy would refuse is refused before the user is asked.
+        const std::vector<TElevatedItem> asked = ReadElevatedItems(lines);
+        const TElevatedOutcome outcome = RunElevated(WideFromAnsi(ProgramFileName()), asked, ProgramOwnerWindow());
+        SetResultText(res, outcome.Declined ? std::wstring(L"declined\n")
+                                            : L"exit " + std::to_wstring(outcome.ExitCode) + L"\n" + WideFromUtf8(outcome.Output));
+    });
+}
+
+HRESULT TSystemAutoObj::ShieldIcon(VARIANT* res)
+{
+    return ScriptCall(res, [&] { SetResultText(res, IconDataUrl(IconFileOf(SystemShield().Get()))); });
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes the archive reader for SECONDS, starting from fresh seed archives and the kept
-# regressions. Exits non-zero on any crash, leak, timeout, out-of-memory or sanitizer report.
+# regressions, then the reader of requests to the elevated copy for half as long, starting from
+# its seeds. Exits non-zero on any crash, leak, timeout, out-of-memory or sanitizer report.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -24,7 +25,7 @@ report_artifacts() {
   local found
   found=$(find "$artifacts" -type f)
   if [[ -n $found ]]; then
-    echo "fuzzer artifacts (rerun one with: archive_fuzz FILE):" >&2
+    echo "fuzzer artifacts (rerun one with the fuzzer and the FILE):" >&2
     echo "$found" >&2
   fi
 }
@@ -68,6 +69,24 @@ main() {
     echo "archive_fuzz failed with status $status; corpus and artifacts kept in $run" >&2
   else
     echo "archive_fuzz found nothing in $seconds s" >&2
+    rm -rf "$run"
+  fi
+  ((status == 0)) || return "$status"
+  fuzz_requests "$1/bin/request_fuzz" $((seconds / 2 + 1))
+}
+
+fuzz_requests() {
+  local fuzzer=$1 seconds=$2 run status=0
+  [[ -x $fuzzer ]] || { echo "no request_fuzz beside archive_fuzz" >&2; exit 2; }
+  run=$(mktemp -d "${TMPDIR:-/tmp}/request-fuzz.XXXXXX")
+  mkdir "$run/artifacts" "$run/corpus"
+  cp "$here"/request-seeds/* "$run/corpus/"
+  fuzz "$fuzzer" "$seconds" "$run/artifacts" "$run/corpus" || status=$?
+  report_artifacts "$run/artifacts"
+  if ((status != 0)); then
+    echo "request_fuzz failed with status $status; corpus and artifacts kept in $run" >&2
+  else
+    echo "request_fuzz found nothing in $seconds s" >&2
     rm -rf "$run"
   fi
   return "$status"

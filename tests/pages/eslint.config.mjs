@@ -20,7 +20,7 @@ export default [
   },
   {
     files: ["**/js/engine.js", "**/js/engine/*.js", "**/js/regfile.js", "**/js/transfer.js", "**/js/kept.js",
-      "**/js/host.js", "**/js/policies.js", "**/js/defs/*.js", "**/tests/pages/WineDiffers.js"],
+      "**/js/elevated.js", "**/js/host.js", "**/js/policies.js", "**/js/defs/*.js", "**/tests/pages/WineDiffers.js"],
     languageOptions: { ecmaVersion: 3 },
     rules: {
       "no-restricted-globals": ["error", { name: "JSON", message: "JScript at ES3 has no JSON" },
@@ -39,7 +39,8 @@ export default [
       "**/js/appmode.js", "**/js/nav.js", "**/js/policypage.js"],
     languageOptions: {
       globals: { window: "readonly", document: "readonly", TweakEngine: "readonly", TweakDefinitions: "readonly",
-        PageDom: "readonly", SettingsTransfer: "readonly", KeptSettings: "readonly", Policies: "readonly" },
+        PageDom: "readonly", SettingsTransfer: "readonly", KeptSettings: "readonly", Policies: "readonly",
+        AdminChanges: "readonly" },
     },
   },
   {
@@ -52,7 +53,12 @@ export default [
   },
   {
     files: ["**/js/host.js"],
-    languageOptions: { globals: { TweakEngine: "readonly", SettingsTransfer: "readonly", KeptSettings: "readonly" } },
+    languageOptions: { globals: { TweakEngine: "readonly", SettingsTransfer: "readonly", KeptSettings: "readonly",
+      ElevatedChanges: "readonly" } },
+  },
+  {
+    files: ["**/js/admin.js"],
+    languageOptions: { globals: { window: "readonly", PageDom: "readonly" } },
   },
   {
     files: ["**/js/dom.js"],

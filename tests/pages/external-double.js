@@ -7,7 +7,7 @@
 // is asked to announce, but changes no registry value.
 // installExternalDouble(config): config.keys maps "ROOT\\key" to { name: [type, data] };
 // config.version, config.fullAccessHklm, config.answers { color, file, folder, listItem, savePath,
-// openText }, which a test may change through window.lvDouble.answers; config.system { NAME: true,
+// openText, administrator }, which a test may change through window.lvDouble.answers; config.system { NAME: true,
 // false or a number }.
 function installExternalDouble(config) {
     var keys = {};
@@ -194,7 +194,13 @@ function installExternalDouble(config) {
             return true;
         }),
         // No files here: every path is taken as found.
-        PathPlace: method(1, function () { return "here"; })
+        PathPlace: method(1, function () { return "here"; }),
+        ShieldIcon: method(0, function () { return "data:image/gif;base64,R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7"; }),
+        // The user declines the consent unless the test answers otherwise.
+        ChangeAsAdministrator: method(1, function (lines) {
+            calls.push({ method: "administrator", args: [lines] });
+            return config.answers.administrator || "declined\n";
+        })
     };
 
     function split(where) {

@@ -239,11 +239,34 @@ async function restoresDefault(page, def) {
     shown.includes("Windows default") && !/\bnull\b/.test(shown));
 }
 
+// The shield's button opens the setting's controls; a change then asks the program for that one
+// change as administrator: over the real registry the program started as one makes it; the
+// double's user declines, and the page says so.
+async function changesAsAdministrator(page, def) {
+  const box = `[data-tweak="${def.id}"]`, on = (await stateOf(page, def)) === "true";
+  check(`${def.id}: the change as administrator is marked with the shield`,
+    (await page.$$(`${box} [data-control="administrator"] img.shield`)).length === 1);
+  await page.click(`${box} [data-control="administrator"]`);
+  await page.click(`${box} [data-control="switch"]`);
+  if (backend !== doubleBackend) {
+    check(`${def.id}: changed by the program started as administrator`, (await stateOf(page, def)) === String(!on));
+    return;
+  }
+  const asked = await page.evaluate(() => window.lvDouble.calls.filter((c) => c.method === "administrator").pop());
+  check(`${def.id}: the switch asks for that one change as administrator (${asked && asked.args[0]})`,
+    asked !== undefined && asked.args[0] === `set ${def.id} b:${!on}`);
+  check(`${def.id}: a declined consent is said beside the setting`,
+    (await page.textContent(box)).includes("the administrator's consent was not given"));
+}
+
 async function changesOnClick(page, def) {
   const box = `[data-tweak="${def.id}"]`;
   if (def.root === "HKLM") {
-    check(`${def.id}: locked without full access`, await page.$$eval(`${box} button, ${box} select, ${box} input`,
-      (controls) => controls.length > 0 && controls.every((c) => c.disabled)));
+    check(`${def.id}: locked without full access, but for the change as administrator`, await page.$$eval(
+      `${box} button, ${box} select, ${box} input`, (controls) => controls.length > 1 &&
+        controls.every((c) => c.disabled === (c.dataset.control !== "administrator"))));
+    if (def.kind === "toggle" && !def.caution)
+      await changesAsAdministrator(page, def);
     return;
   }
   const seeded = seededValue(def);

@@ -11,6 +11,7 @@
 #include "PreviewServer.h"
 #include "ScriptHost.h"
 
+#include "app/ProgramCommand.h"
 #include "app/ProgramWindows.h"
 #include "protocol/MyLVHandler.h"
 
@@ -114,6 +115,9 @@ int Serve(const TPreviewOptions& options)
 
 int main(int argc, char** argv)
 {
+    // As the program itself, since a page asks its own program file for a change as administrator.
+    if (const std::optional<int> elevated = RunElevatedChanges({argv + 1, argv + argc}))
+        return *elevated;
     const std::optional<TPreviewOptions> preview = PreviewOptions(argc, argv);
     std::vector<std::string> files;
     int next = 1;

@@ -159,6 +159,7 @@ var TweakEngine = (function () {
         restore: restore,
         isDefault: isDefault,
         definition: values.definition,
+        allowedValue: values.allowedValue,
         canChange: access.canChange,
         readRaw: values.readRaw,
         valueOfState: values.valueOfState,

@@ -126,6 +126,8 @@ var ProgramHost = (function () {
             return exportFile();
         if (name === "check")
             return checkKept();
+        if (name === "elevated")
+            return ElevatedChanges.run(registry(), text, self.out);
         self.out.echo("Not a command of this program: " + name);
         return 5;
     }

@@ -8,6 +8,8 @@
     var messageBox = document.getElementById("message");
     var changedHere = {};
     var confirmedHere = {};
+    // The settings whose changes the user chose to make as administrator on this page.
+    var asAdministrator = {};
 
     var element = PageDom.element;
     var button = PageDom.button;
@@ -106,9 +108,24 @@
         });
     }
 
+    // A setting the user cannot change is changed by the program started as administrator.
+    function applyValue(def, value) {
+        if (asAdministrator[def.id])
+            AdminChanges.ask([AdminChanges.setLine(def, value)]);
+        else
+            TweakEngine.apply(registry, def, value);
+    }
+
+    function restoreDefault(def) {
+        if (asAdministrator[def.id])
+            AdminChanges.ask([AdminChanges.restoreLine(def)]);
+        else
+            TweakEngine.restore(registry, def);
+    }
+
     function toggleControl(def, value, writable) {
         var node = button(value ? "On" : "Off", value ? "switch on" : "switch", changeWithCare(def, function () {
-            TweakEngine.toggle(registry, def);
+            applyValue(def, !TweakEngine.read(registry, def));
         }));
         node.disabled = !writable;
         return controlFor(node, "switch");
@@ -133,7 +150,7 @@
         select.disabled = !writable;
         var choose = changeWithCare(def, function () {
             if (select.selectedIndex < def.choices.length)
-                TweakEngine.apply(registry, def, def.choices[select.selectedIndex].value);
+                applyValue(def, def.choices[select.selectedIndex].value);
         });
         // After the delay the focus is where the user put it, so a leaving focus is not pulled back.
         function chooseAfter(delay) {
@@ -177,7 +194,7 @@
         input.setAttribute("aria-describedby", hint.id);
         var set = controlFor(button("Set", "small", changeWithCare(def, function () {
             var text = input.value.replace(/^\s+|\s+$/g, "");
-            TweakEngine.apply(registry, def, /^\d+$/.test(text) ? parseInt(text, 10) : NaN);
+            applyValue(def, /^\d+$/.test(text) ? parseInt(text, 10) : NaN);
         })), "set");
         set.disabled = !writable;
         input.onkeydown = function (event) {
@@ -198,7 +215,7 @@
         box.appendChild(controlFor(button("Choose...", "small", changeWithCare(def, function () {
             var chosen = dialogs.GetColor(value ? parseInt(value, 16) : 0);
             if (typeof chosen === "string")
-                TweakEngine.apply(registry, def, chosen);
+                applyValue(def, chosen);
         })), "choose"));
         box.lastChild.disabled = !writable;
         nameWithValue(box.lastChild, "Choose", def, value);
@@ -216,7 +233,7 @@
             var chosen = def.kind === "file" ? dialogs.GetFile(value, def.typeDescr, def.typeExt)
                                              : dialogs.GetDirectory(value);
             if (typeof chosen === "string")
-                TweakEngine.apply(registry, def, chosen);
+                applyValue(def, chosen);
         }));
         node.disabled = !writable;
         nameWithValue(node, "Browse", def, value);
@@ -240,11 +257,12 @@
 
     function fillValueTweak(def, box) {
         var value = TweakEngine.read(registry, def);
-        var writable = TweakEngine.canChange(registry, def);
+        var needsAdministrator = !TweakEngine.canChange(registry, def);
+        var writable = !needsAdministrator || asAdministrator[def.id] === true;
         var atDefault = TweakEngine.isDefault(registry, def);
         var controls = element("div", "controls");
         var restore = controlFor(button("Restore the Windows default", "restore", change(def, function () {
-            TweakEngine.restore(registry, def);
+            restoreDefault(def);
         })), "restore");
         box.setAttribute("data-state", String(value));
         // Toggles, ranges and choices show their state in their own control; the others in text.
@@ -255,11 +273,23 @@
             controls.appendChild(element("span", "state", stateText(def, value)));
         if (atDefault)
             controls.appendChild(element("span", "badge", "Windows default"));
-        if (!writable)
+        if (needsAdministrator)
             controls.appendChild(element("span", "badge locked", "Needs administrator rights"));
+        if (!writable)
+            controls.appendChild(administratorButton(def));
         restore.disabled = atDefault || !writable;
         controls.appendChild(restore);
         box.appendChild(controls);
+    }
+
+    // Opens the setting's controls; each change then asks for the administrator's consent.
+    function administratorButton(def) {
+        return controlFor(AdminChanges.shieldButton("Change as administrator", "small", function () {
+            var box = document.getElementById("tweak-" + def.id);
+            asAdministrator[def.id] = true;
+            render(def);
+            PageDom.firstControl(box).focus();
+        }), "administrator");
     }
 
     function fillEntries(def, box) {
