@@ -67,24 +67,6 @@ private:
     HANDLE FOutput = nullptr;
 };
 
-std::string Utf8(const std::wstring& text)
-{
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                          nullptr);
-    return bytes;
-}
-
-std::wstring WideFromUtf8(const std::string& bytes)
-{
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
-    return text;
-}
-
 std::string LocalTimeStamp()
 {
     SYSTEMTIME now{};
@@ -117,7 +99,7 @@ public:
         FConsole.Line(text);
         if (!FLog)
             return;
-        const std::string line = LocalTimeStamp() + "  " + Utf8(text) + "\r\n";
+        const std::string line = LocalTimeStamp() + "  " + Utf8FromWide(text) + "\r\n";
         DWORD written = 0;
         ::WriteFile(FLog.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     }
@@ -222,7 +204,7 @@ std::optional<int> RunElevatedChanges(const std::vector<std::string>& args)
         // The definitions come from the archive beside this program file, never from a folder.
         TFileManager content(ProgramFolder() + "Ruroda.db", ProgramFolder(), {});
         TProgramHost host(LoadHostScripts(content),
-                          {[&connection](const std::wstring& line) { connection.Say(Utf8(line) + "\n"); },
+                          {[&connection](const std::wstring& line) { connection.Say(Utf8FromWide(line) + "\n"); },
                            [](const std::wstring&) {}});
         return host.Command(L"elevated", WideFromUtf8(ElevatedItemLines(connection.Request().Items)));
     } catch (const EElevatedRequest&) {

@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 #include "UniqueKernelHandle.h"
+#include "script/AnsiText.h"
 #include "script/OleText.h"
 #include "store/FileStream.h"
 
@@ -70,17 +71,6 @@ std::string Utf16WithMark(std::wstring_view text)
         bytes.push_back(static_cast<char>(c & 0xFF));
         bytes.push_back(static_cast<char>(c >> 8));
     }
-    return bytes;
-}
-
-std::string Utf8(std::wstring_view text)
-{
-    if (text.empty())
-        return {};
-    const int length = static_cast<int>(text.size());
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, bytes.data(), size, nullptr, nullptr);
     return bytes;
 }
 
@@ -167,7 +157,7 @@ std::wstring ReadTextFile(const std::wstring& path)
 
 void WriteTextFile(const std::wstring& path, std::wstring_view text)
 {
-    const std::string bytes = IsRegFile(path) ? Utf16WithMark(WithCrlf(text)) : Utf8(text);
+    const std::string bytes = IsRegFile(path) ? Utf16WithMark(WithCrlf(text)) : Utf8FromWide(text);
     auto [temporary, file] = CreateTemporaryBeside(path);
     try {
         WriteAll(file.Get(), bytes);

@@ -35,3 +35,23 @@ std::wstring WideMessage(const std::exception& failure)
     const auto* own = dynamic_cast<const Exception*>(&failure);
     return own && own->ExactMessage() ? *own->ExactMessage() : WideFromAnsi(failure.what());
 }
+
+std::string Utf8FromWide(std::wstring_view text)
+{
+    const int length = static_cast<int>(text.size());
+    const int size = length == 0 ? 0 : ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (size > 0)
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
+std::wstring WideFromUtf8(std::string_view bytes)
+{
+    const int length = static_cast<int>(bytes.size());
+    const int size = length == 0 ? 0 : ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), length, nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(size), L'\0');
+    if (size > 0)
+        ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), length, text.data(), size);
+    return text;
+}

@@ -2,6 +2,7 @@
 
 #include "UniqueGdiHandle.h"
 #include "app/ElevatedChannel.h"
+#include "script/AnsiText.h"
 #include "script/IconFile.h"
 #include "script/OwnerWindow.h"
 #include "script/ProgramValues.h"
@@ -317,22 +318,6 @@ std::string IconFileOf(HICON icon)
     return IconFileBytes(static_cast<std::uint32_t>(shape.bmWidth), static_cast<std::uint32_t>(shape.bmHeight),
                          RowsOf(color.Get(), shape.bmWidth, shape.bmHeight, 32),
                          RowsOf(mask.Get(), shape.bmWidth, shape.bmHeight, 1));
-}
-
-std::string Utf8FromWide(const std::wstring& text)
-{
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
-    return bytes;
-}
-
-std::wstring WideFromUtf8(const std::string& bytes)
-{
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
-    return text;
 }
 
 }
