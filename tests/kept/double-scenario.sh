@@ -6,5 +6,5 @@ outside_key='HKCU\Software\LumivantaKeptTest\Two' outside_value=B outside_data=7
 skipped_line='^Skipped: '
 store='HKCU\Software\LumivantaKeptDouble'
 history_names() { win reg query "$store" /v History 2>/dev/null | grep -q "registry: .*$1"; }
-build_change_told() { win reg query "$store" /v Told 2>/dev/null | grep -q "build $1\..* to $2\.2605"; }
+build_change_told() { win reg query "$store" /v ToldBuild 2>/dev/null | grep -q "build $1\..* to $2\.2605"; }
 damage_store() { win reg add "$store" /v 'Software\Damaged|X' /d text /f >/dev/null; }

@@ -27,6 +27,8 @@ var ProgramHost = (function () {
         var c = changed(), seen = reg.RegReadString("HKLM", v, "CurrentBuild") + "." + reg.RegReadInt("HKLM", v, "UBR"),
             last = reg.RegReadString("HKCU", store, "Build"), text = last && last !== seen ? "Windows went from build " + last + " to " + seen + ". " : "";
         reg.RegWriteString("HKCU", store, "Build", seen);
+        // Apart from Told: the check that its own writes to the store wake would write Told again.
+        if (text) reg.RegWriteString("HKCU", store, "ToldBuild", text);
         if (c.length) reg.RegWriteString("HKCU", store, "History", reason + ": " + c.join(", "));
         text += c.length ? "Something changed '" + c.join("', '") + "' back" : "";
         if (text) reg.RegWriteString("HKCU", store, "Told", text);
