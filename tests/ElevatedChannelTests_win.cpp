@@ -1,6 +1,6 @@
 // The way to the copy started as administrator, for real: "runas" starts a stand-in for that
 // copy, which reads the request through the real connection and says it back.
-#include "app/ElevatedChannel.h"
+#include "script/ElevatedChannel.h"
 #include "script/ProgramValues.h"
 
 #include <windows.h>

@@ -1,6 +1,6 @@
 // What the copy started as administrator accepts: only setting ids with values, defaults and
 // journal entries, in a whole request made for it.
-#include "app/ElevatedRequest.h"
+#include "script/ElevatedRequest.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "UniqueKernelHandle.h"
 #include "app/CommandLine.h"
-#include "app/ElevatedChannel.h"
+#include "script/ElevatedChannel.h"
 #include "app/Maker.h"
 #include "app/ProgramHost.h"
 #include "diagnostics/JclDebugHandler.h"

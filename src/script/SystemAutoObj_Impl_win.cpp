@@ -1,7 +1,7 @@
 #include "script/SystemAutoObj_Impl.h"
 
 #include "UniqueGdiHandle.h"
-#include "app/ElevatedChannel.h"
+#include "script/ElevatedChannel.h"
 #include "script/AnsiText.h"
 #include "script/IconFile.h"
 #include "script/OwnerWindow.h"

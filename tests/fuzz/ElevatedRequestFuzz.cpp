@@ -1,6 +1,6 @@
 // libFuzzer target: reads the input as a request to the copy started as administrator. Whatever
 // it accepts must be a request that the asking side writes again to the very same items.
-#include "app/ElevatedRequest.h"
+#include "script/ElevatedRequest.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Plays the copy started as administrator for the channel's tests: reads the request through the
 // real connection and says each item back, a line each; exits with the number of items, 100 when
 // the request was refused, 102 when the pipe failed.
-#include "app/ElevatedChannel.h"
+#include "script/ElevatedChannel.h"
 
 #include <exception>
 #include <string>

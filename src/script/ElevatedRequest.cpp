@@ -1,4 +1,4 @@
-#include "app/ElevatedRequest.h"
+#include "script/ElevatedRequest.h"
 
 #include <charconv>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "app/ElevatedChannel.h"
+#include "script/ElevatedChannel.h"
 
 #include "Exception.h"
 #include "script/Registry.h"

@@ -9,7 +9,7 @@
 // program's name, as a client that the pipe's owner cannot impersonate.
 
 #include "UniqueKernelHandle.h"
-#include "app/ElevatedRequest.h"
+#include "script/ElevatedRequest.h"
 
 #include <windows.h>
 
