@@ -5,7 +5,9 @@
 // program's part, which defines ProgramHost). The tray copy's watching and the command-line forms
 // ask ProgramHost what to watch, whether the kept settings hold, and to apply, export or check.
 
+#ifdef _WIN32
 #include "script/ScriptEngine.h"
+#endif
 
 #include <memory>
 #include <string>
@@ -36,6 +38,7 @@ inline constexpr wchar_t CheckAfterResume[] = L"resume";
 inline constexpr wchar_t CheckAfterKeyChange[] = L"registry";
 inline constexpr wchar_t CheckAfterSettingChange[] = L"setting";
 
+#ifdef _WIN32
 // One engine with the scripts run in it, on the thread that makes it. Its root object shows no
 // dialogs. Every call fails with EScriptError when the script does.
 class TProgramHost {
@@ -55,6 +58,7 @@ public:
 private:
     std::unique_ptr<TScriptEngine> FEngine;
 };
+#endif
 
 struct TWatchedKey {
     std::string Root; // "HKCU" or "HKLM"
