@@ -8,6 +8,7 @@
 #include "diagnostics/JclDebugHandler.h"
 #include "dialogs/TextFile.h"
 #include "script/AnsiText.h"
+#include "script/ComSession.h"
 #include "script/ProgramValues.h"
 #include "script/Registry.h"
 #include "store/FileManager.h"
@@ -111,20 +112,6 @@ private:
     bool FLogFailed = false;
 };
 
-struct TComApartment {
-    TComApartment() { ::CoInitialize(nullptr); }
-    ~TComApartment() { ::CoUninitialize(); }
-    TComApartment(const TComApartment&) = delete;
-    TComApartment& operator=(const TComApartment&) = delete;
-};
-
-struct TRegistryLifetime {
-    TRegistryLifetime() { CreateSharedRegistry(); }
-    ~TRegistryLifetime() { FreeSharedRegistry(); }
-    TRegistryLifetime(const TRegistryLifetime&) = delete;
-    TRegistryLifetime& operator=(const TRegistryLifetime&) = delete;
-};
-
 const wchar_t* ScriptCommandName(TProgramCommand command)
 {
     return command == TProgramCommand::Apply ? L"apply" : command == TProgramCommand::Export ? L"export" : L"check";
@@ -181,10 +168,10 @@ std::optional<int> RunProgramCommand(const std::vector<std::string>& args)
         output.Line("Cannot open the log " + request.LogFile + ".");
         return CommandCouldNotRun;
     }
-    TComApartment apartment;
+    const TComSession apartment;
     TJclDebugHandler debugger([] { return std::string(ProductName); });
     debugger.SetLogFileName(ProgramFolder() + "debugger.log");
-    const TRegistryLifetime registry;
+    const TSharedRegistryScope registry;
     const int code = RunRequest(request, args, output);
     output.Line("Exit code " + std::to_string(code));
     return code;
@@ -194,10 +181,10 @@ std::optional<int> RunElevatedChanges(const std::vector<std::string>& args)
 {
     if (args.size() != 3 || args[0] != "/elevated")
         return std::nullopt;
-    TComApartment apartment;
+    const TComSession apartment;
     TJclDebugHandler debugger([] { return std::string(ProductName); });
     debugger.SetLogFileName(ProgramFolder() + "debugger.log");
-    const TRegistryLifetime registry;
+    const TSharedRegistryScope registry;
     try {
         TElevatedConnection connection(WideFromAnsi(args[1]), args[2]);
         const TAskersHive hive(connection.AskerProcessId());

@@ -1,5 +1,6 @@
 #include "app/SettingsWatch.h"
 
+#include "script/ComSession.h"
 #include "script/Registry.h"
 
 #include <objbase.h>
@@ -20,20 +21,6 @@ constexpr DWORD LongestSettleMilliseconds = 1000;
 constexpr int MostEchoes = 2;
 
 constexpr DWORD KeyChangeFilter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
-
-struct TThreadApartment {
-    TThreadApartment() { ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-    ~TThreadApartment() { ::CoUninitialize(); }
-    TThreadApartment(const TThreadApartment&) = delete;
-    TThreadApartment& operator=(const TThreadApartment&) = delete;
-};
-
-struct TThreadRegistry {
-    TThreadRegistry() { CreateSharedRegistry(); }
-    ~TThreadRegistry() { FreeSharedRegistry(); }
-    TThreadRegistry(const TThreadRegistry&) = delete;
-    TThreadRegistry& operator=(const TThreadRegistry&) = delete;
-};
 
 bool Signalled(HANDLE event)
 {
@@ -124,8 +111,8 @@ std::wstring TSettingsWatch::TakeNotification()
 void TSettingsWatch::Run() noexcept
 {
     try {
-        const TThreadApartment apartment;
-        const TThreadRegistry registry;
+        const TComSession apartment;
+        const TSharedRegistryScope registry;
         TProgramHost host(FSources, {});
         FSources.clear();
         Watch(host);

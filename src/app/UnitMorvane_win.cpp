@@ -8,6 +8,7 @@
 #include "app/Application.h"
 #include "app/ClassRegistration.h"
 #include "app/CommandLine.h"
+#include "script/ComSession.h"
 #include "app/InstallerSwitches.h"
 #include "app/MainForm.h"
 #include "app/ProgramHost.h"
@@ -41,12 +42,6 @@ struct TOleSession {
     TOleSession& operator=(const TOleSession&) = delete;
 };
 
-struct TComSession {
-    TComSession() { ::CoInitialize(nullptr); }
-    ~TComSession() { ::CoUninitialize(); }
-    TComSession(const TComSession&) = delete;
-    TComSession& operator=(const TComSession&) = delete;
-};
 
 // The module steps that later parts of the program rely on, torn down in reverse order.
 struct TModules {

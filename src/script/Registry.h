@@ -183,3 +183,11 @@ REGSAM NativeRegistryView();
 void CreateSharedRegistry();
 void FreeSharedRegistry();
 TRegistry& SharedRegistry();
+
+// The calling thread's shared accessor, for as long as the object lives.
+struct TSharedRegistryScope {
+    TSharedRegistryScope() { CreateSharedRegistry(); }
+    ~TSharedRegistryScope() { FreeSharedRegistry(); }
+    TSharedRegistryScope(const TSharedRegistryScope&) = delete;
+    TSharedRegistryScope& operator=(const TSharedRegistryScope&) = delete;
+};

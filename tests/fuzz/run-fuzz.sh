@@ -64,15 +64,21 @@ main() {
   mapfile -t dirs < <(corpus_dirs "$run/corpus")
   fuzz "$fuzzer" "$seconds" "$run/artifacts" "${dirs[@]}" || status=$?
 
+  finish archive_fuzz "$seconds" "$run" "$status" || return
+  fuzz_requests "$1/bin/request_fuzz" $((seconds / 2 + 1))
+}
+
+# Tells how a fuzzer's run ended; keeps its corpus and artifacts only when it failed.
+finish() {
+  local name=$1 seconds=$2 run=$3 status=$4
   report_artifacts "$run/artifacts"
   if ((status != 0)); then
-    echo "archive_fuzz failed with status $status; corpus and artifacts kept in $run" >&2
+    echo "$name failed with status $status; corpus and artifacts kept in $run" >&2
   else
-    echo "archive_fuzz found nothing in $seconds s" >&2
+    echo "$name found nothing in $seconds s" >&2
     rm -rf "$run"
   fi
-  ((status == 0)) || return "$status"
-  fuzz_requests "$1/bin/request_fuzz" $((seconds / 2 + 1))
+  return "$status"
 }
 
 fuzz_requests() {
@@ -82,14 +88,7 @@ fuzz_requests() {
   mkdir "$run/artifacts" "$run/corpus"
   cp "$here"/request-seeds/* "$run/corpus/"
   fuzz "$fuzzer" "$seconds" "$run/artifacts" "$run/corpus" || status=$?
-  report_artifacts "$run/artifacts"
-  if ((status != 0)); then
-    echo "request_fuzz failed with status $status; corpus and artifacts kept in $run" >&2
-  else
-    echo "request_fuzz found nothing in $seconds s" >&2
-    rm -rf "$run"
-  fi
-  return "$status"
+  finish request_fuzz "$seconds" "$run" "$status"
 }
 
 main "$@"
