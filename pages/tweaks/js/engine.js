@@ -109,12 +109,8 @@ var TweakEngine = (function () {
 
     // The entries of a Run-style key: every named value with its command line.
     function listEntries(reg, def) {
-        var count = reg.ValuesNames(def.root, def.key, -1), names = [], entries = [], i, command;
-        for (i = 0; i < count; i++)
-            names.push(reg.ValuesNames("", "", i));
+        var names = values.valueNames(reg, def.root, def.key), entries = [], i, command;
         for (i = 0; i < names.length; i++) {
-            if (names[i] === "")
-                continue;
             try {
                 command = reg.RegReadString(def.root, def.key, names[i]);
             } catch (e) {
@@ -159,6 +155,7 @@ var TweakEngine = (function () {
         restore: restore,
         isDefault: isDefault,
         definition: values.definition,
+        valueNames: values.valueNames,
         allowedValue: values.allowedValue,
         canChange: access.canChange,
         readRaw: values.readRaw,

@@ -32,12 +32,12 @@ var KeptSettings = (function () {
 
     // The names of what the checks remember, listed once for a check rather than asked for each setting.
     function markNames(reg) {
-        var at = place(), names = {}, count, i;
+        var at = place(), names = {}, listed, i;
         if (!reg.RegKeyExists(at.root, at.checkKey))
             return names;
-        count = reg.ValuesNames(at.root, at.checkKey, -1);
-        for (i = 0; i < count; i++)
-            names[reg.ValuesNames("", "", i)] = true;
+        listed = TweakEngine.valueNames(reg, at.root, at.checkKey);
+        for (i = 0; i < listed.length; i++)
+            names[listed[i]] = true;
         return names;
     }
 

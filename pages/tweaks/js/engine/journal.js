@@ -139,11 +139,10 @@ TweakParts.journal = (function () {
 
     // The journal's value names, by listing the key: one trip to the registry for each name.
     function journalNames(reg) {
-        var count = reg.ValuesNames(journalPlace.root, journalPlace.key, -1), names = [], i, name;
-        for (i = 0; i < count; i++) {
-            name = reg.ValuesNames("", "", i);
-            if (isNumberText(name) && Number(name) < journalCap)
-                names.push(name);
+        var listed = values.valueNames(reg, journalPlace.root, journalPlace.key), names = [], i;
+        for (i = 0; i < listed.length; i++) {
+            if (isNumberText(listed[i]) && Number(listed[i]) < journalCap)
+                names.push(listed[i]);
         }
         return names;
     }

@@ -102,15 +102,11 @@ TweakParts.keep = (function () {
     // The kept settings of defs, and the store's entries that cannot be read (damaged), each
     // with why; a damaged entry is skipped, never a failure.
     function kept(reg, defs) {
-        var result = { settings: [], damaged: [] }, count, names = [], i, entry;
+        var result = { settings: [], damaged: [] }, names, i, entry;
         if (!reg.RegKeyExists(keepPlace.root, keepPlace.key))
             return result;
-        count = reg.ValuesNames(keepPlace.root, keepPlace.key, -1);
-        for (i = 0; i < count; i++)
-            names.push(reg.ValuesNames("", "", i));
+        names = values.valueNames(reg, keepPlace.root, keepPlace.key);
         for (i = 0; i < names.length; i++) {
-            if (names[i] === "")
-                continue;
             try {
                 entry = entryOf(reg, defs, names[i]);
             } catch (e) {

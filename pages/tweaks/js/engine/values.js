@@ -306,7 +306,20 @@ TweakParts.values = (function () {
         }
     }
 
+    // A key's named values (its default value left out). Listing costs a trip to the registry for
+    // each name.
+    function valueNames(reg, root, key) {
+        var count = reg.ValuesNames(root, key, -1), names = [], i, name;
+        for (i = 0; i < count; i++) {
+            name = reg.ValuesNames("", "", i);
+            if (name !== "")
+                names.push(name);
+        }
+        return names;
+    }
+
     return {
+        valueNames: valueNames,
         failure: failure,
         isText: isText,
         notSet: notSet,
