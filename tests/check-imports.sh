@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Every program must start on a bare Windows: it may import only the system's own DLLs.
 set -euo pipefail
-system_dlls='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comdlg32|comctl32|urlmon|version|msvcrt|shlwapi|uxtheme|dbghelp|ws2_32)\.dll$'
+system_dlls='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comdlg32|comctl32|urlmon|version|msvcrt|shlwapi|uxtheme|dbghelp|ws2_32|bcrypt|crypt32)\.dll$'
 status=0
 for exe in "$@"; do
   while read -r dll; do
