@@ -112,6 +112,16 @@ private:
     bool FLogFailed = false;
 };
 
+// What a run from the command line needs around the scripts: COM, the exception log beside the
+// program, and this thread's registry accessor.
+struct TCommandSession {
+    TCommandSession() { Debugger.SetLogFileName(ProgramFolder() + "debugger.log"); }
+
+    TComSession Apartment;
+    TJclDebugHandler Debugger{[] { return std::string(ProductName); }};
+    TSharedRegistryScope Registry;
+};
+
 const wchar_t* ScriptCommandName(TProgramCommand command)
 {
     return command == TProgramCommand::Apply ? L"apply" : command == TProgramCommand::Export ? L"export" : L"check";
@@ -168,10 +178,7 @@ std::optional<int> RunProgramCommand(const std::vector<std::string>& args)
         output.Line("Cannot open the log " + request.LogFile + ".");
         return CommandCouldNotRun;
     }
-    const TComSession apartment;
-    TJclDebugHandler debugger([] { return std::string(ProductName); });
-    debugger.SetLogFileName(ProgramFolder() + "debugger.log");
-    const TSharedRegistryScope registry;
+    const TCommandSession session;
     const int code = RunRequest(request, args, output);
     output.Line("Exit code " + std::to_string(code));
     return code;
@@ -181,10 +188,7 @@ std::optional<int> RunElevatedChanges(const std::vector<std::string>& args)
 {
     if (args.size() != 3 || args[0] != "/elevated")
         return std::nullopt;
-    const TComSession apartment;
-    TJclDebugHandler debugger([] { return std::string(ProductName); });
-    debugger.SetLogFileName(ProgramFolder() + "debugger.log");
-    const TSharedRegistryScope registry;
+    const TCommandSession session;
     try {
         TElevatedConnection connection(WideFromAnsi(args[1]), args[2]);
         const TAskersHive hive(connection.AskerProcessId());

@@ -137,17 +137,17 @@ std::optional<std::wstring> DecodeText(std::string_view bytes)
 
 std::wstring ReadTextFile(const std::wstring& path)
 {
-    const UniqueKernelHandle file = OpenFile(path, GENERIC_READ, OPEN_EXISTING);
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.Get(), &size))
+    std::string bytes;
+    switch (ReadBoundedFile(path, TextFileLimit, bytes)) {
+    case TBoundedRead::CannotOpen:
         FailOn("open", path);
-    if (static_cast<unsigned long long>(size.QuadPart) > TextFileLimit)
+    case TBoundedRead::TooLarge:
         throw ETextFileRefused("The file " + NameOf(path) + " is larger than 4 MiB and is not read.");
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                           read != bytes.size()))
+    case TBoundedRead::CannotRead:
         FailOn("read", path);
+    case TBoundedRead::Done:
+        break;
+    }
     std::optional<std::wstring> text = DecodeText(bytes);
     if (!text)
         throw ETextFileRefused("The file " + NameOf(path) + " is not text: its byte-order mark says UTF-16 or UTF-8, "

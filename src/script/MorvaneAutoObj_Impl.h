@@ -28,6 +28,20 @@ public:
     HRESULT STDMETHODCALLTYPE get_Policies(IPoliciesAutoObj** value) override;
 
 private:
+    // A property's object, made when it is first read and kept for every later reading.
+    template <typename Made, typename Interface>
+    HRESULT MadeOnce(Microsoft::WRL::ComPtr<Interface>& kept, Interface** value)
+    {
+        if (!value)
+            return E_POINTER;
+        *value = nullptr;
+        return ScriptCall(nullptr, [&] {
+            if (!kept)
+                kept = new Made;
+            kept.CopyTo(value);
+        });
+    }
+
     Microsoft::WRL::ComPtr<IRegistryAutoObj> RegistryObj;
     Microsoft::WRL::ComPtr<IDialogsAutoObj> DialogsObj;
     Microsoft::WRL::ComPtr<ISystemAutoObj> SystemObj;

@@ -25,14 +25,7 @@ HRESULT TTweakExternal::CheckVer(LONG minVer, VARIANT* res)
 
 HRESULT TTweakExternal::get_Registry(IRegistryAutoObj** value)
 {
-    if (!value)
-        return E_POINTER;
-    *value = nullptr;
-    return ScriptCall(nullptr, [&] {
-        if (!RegistryObj)
-            RegistryObj = new TRegistryAutoObj;
-        RegistryObj.CopyTo(value);
-    });
+    return MadeOnce<TRegistryAutoObj>(RegistryObj, value);
 }
 
 HRESULT TTweakExternal::get_Dialogs(IDialogsAutoObj** value)
@@ -56,24 +49,10 @@ HRESULT TTweakExternal::ProcessMessages()
 
 HRESULT TTweakExternal::get_System(ISystemAutoObj** value)
 {
-    if (!value)
-        return E_POINTER;
-    *value = nullptr;
-    return ScriptCall(nullptr, [&] {
-        if (!SystemObj)
-            SystemObj = new TSystemAutoObj;
-        SystemObj.CopyTo(value);
-    });
+    return MadeOnce<TSystemAutoObj>(SystemObj, value);
 }
 
 HRESULT TTweakExternal::get_Policies(IPoliciesAutoObj** value)
 {
-    if (!value)
-        return E_POINTER;
-    *value = nullptr;
-    return ScriptCall(nullptr, [&] {
-        if (!PoliciesObj)
-            PoliciesObj = new TPoliciesAutoObj;
-        PoliciesObj.CopyTo(value);
-    });
+    return MadeOnce<TPoliciesAutoObj>(PoliciesObj, value);
 }

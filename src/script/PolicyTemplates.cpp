@@ -73,6 +73,23 @@ const TXmlNode* Descend(const TXmlNode* node, std::initializer_list<std::wstring
     return node;
 }
 
+// The entry of the .adml's table that a reference "$(KIND.ID)" names (prefix "$(KIND."); null
+// for text that is no such reference, or an id the table lacks.
+const TXmlNode* ReferencedEntry(const TXmlNode* adml, const std::wstring& reference, const std::wstring& prefix,
+                                const wchar_t* table)
+{
+    if (reference.rfind(prefix, 0) != 0 || reference.back() != L')')
+        return nullptr;
+    const std::wstring id = reference.substr(prefix.size(), reference.size() - prefix.size() - 1);
+    if (const auto* entries = Descend(adml, {L"resources", table})) {
+        for (const auto& entry : entries->Children) {
+            if (entry.Attribute(L"id") == id)
+                return &entry;
+        }
+    }
+    return nullptr;
+}
+
 bool IsTrue(const std::wstring& text)
 {
     return text == L"true" || text == L"1";
@@ -224,17 +241,7 @@ private:
 
     const TXmlNode* Presentation(const std::wstring& reference) const
     {
-        const std::wstring prefix = L"$(presentation.";
-        if (reference.rfind(prefix, 0) != 0 || reference.back() != L')')
-            return nullptr;
-        const std::wstring id = reference.substr(prefix.size(), reference.size() - prefix.size() - 1);
-        if (const auto* table = Descend(FAdml, {L"resources", L"presentationTable"})) {
-            for (const auto& presentation : table->Children) {
-                if (presentation.Attribute(L"id") == id)
-                    return &presentation;
-            }
-        }
-        return nullptr;
+        return ReferencedEntry(FAdml, reference, L"$(presentation.", L"presentationTable");
     }
 
     // The option's label and default from the presentation's part that refers to it.
@@ -400,17 +407,8 @@ bool IsPolicyKey(std::wstring_view key)
 
 std::wstring ResolveString(const TXmlNode* adml, const std::wstring& text)
 {
-    const std::wstring prefix = L"$(string.";
-    if (text.rfind(prefix, 0) != 0 || text.back() != L')')
-        return text;
-    const std::wstring id = text.substr(prefix.size(), text.size() - prefix.size() - 1);
-    if (const auto* table = Descend(adml, {L"resources", L"stringTable"})) {
-        for (const auto& entry : table->Children) {
-            if (entry.Attribute(L"id") == id)
-                return entry.Text;
-        }
-    }
-    return text;
+    const TXmlNode* entry = ReferencedEntry(adml, text, L"$(string.", L"stringTable");
+    return entry ? entry->Text : text;
 }
 
 TTemplate ReadTemplate(const std::wstring& file, const TXmlNode& admx, const TXmlNode* adml)

@@ -7,7 +7,7 @@
 #include "script/PolicyTemplates.h"
 
 #include "UniqueBstr.h"
-#include "UniqueKernelHandle.h"
+#include "store/FileStream.h"
 
 #include <windows.h>
 #include <msxml2.h>
@@ -41,31 +41,24 @@ std::wstring TakeBstr(BSTR raw)
     return raw ? std::wstring(raw, ::SysStringLen(raw)) : std::wstring();
 }
 
-std::vector<char> ReadBounded(const std::wstring& path)
+std::string ReadBounded(const std::wstring& path)
 {
-    const HANDLE opened = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (opened == INVALID_HANDLE_VALUE)
+    std::string bytes;
+    switch (ReadBoundedFile(path, MaxTemplateBytes, bytes)) {
+    case TBoundedRead::CannotOpen:
         throw ETemplateRefused(L"it cannot be opened");
-    UniqueKernelHandle file(opened);
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart > static_cast<LONGLONG>(MaxTemplateBytes))
+    case TBoundedRead::TooLarge:
         throw ETemplateRefused(L"it is larger than " + std::to_wstring(MaxTemplateBytes >> 20) + L" MiB");
-    std::vector<char> bytes(static_cast<std::size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty() && (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                           read != bytes.size()))
+    case TBoundedRead::CannotRead:
         throw ETemplateRefused(L"it cannot be read");
+    case TBoundedRead::Done:
+        break;
+    }
     return bytes;
 }
 
-bool Contains(const std::vector<char>& bytes, const std::string& text)
-{
-    return std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) != bytes.end();
-}
-
 // "<!DOCTYPE" in UTF-8 or UTF-16 (either byte order).
-bool DeclaresDocumentType(const std::vector<char>& bytes)
+bool DeclaresDocumentType(const std::string& bytes)
 {
     const std::string mark = "<!DOCTYPE";
     std::string little, big;
@@ -73,7 +66,8 @@ bool DeclaresDocumentType(const std::vector<char>& bytes)
         little += c, little += '\0';
         big += '\0', big += c;
     }
-    return Contains(bytes, mark) || Contains(bytes, little) || Contains(bytes, big);
+    return bytes.find(mark) != std::string::npos || bytes.find(little) != std::string::npos ||
+           bytes.find(big) != std::string::npos;
 }
 
 void SetProperty(IXMLDOMDocument2* document, const wchar_t* name, VARIANT value)
@@ -101,7 +95,7 @@ VARIANT Integer(long value)
     return result;
 }
 
-ComPtr<IXMLDOMDocument2> Parse(const std::vector<char>& bytes)
+ComPtr<IXMLDOMDocument2> Parse(const std::string& bytes)
 {
     ComPtr<IXMLDOMDocument2> document;
     if (FAILED(::CoCreateInstance(DomDocument60, nullptr, CLSCTX_INPROC_SERVER, DomDocument2Interface,

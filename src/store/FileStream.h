@@ -46,3 +46,10 @@ std::string SystemErrorMessage(int code);
 
 // The error code for "access denied", for refusals the program makes itself.
 int AccessDeniedCode();
+
+#ifdef _WIN32
+// How ReadBoundedFile ended; after CannotOpen and CannotRead, GetLastError says why.
+enum class TBoundedRead { Done, CannotOpen, TooLarge, CannotRead };
+// The whole of a file of at most limit bytes into bytes; a larger file is not read.
+TBoundedRead ReadBoundedFile(const std::wstring& path, std::size_t limit, std::string& bytes);
+#endif

@@ -129,3 +129,23 @@ std::string SystemErrorMessage(int code)
 }
 
 int AccessDeniedCode() { return ERROR_ACCESS_DENIED; }
+
+TBoundedRead ReadBoundedFile(const std::wstring& path, std::size_t limit, std::string& bytes)
+{
+    const HANDLE opened = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
+        return TBoundedRead::CannotOpen;
+    const UniqueKernelHandle file(opened);
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.Get(), &size))
+        return TBoundedRead::CannotOpen;
+    if (static_cast<unsigned long long>(size.QuadPart) > limit)
+        return TBoundedRead::TooLarge;
+    bytes.assign(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() && (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                           read != bytes.size()))
+        return TBoundedRead::CannotRead;
+    return TBoundedRead::Done;
+}

@@ -7,16 +7,12 @@
 // the definitions alone. ES3, as the engine.
 /* global TweakEngine, TweakDefinitions */
 var ElevatedChanges = (function () {
-    function refused(why) {
-        return new Error(why);
-    }
-
     // What a toggle, a range, a choice, a colour or a path takes; lists and entries are changed
     // through their own editors, never this way.
     function typedValue(def, typed) {
         var type = typed.charAt(0), data = typed.substr(2), isSwitch = def.kind === "toggle" || !!def.bit, value;
         if (def.kind === "list" || def.kind === "entries" || isSwitch !== (type === "b"))
-            throw refused(def.title + ": that is not a value this setting takes.");
+            throw new Error(def.title + ": that is not a value this setting takes.");
         value = type === "b" ? data === "true" : type === "n" ? Number(data) : decodeURIComponent(data);
         return TweakEngine.allowedValue(def, value);
     }
@@ -34,14 +30,14 @@ var ElevatedChanges = (function () {
         var parts = line.split(" "), def;
         if (parts[0] === "undo") {
             if (!Object.prototype.hasOwnProperty.call(refs, parts[1]))
-                throw refused("This change is no longer in the history.");
+                throw new Error("This change is no longer in the history.");
             return { ref: parts[1] };
         }
         def = TweakEngine.definition(TweakDefinitions, parts[1]);
         if (def === null)
-            throw refused("No setting of this program is named \"" + parts[1] + "\".");
+            throw new Error("No setting of this program is named \"" + parts[1] + "\".");
         if (!TweakEngine.isAvailable(reg, def))
-            throw refused(def.title + ": " + TweakEngine.unavailableReason(reg, def));
+            throw new Error(def.title + ": " + TweakEngine.unavailableReason(reg, def));
         return parts[0] === "restore" ? { def: def, restore: true } : { def: def, value: typedValue(def, parts[2]) };
     }
 
